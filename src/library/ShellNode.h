@@ -1,0 +1,59 @@
+#pragma once
+
+#include "library/NodeKind.h"
+
+#include <QHash>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QUuid>
+
+#include <functional>
+#include <optional>
+
+// One folder or script of the library. A plain value: copied, never shared.
+struct ShellNode
+{
+    QUuid id;
+    QString name;
+    NodeKind kind = NodeKind::folder;
+    std::optional<QString> filePath;
+    std::optional<QStringList> args;
+    std::optional<QList<ShellNode>> children;
+    double createdAt = 0; // seconds since 2001-01-01 00:00:00 UTC
+
+    bool operator==(const ShellNode &other) const = default;
+
+    QString displayName() const;
+    std::optional<QList<ShellNode>> listChildren() const;
+    bool isEmptyFolder() const;
+    QStringList argPresets() const;
+    QList<ShellNode> collectScripts() const;
+    ShellNode sortedByName() const;
+};
+
+size_t qHash(const ShellNode &node, size_t seed = 0) noexcept;
+
+// Forest functions: pure, the list first, always returning new lists.
+namespace Forest {
+std::optional<ShellNode> first(const QList<ShellNode> &list, const QUuid &id);
+std::optional<QUuid> parentID(const QList<ShellNode> &list, const QUuid &id,
+                              std::optional<QUuid> current = std::nullopt);
+QList<ShellNode> updating(const QList<ShellNode> &list, const QUuid &id,
+                          const std::function<void(ShellNode &)> &change);
+QList<ShellNode> removing(const QList<ShellNode> &list, const QUuid &id);
+QList<ShellNode> appending(const QList<ShellNode> &list, const ShellNode &node,
+                           const QUuid &parent);
+bool isWithin(const QList<ShellNode> &list, const QUuid &x, const QUuid &y);
+QList<ShellNode> inserting(const QList<ShellNode> &list, const ShellNode &node,
+                           const QUuid &parent, std::optional<QUuid> before);
+QList<ShellNode> insertingAtRoot(const QList<ShellNode> &list, const ShellNode &node,
+                                 std::optional<QUuid> before);
+QList<ShellNode> sortedByNameTree(const QList<ShellNode> &list);
+QHash<QUuid, int> depthMap(const QList<ShellNode> &list);
+} // namespace Forest
+
+// Upper-case canonical text, as ids are written everywhere.
+QString uuidText(const QUuid &id);
+// The first four characters of uuidText, as log lines show ids.
+QString shortID(const QUuid &id);

@@ -1,0 +1,109 @@
+#pragma once
+
+#include "library/Persisted.h"
+#include "library/Profile.h"
+#include "library/ShellNode.h"
+#include "library/SortMode.h"
+#include "platform/Locations.h"
+
+#include <QDateTime>
+#include <QObject>
+#include <QSet>
+#include <QUrl>
+
+#include <functional>
+#include <optional>
+
+class Preferences;
+struct DropTarget;
+
+// The one owner of the script library while the app runs. Every edit
+// replaces roots as a whole and saves the document at once.
+class ShellStore : public QObject
+{
+    Q_OBJECT
+public:
+    ShellStore(Preferences &preferences, const Locations &locations, QObject *parent = nullptr);
+    ~ShellStore() override;
+
+    // Published fields.
+    const QList<ShellNode> &roots() const { return m_roots; }
+    void setRoots(const QList<ShellNode> &roots);
+    bool isPublished() const { return m_isPublished; }
+    void setPublished(bool published); // sets the flag and saves
+    const QString &lastRunMessage() const { return m_lastRunMessage; }
+    void setLastRunMessage(const QString &message);
+    SortMode sortMode() const { return m_sortMode; }
+    void setSortMode(SortMode mode); // every assignment is written to the preferences
+    QUuid currentProfileID() const { return m_currentProfileID; }
+    const QList<Profile> &customProfiles() const { return m_customProfiles; }
+
+    const std::optional<QString> &lastSaveError() const { return m_lastSaveError; }
+    // Why the current document could not be read; it is moved aside before any save.
+    const std::optional<QString> &lastLoadError() const { return m_lastLoadError; }
+
+    QList<ShellNode> displayRoots() const;
+
+    // Profiles and locations.
+    const Locations &locations() const { return m_locations; }
+    QString localBase() const;
+    Profile localProfile() const;
+    Profile iCloudProfile() const;
+    QList<Profile> profiles() const;
+    Profile currentProfile() const;
+    void loadCustomProfiles();
+    void persistCustomProfiles();
+    void pruneMissingProfiles();
+
+    // Loading and saving.
+    void load();
+    bool save();
+    void ensureDir();
+    void migrateIfNeeded();
+
+    // Editing.
+    QUuid addFolder(std::optional<QUuid> to, const QString &name);
+    QUuid addScript(std::optional<QUuid> to, const QString &path);
+    QUuid importFolder(const QString &directory, std::optional<QUuid> into);
+    void rename(const QUuid &id, const QString &name);
+    void setArgs(const QUuid &id, const QStringList &args);
+    void deleteNode(const QUuid &id); // roots.removing(id), then save()
+    bool moveNode(const QUuid &id, std::optional<QUuid> toParent, std::optional<QUuid> before);
+    void applyNodeDrop(const QUuid &id, const DropTarget &target);
+    void applyFileDrop(const QList<QUrl> &urls, const DropTarget &target);
+    QString timestampFolderName() const;
+    ShellNode buildTree(const QString &directory) const;
+
+    // Profile switching and cloud sync.
+    void switchTo(const QUuid &profileID, std::optional<QString> copyIfMissingFrom);
+    void addProfile(const QString &path, std::optional<QString> name);
+    void removeProfile(const QUuid &id, bool deleteFile);
+    void setSyncFromiCloud(bool on);
+
+    // Tests pin the clock; the default is the system clock.
+    void setClock(std::function<QDateTime()> clock);
+    QDateTime now() const;
+
+public Q_SLOTS:
+    // The application shell connects this to "application became active".
+    void applicationDidBecomeActive();
+
+Q_SIGNALS:
+    // Any published field except lastRunMessage changed (tree, flag, sort, profiles).
+    void changed();
+    void lastRunMessageChanged();
+
+private:
+    Preferences &m_preferences;
+    Locations m_locations;
+    QList<ShellNode> m_roots;
+    bool m_isPublished = false;
+    QString m_lastRunMessage;
+    SortMode m_sortMode = SortMode::custom;
+    QUuid m_currentProfileID;
+    QList<Profile> m_customProfiles;
+    QSet<QString> m_snapshottedPaths;
+    std::optional<QString> m_lastSaveError;
+    std::optional<QString> m_lastLoadError;
+    std::function<QDateTime()> m_clock;
+};

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QLatin1StringView>
+
+// Every preference key, defined once.
+namespace PreferenceKeys {
+inline constexpr QLatin1StringView language{"fnkt_language"};
+inline constexpr QLatin1StringView appearance{"fnkt_appearance"};
+inline constexpr QLatin1StringView runMode{"fnkt_runMode"};
+inline constexpr QLatin1StringView launchAtLogin{"fnkt_launchAtLogin"};
+inline constexpr QLatin1StringView currentProfileID{"fnkt_currentProfileID"};
+inline constexpr QLatin1StringView customProfiles{"fnkt_customProfiles"};
+inline constexpr QLatin1StringView sortMode{"fnkt_sortMode"};
+inline constexpr QLatin1StringView syncICloud{"fnkt_syncICloud"};
+inline constexpr QLatin1StringView toolbarDisplayMode{"fnkt_toolbarDisplayMode"};
+// Linux only: which terminal takes the runs (absent = automatic).
+inline constexpr QLatin1StringView terminal{"fnkt_terminal"};
+} // namespace PreferenceKeys
