@@ -2,6 +2,7 @@
 
 #include "library/NodeKind.h"
 
+#include <QDateTime>
 #include <QHash>
 #include <QList>
 #include <QString>
@@ -22,7 +23,9 @@ struct ShellNode
     std::optional<QList<ShellNode>> children;
     double createdAt = 0; // seconds since 2001-01-01 00:00:00 UTC
 
-    bool operator==(const ShellNode &other) const = default;
+    // Defined out of line: a defaulted body here would ask whether ShellNode is
+    // comparable while it is still being defined (QList<ShellNode> children).
+    bool operator==(const ShellNode &other) const;
 
     QString displayName() const;
     std::optional<QList<ShellNode>> listChildren() const;
@@ -45,8 +48,8 @@ QList<ShellNode> removing(const QList<ShellNode> &list, const QUuid &id);
 QList<ShellNode> appending(const QList<ShellNode> &list, const ShellNode &node,
                            const QUuid &parent);
 bool isWithin(const QList<ShellNode> &list, const QUuid &x, const QUuid &y);
-QList<ShellNode> inserting(const QList<ShellNode> &list, const ShellNode &node,
-                           const QUuid &parent, std::optional<QUuid> before);
+QList<ShellNode> inserting(const QList<ShellNode> &list, const ShellNode &node, const QUuid &parent,
+                           std::optional<QUuid> before);
 QList<ShellNode> insertingAtRoot(const QList<ShellNode> &list, const ShellNode &node,
                                  std::optional<QUuid> before);
 QList<ShellNode> sortedByNameTree(const QList<ShellNode> &list);
@@ -57,3 +60,6 @@ QHash<QUuid, int> depthMap(const QList<ShellNode> &list);
 QString uuidText(const QUuid &id);
 // The first four characters of uuidText, as log lines show ids.
 QString shortID(const QUuid &id);
+
+// Seconds since 2001-01-01 00:00:00 UTC, the document's time scale.
+double referenceTimestamp(const QDateTime &time);

@@ -41,6 +41,8 @@ public:
     const std::optional<QString> &lastSaveError() const { return m_lastSaveError; }
     // Why the current document could not be read; it is moved aside before any save.
     const std::optional<QString> &lastLoadError() const { return m_lastLoadError; }
+    // Where that unreadable document was moved before a save replaced it.
+    const std::optional<QString> &movedAsidePath() const { return m_movedAsidePath; }
 
     QList<ShellNode> displayRoots() const;
 
@@ -83,6 +85,8 @@ public:
     // Tests pin the clock; the default is the system clock.
     void setClock(std::function<QDateTime()> clock);
     QDateTime now() const;
+    // Where diagnostic lines go; standard output unless a test captures them.
+    void setLineSink(std::function<void(const QString &)> sink);
 
 public Q_SLOTS:
     // The application shell connects this to "application became active".
@@ -106,4 +110,14 @@ private:
     std::optional<QString> m_lastSaveError;
     std::optional<QString> m_lastLoadError;
     std::function<QDateTime()> m_clock;
+    std::function<void(const QString &)> m_lineSink;
+    // The current document exists but could not be read; it is moved aside
+    // before the first save would overwrite it.
+    std::optional<QString> m_unreadablePath;
+    std::optional<QString> m_movedAsidePath;
+
+    void printLine(const QString &line) const;
+    bool moveUnreadableAside(const QString &path);
+    void makeCurrent(const QUuid &id);
+    void chooseStartProfile();
 };

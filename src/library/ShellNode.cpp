@@ -1,0 +1,299 @@
+#include "library/ShellNode.h"
+
+#include <QCollator>
+#include <QLocale>
+
+#include <algorithm>
+#include <numeric>
+
+namespace {
+
+QString lastPathComponent(const QString &path)
+{
+    qsizetype end = path.size();
+    while (end > 1 && path.at(end - 1) == u'/')
+        --end;
+    const QStringView trimmed = QStringView(path).left(end);
+    const qsizetype slash = trimmed.lastIndexOf(u'/');
+    if (slash < 0 || trimmed.size() == 1)
+        return trimmed.toString();
+    return trimmed.mid(slash + 1).toString();
+}
+
+// The C locale compares code points and ignores numeric mode and case, so
+// a name sort there would differ from every desktop; fall back to en_US.
+QCollator makeNameCollator()
+{
+    QLocale locale = QLocale::system();
+    if (locale.language() == QLocale::C)
+        locale = QLocale(QLocale::English, QLocale::UnitedStates);
+    QCollator collator(locale);
+    collator.setNumericMode(true);
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    collator.setIgnorePunctuation(false);
+    return collator;
+}
+
+const QCollator &nameCollator()
+{
+    thread_local const QCollator collator = makeNameCollator();
+    return collator;
+}
+
+// Stable name sort of one level. Sort keys are computed once per node, which
+// keeps large levels cheap.
+QList<ShellNode> sortedLevel(const QList<ShellNode> &list)
+{
+    const QCollator &collator = nameCollator();
+    std::vector<QCollatorSortKey> keys;
+    keys.reserve(size_t(list.size()));
+    for (const ShellNode &node : list)
+        keys.push_back(collator.sortKey(node.displayName()));
+    std::vector<qsizetype> order(size_t(list.size()));
+    std::iota(order.begin(), order.end(), qsizetype(0));
+    std::stable_sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) {
+        const ShellNode &x = list.at(a);
+        const ShellNode &y = list.at(b);
+        if (x.kind != y.kind)
+            return int(x.kind) < int(y.kind);
+        return keys[size_t(a)].compare(keys[size_t(b)]) < 0;
+    });
+    QList<ShellNode> result;
+    result.reserve(list.size());
+    for (qsizetype index : order)
+        result.append(list.at(index).sortedByName());
+    return result;
+}
+
+void collectInto(const ShellNode &node, QList<ShellNode> &out)
+{
+    if (node.kind == NodeKind::script) {
+        out.append(node);
+        return;
+    }
+    if (node.children)
+        for (const ShellNode &child : *node.children)
+            collectInto(child, out);
+}
+
+const ShellNode *findFirst(const QList<ShellNode> &list, const QUuid &id)
+{
+    for (const ShellNode &node : list) {
+        if (node.id == id)
+            return &node;
+        if (node.children)
+            if (const ShellNode *found = findFirst(*node.children, id))
+                return found;
+    }
+    return nullptr;
+}
+
+void fillDepths(const QList<ShellNode> &list, int depth, QHash<QUuid, int> &out)
+{
+    for (const ShellNode &node : list) {
+        out.insert(node.id, depth);
+        if (node.children)
+            fillDepths(*node.children, depth + 1, out);
+    }
+}
+
+QList<ShellNode> insertedBefore(QList<ShellNode> list, const ShellNode &node,
+                                std::optional<QUuid> before)
+{
+    if (before) {
+        for (qsizetype i = 0; i < list.size(); ++i) {
+            if (list.at(i).id == *before) {
+                list.insert(i, node);
+                return list;
+            }
+        }
+    }
+    list.append(node);
+    return list;
+}
+
+} // namespace
+
+bool ShellNode::operator==(const ShellNode &other) const = default;
+
+QString ShellNode::displayName() const
+{
+    if (!name.isEmpty())
+        return name;
+    if (filePath)
+        return lastPathComponent(*filePath);
+    return name;
+}
+
+std::optional<QList<ShellNode>> ShellNode::listChildren() const
+{
+    if (children && !children->isEmpty())
+        return children;
+    return std::nullopt;
+}
+
+bool ShellNode::isEmptyFolder() const
+{
+    return kind == NodeKind::folder && (!children || children->isEmpty());
+}
+
+QStringList ShellNode::argPresets() const
+{
+    QStringList presets;
+    if (!args)
+        return presets;
+    for (const QString &arg : *args) {
+        const QString trimmed = arg.trimmed();
+        if (!trimmed.isEmpty())
+            presets.append(trimmed);
+    }
+    return presets;
+}
+
+QList<ShellNode> ShellNode::collectScripts() const
+{
+    QList<ShellNode> scripts;
+    collectInto(*this, scripts);
+    return scripts;
+}
+
+ShellNode ShellNode::sortedByName() const
+{
+    if (!children)
+        return *this;
+    ShellNode copy = *this;
+    copy.children = sortedLevel(*children);
+    return copy;
+}
+
+size_t qHash(const ShellNode &node, size_t seed) noexcept
+{
+    const auto mix = [&seed](size_t value) {
+        seed ^= value + 0x9e3779b97f4a7c15ULL + (seed << 6) + (seed >> 2);
+    };
+    mix(qHash(node.id));
+    mix(qHash(node.name));
+    mix(size_t(node.kind));
+    mix(node.filePath ? qHash(*node.filePath) + 1 : 0);
+    mix(node.args ? qHashRange(node.args->cbegin(), node.args->cend()) + 1 : 0);
+    if (node.children) {
+        mix(size_t(node.children->size()) + 1);
+        for (const ShellNode &child : *node.children)
+            mix(qHash(child, 0));
+    } else {
+        mix(0);
+    }
+    // Equal doubles (+0 and -0 among them) must hash alike.
+    mix(node.createdAt == 0 ? 0 : qHash(node.createdAt));
+    return seed;
+}
+
+namespace Forest {
+
+std::optional<ShellNode> first(const QList<ShellNode> &list, const QUuid &id)
+{
+    if (const ShellNode *found = findFirst(list, id))
+        return *found;
+    return std::nullopt;
+}
+
+std::optional<QUuid> parentID(const QList<ShellNode> &list, const QUuid &id,
+                              std::optional<QUuid> current)
+{
+    for (const ShellNode &node : list) {
+        if (node.id == id)
+            return current;
+        if (node.children)
+            if (std::optional<QUuid> found = parentID(*node.children, id, node.id))
+                return found;
+    }
+    return std::nullopt;
+}
+
+QList<ShellNode> updating(const QList<ShellNode> &list, const QUuid &id,
+                          const std::function<void(ShellNode &)> &change)
+{
+    QList<ShellNode> result = list;
+    for (ShellNode &node : result) {
+        if (node.id == id)
+            change(node);
+        else if (node.children)
+            node.children = updating(*node.children, id, change);
+    }
+    return result;
+}
+
+QList<ShellNode> removing(const QList<ShellNode> &list, const QUuid &id)
+{
+    QList<ShellNode> result;
+    result.reserve(list.size());
+    for (const ShellNode &node : list) {
+        if (node.id == id)
+            continue;
+        result.append(node);
+        if (node.children)
+            result.last().children = removing(*node.children, id);
+    }
+    return result;
+}
+
+QList<ShellNode> appending(const QList<ShellNode> &list, const ShellNode &node, const QUuid &parent)
+{
+    return updating(list, parent, [&node](ShellNode &target) {
+        QList<ShellNode> children = target.children.value_or(QList<ShellNode>());
+        children.append(node);
+        target.children = children;
+    });
+}
+
+bool isWithin(const QList<ShellNode> &list, const QUuid &x, const QUuid &y)
+{
+    const ShellNode *owner = findFirst(list, y);
+    return owner && owner->children && findFirst(*owner->children, x);
+}
+
+QList<ShellNode> inserting(const QList<ShellNode> &list, const ShellNode &node, const QUuid &parent,
+                           std::optional<QUuid> before)
+{
+    return updating(list, parent, [&](ShellNode &target) {
+        target.children =
+            insertedBefore(target.children.value_or(QList<ShellNode>()), node, before);
+    });
+}
+
+QList<ShellNode> insertingAtRoot(const QList<ShellNode> &list, const ShellNode &node,
+                                 std::optional<QUuid> before)
+{
+    return insertedBefore(list, node, before);
+}
+
+QList<ShellNode> sortedByNameTree(const QList<ShellNode> &list)
+{
+    return sortedLevel(list);
+}
+
+QHash<QUuid, int> depthMap(const QList<ShellNode> &list)
+{
+    QHash<QUuid, int> depths;
+    fillDepths(list, 0, depths);
+    return depths;
+}
+
+} // namespace Forest
+
+QString uuidText(const QUuid &id)
+{
+    return id.toString(QUuid::WithoutBraces).toUpper();
+}
+
+QString shortID(const QUuid &id)
+{
+    return uuidText(id).left(4);
+}
+
+double referenceTimestamp(const QDateTime &time)
+{
+    // 2001-01-01 00:00:00 UTC in Unix seconds.
+    constexpr qint64 referenceEpoch = 978307200;
+    return double(time.toMSecsSinceEpoch() - referenceEpoch * 1000) / 1000.0;
+}

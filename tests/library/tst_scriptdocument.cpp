@@ -1,0 +1,375 @@
+#include "library/ScriptDocument.h"
+
+#include <QFile>
+#include <QRandomGenerator>
+#include <QTest>
+
+#include <limits>
+
+namespace {
+
+QByteArray fixture(const QString &name)
+{
+    QFile file(QStringLiteral(ORLENTA_FIXTURES_DIR "/") + name);
+    if (!file.open(QIODevice::ReadOnly))
+        qFatal("missing fixture %s", qPrintable(name));
+    return file.readAll();
+}
+
+const QUuid folderID{QStringLiteral("5D1B4C7A-0000-4000-8000-00000000A001")};
+const QUuid scriptID{QStringLiteral("0F6A9C1E-2B3D-4E5F-8A9B-0C1D2E3F4A5B")};
+constexpr double readingTime = 789000000.25;
+
+ShellNode node(NodeKind kind, const QString &name, const QString &id, double createdAt)
+{
+    ShellNode n;
+    n.id = QUuid::fromString(id);
+    n.name = name;
+    n.kind = kind;
+    n.createdAt = createdAt;
+    return n;
+}
+
+Persisted goldenDocument()
+{
+    ShellNode script = node(NodeKind::script, QStringLiteral("deploy"),
+                            QStringLiteral("0F6A9C1E-2B3D-4E5F-8A9B-0C1D2E3F4A5B"), 723456789.5);
+    script.filePath = QStringLiteral("/home/u/bin/deploy.sh");
+    script.args = QStringList{QStringLiteral("start"), QStringLiteral("--force \"a b\"")};
+    ShellNode tools = node(NodeKind::folder, QStringLiteral("工具"),
+                           QStringLiteral("5D1B4C7A-0000-4000-8000-00000000A001"), 723456700);
+    tools.children = QList<ShellNode>{script};
+    ShellNode empty = node(NodeKind::folder, QStringLiteral("空"),
+                           QStringLiteral("5D1B4C7A-0000-4000-8000-00000000A002"), 723456701.25);
+    empty.children = QList<ShellNode>{};
+    return Persisted{{tools, empty}, true};
+}
+
+// A library as users build it: nested folders, presets, odd names and paths.
+Persisted realisticDocument()
+{
+    QRandomGenerator random(42);
+    const QStringList names{QStringLiteral("deploy"),
+                            QStringLiteral("备份 数据库"),
+                            QStringLiteral("a/b \"quoted\" \\ back"),
+                            QStringLiteral("tab\there"),
+                            QStringLiteral("ctl\x01\x1f"),
+                            QStringLiteral("😀 emoji"),
+                            QString()};
+    std::function<ShellNode(int)> make = [&](int depth) {
+        ShellNode n;
+        n.id = QUuid::createUuid();
+        n.name = names.at(random.bounded(int(names.size())));
+        n.createdAt = 700000000 + random.generateDouble() * 1e8;
+        if (depth < 3 && random.bounded(2) == 0) {
+            n.kind = NodeKind::folder;
+            if (random.bounded(4) != 0) {
+                QList<ShellNode> children;
+                for (int i = random.bounded(4); i > 0; --i)
+                    children.append(make(depth + 1));
+                n.children = children;
+            }
+        } else {
+            n.kind = NodeKind::script;
+            n.filePath = QStringLiteral("/home/u/scripts/") + n.name + QStringLiteral(".sh");
+            if (random.bounded(2) == 0)
+                n.args = QStringList{QStringLiteral("--dry-run"), QStringLiteral("  spaced  "),
+                                     QStringLiteral("line\nbreak")};
+        }
+        return n;
+    };
+    Persisted document;
+    for (int i = 0; i < 12; ++i)
+        document.roots.append(make(0));
+    document.isPublished = false;
+    return document;
+}
+
+} // namespace
+
+class TestScriptDocument : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void writesGoldenDocumentByteForByte()
+    {
+        const QByteArray written = ScriptDocument::encode(goldenDocument());
+        const QByteArray expected = fixture(QStringLiteral("golden.json"));
+        if (written != expected)
+            qWarning().noquote() << "written:\n" << QString::fromUtf8(written);
+        QCOMPARE(written, expected);
+    }
+
+    void readsGoldenDocumentBack()
+    {
+        const ScriptDocument::Decoded decoded =
+            ScriptDocument::decode(fixture(QStringLiteral("golden.json")), readingTime);
+        QVERIFY2(decoded, qPrintable(decoded.error));
+        QCOMPARE(*decoded.persisted, goldenDocument());
+    }
+
+    void roundTripsRealisticDocument()
+    {
+        const Persisted document = realisticDocument();
+        const QByteArray bytes = ScriptDocument::encode(document);
+        const ScriptDocument::Decoded decoded = ScriptDocument::decode(bytes, readingTime);
+        QVERIFY2(decoded, qPrintable(decoded.error));
+        QCOMPARE(*decoded.persisted, document);
+        QCOMPARE(ScriptDocument::encode(*decoded.persisted), bytes);
+    }
+
+    void writesEmptyDocument()
+    {
+        QCOMPARE(ScriptDocument::encode(Persisted{}),
+                 QByteArray("{\n  \"isPublished\" : false,\n  \"roots\" : [\n\n  ]\n}"));
+    }
+
+    void numberText_data()
+    {
+        QTest::addColumn<double>("value");
+        QTest::addColumn<QByteArray>("text");
+        QTest::newRow("integral") << 723456700.0 << QByteArray("723456700");
+        QTest::newRow("half") << 723456789.5 << QByteArray("723456789.5");
+        QTest::newRow("tenth") << 0.1 << QByteArray("0.1");
+        QTest::newRow("sub-millisecond") << 723456789.123456 << QByteArray("723456789.123456");
+        QTest::newRow("negative") << -978307200.0 << QByteArray("-978307200");
+        QTest::newRow("zero") << 0.0 << QByteArray("0");
+    }
+    void numberText()
+    {
+        QFETCH(double, value);
+        QFETCH(QByteArray, text);
+        QCOMPARE(ScriptDocument::numberText(value), text);
+    }
+
+    void numberTextReadsBackExactly()
+    {
+        QRandomGenerator random(7);
+        for (int i = 0; i < 2000; ++i) {
+            const double value = random.generateDouble() * 1e9;
+            bool ok = false;
+            QCOMPARE(ScriptDocument::numberText(value).toDouble(&ok), value);
+            QVERIFY(ok);
+        }
+    }
+
+    void escapesStrings_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QByteArray>("json");
+        QTest::newRow("solidus") << QStringLiteral("/a/b") << QByteArray("\"\\/a\\/b\"");
+        QTest::newRow("quote and backslash")
+            << QStringLiteral("\"\\") << QByteArray("\"\\\"\\\\\"");
+        QTest::newRow("short escapes")
+            << QStringLiteral("\b\f\n\r\t") << QByteArray("\"\\b\\f\\n\\r\\t\"");
+        QTest::newRow("other controls")
+            << QStringLiteral("\x01\x1f") << QByteArray("\"\\u0001\\u001f\"");
+        QTest::newRow("non-ASCII as UTF-8")
+            << QStringLiteral("工具 é 😀") << QStringLiteral("\"工具 é 😀\"").toUtf8();
+        QTest::newRow("delete is not a control")
+            << QStringLiteral("\x7f") << QByteArray("\"\x7f\"");
+    }
+    void escapesStrings()
+    {
+        QFETCH(QString, text);
+        QFETCH(QByteArray, json);
+        QByteArray out;
+        ScriptDocument::appendString(out, text);
+        QCOMPARE(out, json);
+    }
+
+    void refusesToWriteNonFiniteTimestamps()
+    {
+        Persisted document = goldenDocument();
+        document.roots[1].createdAt = std::numeric_limits<double>::quiet_NaN();
+        QVERIFY(ScriptDocument::encode(document).isEmpty());
+        document.roots[1].createdAt = std::numeric_limits<double>::infinity();
+        QVERIFY(ScriptDocument::encode(document).isEmpty());
+    }
+
+    void acceptsOrRejects_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<bool>("accepted");
+        QTest::addColumn<QString>("reason"); // part of the error text when rejected
+
+        const auto accept = [](const char *file) {
+            QTest::newRow(file) << QString::fromLatin1(file) << true << QString();
+        };
+        const auto reject = [](const char *file, const char *reason) {
+            QTest::newRow(file) << QString::fromLatin1(file) << false
+                                << QString::fromLatin1(reason);
+        };
+        accept("args-string.json");
+        accept("args-empty-string.json");
+        accept("args-empty-array.json");
+        accept("args-array-with-number.json");
+        accept("args-number.json");
+        accept("args-null.json");
+        accept("args-untrimmed.json");
+        accept("missing-createdAt.json");
+        accept("null-optionals.json");
+        accept("lowercase-id.json");
+        accept("escaped-slashes.json");
+        accept("unescaped-slashes.json");
+        accept("non-ascii-utf8.json");
+        accept("non-ascii-escaped.json");
+        accept("extra-keys.json");
+        accept("bom.json");
+        reject("unknown-kind.json", "unknown \"kind\": link");
+        reject("deep-unknown-kind.json", "roots[0].children[0].children[0].children[0]");
+        reject("bare-array.json", "not a JSON object");
+        reject("missing-isPublished.json", "no \"isPublished\"");
+        reject("isPublished-string.json", "\"isPublished\" is not");
+        reject("isPublished-null.json", "\"isPublished\" is not");
+        reject("missing-roots.json", "no \"roots\"");
+        reject("roots-object.json", "\"roots\" is not an array");
+        reject("children-string.json", "\"children\" is not an array");
+        reject("children-holding-string.json", "is not an object");
+        reject("createdAt-string.json", "\"createdAt\" is not a number");
+        reject("filePath-number.json", "\"filePath\" is not a string");
+        reject("name-number.json", "\"name\" is not a string");
+        reject("missing-name.json", "no \"name\"");
+        reject("missing-id.json", "no \"id\"");
+        reject("missing-kind.json", "no \"kind\"");
+        reject("id-not-uuid.json", "not a UUID");
+        reject("id-with-braces.json", "not a UUID");
+        reject("id-without-hyphens.json", "not a UUID");
+        reject("truncated.json", "not valid JSON");
+        reject("empty.json", "not valid JSON");
+    }
+    void acceptsOrRejects()
+    {
+        QFETCH(QString, file);
+        QFETCH(bool, accepted);
+        QFETCH(QString, reason);
+        const ScriptDocument::Decoded decoded =
+            ScriptDocument::decode(fixture(QStringLiteral("documents/") + file), readingTime);
+        QCOMPARE(bool(decoded), accepted);
+        if (accepted) {
+            QVERIFY(decoded.error.isEmpty());
+            QCOMPARE(decoded.persisted->roots.size(), 1);
+            QCOMPARE(decoded.persisted->roots.first().id, folderID);
+        } else {
+            QVERIFY2(decoded.error.contains(reason), qPrintable(decoded.error));
+        }
+    }
+
+    void readsArgsLeniently_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<std::optional<QStringList>>("args");
+        QTest::newRow("one string") << QStringLiteral("args-string.json")
+                                    << std::optional(QStringList{QStringLiteral("start --force")});
+        QTest::newRow("empty string")
+            << QStringLiteral("args-empty-string.json") << std::optional<QStringList>();
+        QTest::newRow("empty array")
+            << QStringLiteral("args-empty-array.json") << std::optional<QStringList>();
+        QTest::newRow("array holding a number")
+            << QStringLiteral("args-array-with-number.json") << std::optional<QStringList>();
+        QTest::newRow("number") << QStringLiteral("args-number.json")
+                                << std::optional<QStringList>();
+        QTest::newRow("null") << QStringLiteral("args-null.json") << std::optional<QStringList>();
+        QTest::newRow("kept untrimmed")
+            << QStringLiteral("args-untrimmed.json")
+            << std::optional(
+                   QStringList{QStringLiteral("  padded  "), QString(), QStringLiteral("\n")});
+    }
+    void readsArgsLeniently()
+    {
+        QFETCH(QString, file);
+        QFETCH(std::optional<QStringList>, args);
+        const ScriptDocument::Decoded decoded =
+            ScriptDocument::decode(fixture(QStringLiteral("documents/") + file), readingTime);
+        QVERIFY2(decoded, qPrintable(decoded.error));
+        const ShellNode script = decoded.persisted->roots.first().children->first();
+        QCOMPARE(script.args, args);
+        // Absent presets are not written back.
+        QCOMPARE(ScriptDocument::encode(*decoded.persisted).contains("\"args\""), args.has_value());
+    }
+
+    void fillsMissingOrNullValues()
+    {
+        const auto script = [](const char *file) {
+            const ScriptDocument::Decoded decoded = ScriptDocument::decode(
+                fixture(QStringLiteral("documents/") + QLatin1StringView(file)), readingTime);
+            return decoded.persisted->roots.first().children->first();
+        };
+        QCOMPARE(script("missing-createdAt.json").createdAt, readingTime);
+        const ShellNode nulls = script("null-optionals.json");
+        QCOMPARE(nulls.createdAt, readingTime);
+        QVERIFY(!nulls.filePath);
+        QVERIFY(!nulls.children);
+    }
+
+    void readsEquivalentSpellingsAlike_data()
+    {
+        QTest::addColumn<QString>("a");
+        QTest::addColumn<QString>("b");
+        QTest::newRow("slashes") << QStringLiteral("escaped-slashes.json")
+                                 << QStringLiteral("unescaped-slashes.json");
+        QTest::newRow("non-ASCII")
+            << QStringLiteral("non-ascii-utf8.json") << QStringLiteral("non-ascii-escaped.json");
+        QTest::newRow("id case") << QStringLiteral("lowercase-id.json")
+                                 << QStringLiteral("unescaped-slashes.json");
+        QTest::newRow("extra keys")
+            << QStringLiteral("extra-keys.json") << QStringLiteral("unescaped-slashes.json");
+        QTest::newRow("byte order mark")
+            << QStringLiteral("bom.json") << QStringLiteral("unescaped-slashes.json");
+    }
+    void readsEquivalentSpellingsAlike()
+    {
+        QFETCH(QString, a);
+        QFETCH(QString, b);
+        const auto read = [](const QString &file) {
+            return ScriptDocument::decode(fixture(QStringLiteral("documents/") + file), readingTime)
+                .persisted;
+        };
+        QCOMPARE(read(a), read(b));
+        QCOMPARE(read(a)->roots.first().children->first().id, scriptID);
+    }
+
+    void nonAsciiNamesSurvive()
+    {
+        const ScriptDocument::Decoded decoded = ScriptDocument::decode(
+            fixture(QStringLiteral("documents/non-ascii-escaped.json")), readingTime);
+        QCOMPARE(decoded.persisted->roots.first().children->first().name,
+                 QStringLiteral("部署 🚀 café"));
+        QVERIFY(ScriptDocument::encode(*decoded.persisted).contains("部署 🚀 café"));
+    }
+
+    void uuidText_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("valid");
+        QTest::newRow("upper") << QStringLiteral("0F6A9C1E-2B3D-4E5F-8A9B-0C1D2E3F4A5B") << true;
+        QTest::newRow("lower") << QStringLiteral("0f6a9c1e-2b3d-4e5f-8a9b-0c1d2e3f4a5b") << true;
+        QTest::newRow("nil") << QStringLiteral("00000000-0000-0000-0000-000000000000") << true;
+        QTest::newRow("braces") << QStringLiteral("{0F6A9C1E-2B3D-4E5F-8A9B-0C1D2E3F4A5B}")
+                                << false;
+        QTest::newRow("hyphen moved")
+            << QStringLiteral("0F6A9C1E2-B3D-4E5F-8A9B-0C1D2E3F4A5B") << false;
+        QTest::newRow("not hex") << QStringLiteral("0F6A9C1E-2B3D-4E5F-8A9B-0C1D2E3F4A5G") << false;
+        QTest::newRow("full-width digit")
+            << QStringLiteral("0F6A9C1E-2B3D-4E5F-8A9B-0C1D2E3F4A5１") << false;
+        QTest::newRow("empty") << QString() << false;
+    }
+    void uuidText()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, valid);
+        QCOMPARE(ScriptDocument::isUuidText(text), valid);
+    }
+
+    void deepNestingIsRejectedNotCrashed()
+    {
+        QByteArray text = "{\"isPublished\":true,\"roots\":";
+        for (int i = 0; i < 100000; ++i)
+            text += "[";
+        const ScriptDocument::Decoded decoded = ScriptDocument::decode(text, readingTime);
+        QVERIFY(!decoded);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestScriptDocument)
+#include "tst_scriptdocument.moc"
