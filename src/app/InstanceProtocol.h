@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QByteArray>
+#include <QJsonObject>
+#include <QString>
+
+#include <optional>
+
+// Messages between a starting process and the running instance: a 4-byte
+// big-endian length, then that many bytes of a UTF-8 JSON object carrying
+// the protocol version in "v" and its kind in "type".
+//
+//   client → instance  {"type":"request","args":[...],"cwd":"..."}
+//   instance → client  {"type":"stdout","text":"..."}, {"type":"stderr","text":"..."},
+//                      and last {"type":"exit","status":N}
+namespace InstanceProtocol {
+
+inline constexpr int version = 1;
+// Far above any real message; guards against a garbage length.
+inline constexpr qint64 maximumMessageSize = 16 * 1024 * 1024;
+
+QByteArray frame(QJsonObject message);
+
+QJsonObject request(const QStringList &args, const QString &cwd);
+QJsonObject standardOutput(const QString &text);
+QJsonObject standardError(const QString &text);
+QJsonObject exit(int status);
+
+// Collects bytes as they arrive and hands out complete messages. After a
+// malformed frame (bad length, not a JSON object, other version) it stays
+// failed: the stream cannot be resynchronised.
+class FrameReader
+{
+public:
+    void append(const QByteArray &bytes);
+    // The next complete message, or nothing when more bytes are needed or
+    // the stream failed.
+    std::optional<QJsonObject> next();
+    bool failed() const { return !m_error.isEmpty(); }
+    const QString &errorString() const { return m_error; }
+
+private:
+    QByteArray m_buffer;
+    QString m_error;
+};
+
+} // namespace InstanceProtocol
