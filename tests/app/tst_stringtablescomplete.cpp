@@ -161,6 +161,20 @@ private Q_SLOTS:
         QVERIFY2(problems.isEmpty(), qPrintable(code + u":\n"_s + problems.join(u'\n')));
     }
 
+    // The program finds its tables beside itself in the build tree; a stale
+    // copy there would hide a fresh entry from anyone running the build.
+    void tablesAreCopiedBesideTheExecutable_data() { tablesParse_data(); }
+    void tablesAreCopiedBesideTheExecutable()
+    {
+        QFETCH(QString, code);
+        const QString relative = code + u".lproj/Localizable.strings"_s;
+        QFile source(resourcesDir + u'/' + relative);
+        QFile copy(QStringLiteral(ORLENTA_EXECUTABLE_DIR "/resources/") + relative);
+        QVERIFY(source.open(QIODevice::ReadOnly));
+        QVERIFY2(copy.open(QIODevice::ReadOnly), qPrintable(copy.fileName()));
+        QVERIFY(source.readAll() == copy.readAll());
+    }
+
     // The three interface tables move together: an entry added to one only
     // leaves the other two languages behind.
     void interfaceTablesHoldTheSameKeys()
