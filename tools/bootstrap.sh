@@ -13,6 +13,7 @@ qt6-base-dev-tools
 qt6-svg-dev
 libqt6svg6
 qt6-qpa-plugins
+qt6-translations-l10n
 libgl-dev
 libxkbcommon-dev
 libbenchmark-dev

@@ -10,9 +10,13 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMutex>
 #include <QMutexLocker>
 #include <QStandardPaths>
+#include <QThread>
+#include <QTranslator>
 
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
@@ -159,6 +163,31 @@ LanguageManager::LanguageManager(Preferences &preferences, QObject *parent)
     const std::optional<AppLanguage> language =
         stored ? AppLanguage::fromRaw(*stored) : std::nullopt;
     m_selection.store(language.value_or(AppLanguage::system));
+    installQtTranslations();
+}
+
+LanguageManager::~LanguageManager() = default;
+
+void LanguageManager::installQtTranslations()
+{
+    QCoreApplication *app = QCoreApplication::instance();
+    if (!app || QThread::currentThread() != app->thread())
+        return;
+    const QString code = resolvedCode();
+    if (code == m_qtTranslationCode)
+        return;
+    m_qtTranslationCode = code;
+    if (m_qtTranslator) {
+        QCoreApplication::removeTranslator(m_qtTranslator.get());
+        m_qtTranslator.reset();
+    }
+    if (code == u"en") // Qt's own texts are English
+        return;
+    auto translator = std::make_unique<QTranslator>();
+    if (translator->load(QLocale(code), QStringLiteral("qtbase"), QStringLiteral("_"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)) &&
+        QCoreApplication::installTranslator(translator.get()))
+        m_qtTranslator = std::move(translator);
 }
 
 LanguageManager &LanguageManager::shared()
@@ -174,8 +203,10 @@ void LanguageManager::setSelection(AppLanguage language)
         Q_EMIT selectionChanged();
     // Stored even when unchanged, so an unknown stored text gets replaced.
     m_preferences.setString(PreferenceKeys::language, language.toRaw());
-    if (changed)
+    if (changed) {
+        installQtTranslations();
         Q_EMIT languageChanged();
+    }
 }
 
 QString LanguageManager::text(const QString &key, const QStringList &args) const

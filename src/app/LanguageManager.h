@@ -8,8 +8,10 @@
 #include <QStringList>
 
 #include <atomic>
+#include <memory>
 
 class Preferences;
+class QTranslator;
 
 // Interface texts are Simplified Chinese literals that are also their own
 // lookup keys. Write keys literally: LanguageManager::localized(QStringLiteral("退出")),
@@ -27,12 +29,18 @@ public:
     // An instance over its own preferences, for tests. The preferences must
     // outlive the manager.
     explicit LanguageManager(Preferences &preferences, QObject *parent = nullptr);
+    ~LanguageManager() override;
 
     AppLanguage selection() const { return AppLanguage(AppLanguage::Case(m_selection.load())); }
     // Announces selectionChanged(), stores fnkt_language, then announces
     // languageChanged(), so views rebuilt on the latter see the stored value.
     void setSelection(AppLanguage language);
     QString resolvedCode() const { return selection().resolvedCode(); }
+
+    // Puts Qt's own texts (standard dialogs and buttons) into the resolved
+    // language. Runs by itself on every change and when the manager is made;
+    // call it once more if the application object is created afterwards.
+    void installQtTranslations();
 
     // The text of a key in this manager's language, "%@" filled in order.
     QString text(const QString &key, const QStringList &args = {}) const;
@@ -75,4 +83,6 @@ Q_SIGNALS:
 private:
     Preferences &m_preferences;
     std::atomic<int> m_selection{AppLanguage::system};
+    std::unique_ptr<QTranslator> m_qtTranslator;
+    QString m_qtTranslationCode = QStringLiteral("en");
 };

@@ -8,6 +8,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QLibraryInfo>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -151,6 +152,29 @@ private Q_SLOTS:
         Preferences reread(home.preferencesFile());
         QCOMPARE(reread.string(PreferenceKeys::language), u"system"_s);
         QCOMPARE(LanguageManager(reread).selection(), AppLanguage::system);
+    }
+
+    // Qt's own dialogs and buttons follow the interface language too.
+    void qtTranslations()
+    {
+        const QString dir = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+        if (!QFile::exists(dir + u"/qtbase_ko.qm"_s))
+            QSKIP("Qt's translations are not installed (qt6-translations-l10n)");
+        const auto cancel = [] { return QCoreApplication::translate("QPlatformTheme", "Cancel"); };
+        TestHome home;
+        Preferences preferences(home.preferencesFile());
+        preferences.setString(PreferenceKeys::language, u"ko"_s);
+        {
+            LanguageManager manager(preferences);
+            QCOMPARE(cancel(), u"취소"_s);
+            manager.setSelection(AppLanguage::zhHans);
+            QCOMPARE(cancel(), u"取消"_s);
+            manager.setSelection(AppLanguage::en);
+            QCOMPARE(cancel(), u"Cancel"_s);
+            manager.setSelection(AppLanguage::ja);
+            QVERIFY(cancel() != u"Cancel"_s);
+        }
+        QCOMPARE(cancel(), u"Cancel"_s); // gone with its manager
     }
 
     void lookup()
