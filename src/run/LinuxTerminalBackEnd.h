@@ -1,0 +1,39 @@
+#pragma once
+
+#include "run/ShellRunner.h"
+#include "run/TerminalCatalogue.h"
+
+#include <QProcessEnvironment>
+
+#include <functional>
+
+class Preferences;
+
+// Runs hand-overs in a terminal emulator: the one named by fnkt_terminal, or
+// the one chosen automatically. Everything is read afresh on every run.
+class LinuxTerminalBackEnd : public TerminalBackEnd
+{
+    Q_OBJECT
+public:
+    using RunningCheck = std::function<bool(const QStringList &processNames)>;
+
+    explicit LinuxTerminalBackEnd(Preferences &preferences, QObject *parent = nullptr);
+
+    // Tests inject these; the defaults are the process's environment, the
+    // /proc lookup and ten seconds.
+    void setEnvironment(const QProcessEnvironment &environment) { m_environment = environment; }
+    void setRunningCheck(RunningCheck check) { m_isRunning = std::move(check); }
+    void setTimeout(int milliseconds) { m_timeoutMs = milliseconds; }
+
+    TerminalChoice currentTerminal() const;
+
+    bool isTerminalRunning() override;
+    void run(RunForm form, const HandOverText &text, const ChunkHandler &onChunk,
+             RunCompletion completion) override;
+
+private:
+    Preferences &m_preferences;
+    QProcessEnvironment m_environment;
+    RunningCheck m_isRunning;
+    int m_timeoutMs = 10000;
+};

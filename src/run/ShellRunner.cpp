@@ -1,0 +1,275 @@
+#include "run/ShellRunner.h"
+
+#include "app/LanguageManager.h"
+#include "settings/PreferenceKeys.h"
+#include "settings/Preferences.h"
+
+#if defined(Q_OS_MACOS)
+#include "run/AppleScriptBackEnd.h"
+#else
+#include "run/LinuxTerminalBackEnd.h"
+#endif
+
+#include <QDir>
+#include <QPointer>
+#include <QProcess>
+
+namespace {
+QString absolutePath(const QString &filePath)
+{
+    if (!QDir::isRelativePath(filePath))
+        return filePath;
+    QString base = QDir::currentPath();
+    if (!base.endsWith(u'/'))
+        base += u'/';
+    return base + filePath;
+}
+
+// A path without its trailing slashes ("/" stays "/").
+QString withoutTrailingSlashes(QString path)
+{
+    while (path.size() > 1 && path.endsWith(u'/'))
+        path.chop(1);
+    return path;
+}
+} // namespace
+
+HandOverText HandOverText::build(const QString &filePath, const std::optional<QString> &argOverride)
+{
+    HandOverText text;
+    text.directory = ShellRunner::directory(filePath);
+    text.fileName = ShellRunner::fileName(filePath);
+    text.argumentText = ShellRunner::argumentText(argOverride);
+    text.commandLine = ShellRunner::commandLine(text.directory, text.fileName, text.argumentText);
+    text.escapedCommand = ShellRunner::escapedCommand(text.commandLine);
+    text.doScriptLine = ShellRunner::doScriptLine(text.escapedCommand);
+    text.echoLine = ShellRunner::echoLine(text.directory, text.fileName, text.argumentText);
+    return text;
+}
+
+TerminalBackEnd::~TerminalBackEnd()
+{
+    for (QProcess *process : findChildren<QProcess *>())
+        process->disconnect();
+}
+
+ShellRunner::ShellRunner(std::unique_ptr<TerminalBackEnd> backEnd, Preferences *preferences,
+                         QObject *parent)
+    : QObject(parent), m_preferences(preferences ? preferences : &Preferences::standard())
+{
+    if (!backEnd)
+        backEnd = platformBackEnd(*m_preferences);
+    m_backEnd = backEnd.release();
+    m_backEnd->setParent(this);
+}
+
+ShellRunner::~ShellRunner() = default;
+
+std::unique_ptr<TerminalBackEnd> ShellRunner::platformBackEnd(Preferences &preferences)
+{
+#if defined(Q_OS_MACOS)
+    Q_UNUSED(preferences);
+    return std::make_unique<AppleScriptBackEnd>();
+#else
+    return std::make_unique<LinuxTerminalBackEnd>(preferences);
+#endif
+}
+
+QString ShellRunner::directory(const QString &filePath)
+{
+    const QString path = withoutTrailingSlashes(absolutePath(filePath));
+    const qsizetype slash = path.lastIndexOf(u'/');
+    if (slash <= 0)
+        return QStringLiteral("/");
+    return path.left(slash);
+}
+
+QString ShellRunner::fileName(const QString &filePath)
+{
+    const QString path = withoutTrailingSlashes(filePath);
+    if (path == u"/")
+        return path;
+    return path.mid(path.lastIndexOf(u'/') + 1);
+}
+
+QString ShellRunner::argumentText(const std::optional<QString> &argOverride)
+{
+    return argOverride.value_or(QString()).trimmed();
+}
+
+QString ShellRunner::quoted(const QString &text)
+{
+    QString inner = text;
+    inner.replace(u'\'', QStringLiteral("'\\''"));
+    return u'\'' + inner + u'\'';
+}
+
+QString ShellRunner::commandLine(const QString &directory, const QString &fileName,
+                                 const QString &argumentText)
+{
+    QString line = QStringLiteral("cd ") + quoted(directory) + QStringLiteral(" && ") +
+                   quoted(QStringLiteral("./") + fileName);
+    if (!argumentText.isEmpty())
+        line += u' ' + argumentText;
+    return line;
+}
+
+QString ShellRunner::escapedCommand(const QString &commandLine)
+{
+    // Backslashes first: otherwise a backslash before a quote would end the
+    // AppleScript string early and let the rest run as AppleScript.
+    QString escaped = commandLine;
+    escaped.replace(u'\\', QStringLiteral("\\\\"));
+    escaped.replace(u'"', QStringLiteral("\\\""));
+    return escaped;
+}
+
+QString ShellRunner::doScriptLine(const QString &escapedCommand)
+{
+    return QStringLiteral("tell application \"Terminal\" to do script \"") + escapedCommand + u'"';
+}
+
+QString ShellRunner::echoLine(const QString &directory, const QString &fileName,
+                              const QString &argumentText)
+{
+    QString line = QStringLiteral("$ cd ") + directory + QStringLiteral(" && ./") + fileName;
+    if (!argumentText.isEmpty())
+        line += u' ' + argumentText;
+    return line + u'\n';
+}
+
+QString ShellRunner::newWindowForm(const QString &doScriptLine)
+{
+    return QStringList{QStringLiteral("tell application \"Terminal\" to activate"), doScriptLine}
+        .join(u'\n');
+}
+
+QString ShellRunner::newTabForm(const QString &doScriptLine)
+{
+    return QStringList{
+        QStringLiteral("tell application \"Terminal\" to activate"),
+        QStringLiteral("if (count of windows of application \"Terminal\") is 0 then"),
+        QStringLiteral("    ") + doScriptLine,
+        QStringLiteral("else"),
+        QStringLiteral(
+            "    tell application \"System Events\" to keystroke \"t\" using {command down}"),
+        QStringLiteral("    delay 0.5"),
+        QStringLiteral("    ") + doScriptLine + QStringLiteral(" in front window"),
+        QStringLiteral("end if"),
+    }
+        .join(u'\n');
+}
+
+QString ShellRunner::reuseForm(const QString &doScriptLine)
+{
+    return QStringList{
+        QStringLiteral("tell application \"Terminal\" to activate"),
+        QStringLiteral("repeat 40 times"),
+        QStringLiteral(
+            "    if (count of windows of application \"Terminal\") > 0 then exit repeat"),
+        QStringLiteral("    delay 0.15"),
+        QStringLiteral("end repeat"),
+        QStringLiteral("delay 0.3"),
+        doScriptLine + QStringLiteral(" in front window"),
+    }
+        .join(u'\n');
+}
+
+QString ShellRunner::appleScript(RunForm form, const QString &doScriptLine)
+{
+    switch (form) {
+    case RunForm::newWindow:
+        return newWindowForm(doScriptLine);
+    case RunForm::newTab:
+        return newTabForm(doScriptLine);
+    case RunForm::reuse:
+        return reuseForm(doScriptLine);
+    }
+    return newWindowForm(doScriptLine);
+}
+
+RunForm ShellRunner::chooseForm(const std::optional<QString> &runMode, bool terminalRunning)
+{
+    if (!terminalRunning)
+        return RunForm::reuse;
+    return runMode == u"tab" ? RunForm::newTab : RunForm::newWindow;
+}
+
+// clang-format off
+QString ShellRunner::modeLine(RunForm form)
+{
+    switch (form) {
+    case RunForm::newWindow:
+        break;
+    case RunForm::newTab:
+        return LanguageManager::localized(QStringLiteral("运行模式：在已有 Terminal 窗口新建标签页\n"));
+    case RunForm::reuse:
+        return LanguageManager::localized(QStringLiteral("运行模式：Terminal 未运行，复用其启动时的初始窗口\n"));
+    }
+    return LanguageManager::localized(QStringLiteral("运行模式：每次运行新开一个 Terminal 窗口\n"));
+}
+// clang-format on
+
+void ShellRunner::openInTerminal(const ShellNode &script, const std::optional<QString> &argOverride,
+                                 ChunkHandler onChunk, StatusHandler onStatus)
+{
+    // A back end that broke its promise must not make a folder run step twice.
+    auto delivered = std::make_shared<bool>(false);
+    StatusHandler deliverOnce = [delivered, onStatus](int status) {
+        Q_ASSERT(!*delivered);
+        if (*delivered)
+            return;
+        *delivered = true;
+        onStatus(status);
+    };
+
+    if (!script.filePath || script.filePath->isEmpty()) {
+        onChunk(LanguageManager::localized(QStringLiteral("错误：脚本路径为空")) + u'\n');
+        deliverOnce(1);
+        return;
+    }
+
+    const HandOverText text = HandOverText::build(*script.filePath, argOverride);
+    onChunk(LanguageManager::localized(QStringLiteral("已在系统 Terminal 中执行：\n")));
+    onChunk(text.echoLine);
+
+    const std::optional<QString> runMode = m_preferences->string(PreferenceKeys::runMode);
+    const RunForm form = chooseForm(runMode, m_backEnd->isTerminalRunning());
+    onChunk(modeLine(form));
+
+    QPointer<ShellRunner> self(this);
+    m_backEnd->run(form, text, onChunk,
+                   [self, form, text, onChunk, deliverOnce](int status, const QString &errorText) {
+                       if (self)
+                           self->complete(form, text, status, errorText, onChunk, deliverOnce);
+                   });
+}
+
+void ShellRunner::complete(RunForm form, const HandOverText &text, int status,
+                           const QString &errorText, const ChunkHandler &onChunk,
+                           const StatusHandler &onStatus)
+{
+    if (status == 0) {
+        onStatus(0);
+        return;
+    }
+    const QString error = errorText.trimmed();
+    // clang-format off
+    if (form != RunForm::newTab) {
+        onChunk(u'\n' + LanguageManager::localized(QStringLiteral("打开 Terminal 失败：%@"), {error}) + u'\n');
+        onChunk(LanguageManager::localized(QStringLiteral("请到「系统设置 › 隐私与安全性 › 自动化」中允许本 App 控制「Terminal」。\n")));
+        onStatus(status);
+        return;
+    }
+
+    onChunk(LanguageManager::localized(QStringLiteral("⚠️ 新建标签页失败（通常是因为 Orlenta 未在「系统设置 › 隐私与安全性 › 辅助功能」中获授权）。\n")));
+    onChunk(LanguageManager::localized(QStringLiteral("已自动回退为「新开窗口」运行。\n")));
+    onChunk(LanguageManager::localized(QStringLiteral("如需真正的新标签页，请到上述设置中允许 Orlenta 控制电脑，然后重试。\n")));
+    if (!error.isEmpty())
+        onChunk(LanguageManager::localized(QStringLiteral("原始错误：%@\n"), {error}));
+    // clang-format on
+
+    // One fallback at most: its status is final, whatever it is.
+    m_backEnd->run(RunForm::newWindow, text, onChunk,
+                   [onStatus](int fallbackStatus, const QString &) { onStatus(fallbackStatus); });
+}

@@ -1,0 +1,108 @@
+#pragma once
+
+#include "library/ShellNode.h"
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+class Preferences;
+
+// The three ways a command reaches the terminal.
+enum class RunForm {
+    newWindow, // the terminal runs, every run opens a window
+    newTab,    // the terminal runs, a tab in its front window
+    reuse,     // the terminal is not running: the window it opens at start
+};
+
+// The texts built for one hand-over, from a script's path and argument text.
+struct HandOverText
+{
+    QString directory;
+    QString fileName;
+    QString argumentText;
+    QString commandLine;
+    QString escapedCommand;
+    QString doScriptLine;
+    QString echoLine;
+
+    static HandOverText build(const QString &filePath, const std::optional<QString> &argOverride);
+};
+
+using ChunkHandler = std::function<void(const QString &chunk)>;
+using StatusHandler = std::function<void(int status)>;
+// The status of one launcher run and its error text (standard error, untrimmed).
+using RunCompletion = std::function<void(int status, const QString &errorText)>;
+
+// One way of getting a command line into a terminal: the AppleScript runner
+// on macOS, terminal emulators on Linux.
+class TerminalBackEnd : public QObject
+{
+    Q_OBJECT
+public:
+    using QObject::QObject;
+    // Launchers still running are killed without reporting to anyone.
+    ~TerminalBackEnd() override;
+
+    virtual bool isTerminalRunning() = 0;
+    // Runs one form. Reports its own "诊断" and "启动失败" chunks through onChunk
+    // and calls completion exactly once.
+    virtual void run(RunForm form, const HandOverText &text, const ChunkHandler &onChunk,
+                     RunCompletion completion) = 0;
+
+Q_SIGNALS:
+    // The launcher process has been started (fork and exec done).
+    void launcherStarted();
+};
+
+// Hands one script over to the terminal and reports the hand-over as text
+// chunks and one final status.
+class ShellRunner : public QObject
+{
+    Q_OBJECT
+public:
+    // No back end: the platform's own (AppleScript on macOS, terminal
+    // emulators elsewhere). No preferences: Preferences::standard().
+    explicit ShellRunner(std::unique_ptr<TerminalBackEnd> backEnd = nullptr,
+                         Preferences *preferences = nullptr, QObject *parent = nullptr);
+    ~ShellRunner() override;
+
+    static std::unique_ptr<TerminalBackEnd> platformBackEnd(Preferences &preferences);
+
+    TerminalBackEnd &backEnd() const { return *m_backEnd; }
+
+    // onStatus is called exactly once on every path: 1 for a missing path,
+    // else the status of the last launcher run (0 on success).
+    void openInTerminal(const ShellNode &script, const std::optional<QString> &argOverride,
+                        ChunkHandler onChunk, StatusHandler onStatus);
+
+    // The pieces of a hand-over.
+    static QString directory(const QString &filePath);
+    static QString fileName(const QString &filePath);
+    static QString argumentText(const std::optional<QString> &argOverride);
+    static QString quoted(const QString &text);
+    static QString commandLine(const QString &directory, const QString &fileName,
+                               const QString &argumentText);
+    static QString escapedCommand(const QString &commandLine);
+    static QString doScriptLine(const QString &escapedCommand);
+    static QString echoLine(const QString &directory, const QString &fileName,
+                            const QString &argumentText);
+    static QString newWindowForm(const QString &doScriptLine);
+    static QString newTabForm(const QString &doScriptLine);
+    static QString reuseForm(const QString &doScriptLine);
+    static QString appleScript(RunForm form, const QString &doScriptLine);
+
+    // Chooses the form from the stored run mode and whether the terminal runs.
+    static RunForm chooseForm(const std::optional<QString> &runMode, bool terminalRunning);
+    static QString modeLine(RunForm form);
+
+private:
+    void complete(RunForm form, const HandOverText &text, int status, const QString &errorText,
+                  const ChunkHandler &onChunk, const StatusHandler &onStatus);
+
+    Preferences *m_preferences;
+    TerminalBackEnd *m_backEnd; // child of this
+};

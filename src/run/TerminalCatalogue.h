@@ -1,0 +1,93 @@
+#pragma once
+
+#include "run/ShellRunner.h"
+
+#include <QProcessEnvironment>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// A terminal emulator that takes runs, and how it is asked to.
+struct Terminal
+{
+    enum class Kind {
+        gnomeTerminal,
+        konsole,
+        xfce4Terminal,
+        kitty,
+        wezterm,
+        alacritty,
+        foot,
+        tilix,
+        terminator,
+        xterm,
+        generic, // any other program following the x-terminal-emulator convention: -e prog args
+        custom,  // a command template with a {command} placeholder
+    };
+
+    Kind kind = Kind::generic;
+    QString executable;         // what is started: a name or a path
+    QStringList extraArguments; // generic: before "-e"; custom: the template after the program
+    QStringList processNames;   // for the "is it running" question
+
+    QString displayName() const;
+    bool operator==(const Terminal &other) const = default;
+};
+
+// How one form reaches a terminal: a program and its arguments, and whether it
+// stays in the foreground for as long as its window lives (started detached)
+// or hands the request over and exits (waited for, its status counts).
+struct TerminalLaunch
+{
+    QString program;
+    QStringList arguments;
+    bool detached = true;
+    bool operator==(const TerminalLaunch &other) const = default;
+};
+
+// Which terminal is used, or why none can be.
+struct TerminalChoice
+{
+    std::optional<Terminal> terminal;
+    QString error;
+};
+
+namespace TerminalCatalogue {
+
+inline constexpr QLatin1StringView placeholder{"{command}"};
+
+// The supported terminals' names, in the order automatic choice tries them.
+QStringList knownIDs();
+std::optional<Terminal> known(const QString &id, const QString &executable = {});
+
+// What runs inside the terminal: the command line by /bin/sh -c, then the
+// user's shell, interactively, in the script's folder, so that the window
+// stays open with the script's output.
+QStringList command(const HandOverText &text, const QString &userShell);
+QString wrapperScript();
+// POSIX quoting of every argument, joined by spaces (for terminals that take
+// one command string and split it again themselves).
+QString shellJoin(const QStringList &arguments);
+
+// The launch for a form; nullopt when the terminal cannot do that form from
+// outside (tabs), with the reason in *why.
+std::optional<TerminalLaunch> launch(const Terminal &terminal, RunForm form,
+                                     const QStringList &command,
+                                     const QProcessEnvironment &environment,
+                                     QString *why = nullptr);
+
+// A stored setting or $TERMINAL: a known name or path, a template holding
+// {command}, or any other program (which gets "-e prog args").
+std::optional<Terminal> fromSetting(const QString &value);
+
+// The fnkt_terminal preference (absent, empty or "automatic": automatic)
+// against this environment: $TERMINAL, the desktop's own terminal, Debian's
+// x-terminal-emulator, then the first installed of the known ones. The
+// executable of the result is a full path.
+TerminalChoice choose(const std::optional<QString> &preference,
+                      const QProcessEnvironment &environment);
+
+QString findExecutable(const QString &program, const QProcessEnvironment &environment);
+
+} // namespace TerminalCatalogue

@@ -1,0 +1,432 @@
+// The hand-over with real processes: a fake AppleScript runner and fake
+// terminal emulators, written into a temporary folder.
+#include "TestSupport.h"
+
+#include "app/LanguageManager.h"
+#include "run/AppleScriptBackEnd.h"
+#include "run/LinuxTerminalBackEnd.h"
+#include "run/ShellRunner.h"
+#include "run/TerminalCatalogue.h"
+#include "settings/PreferenceKeys.h"
+#include "settings/Preferences.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTest>
+
+#include <signal.h>
+
+using namespace Qt::StringLiterals;
+
+Q_DECLARE_METATYPE(std::optional<QString>)
+
+namespace {
+QString L(const QString &key, const QStringList &args = {})
+{
+    return LanguageManager::localized(key, args);
+}
+
+const QString tab1 =
+    u"⚠️ 新建标签页失败（通常是因为 Orlenta 未在「系统设置 › 隐私与安全性 › 辅助功能」中获授权）。\n"_s;
+const QString tab2 = u"已自动回退为「新开窗口」运行。\n"_s;
+const QString tab3 = u"如需真正的新标签页，请到上述设置中允许 Orlenta 控制电脑，然后重试。\n"_s;
+const QString askAutomation =
+    u"请到「系统设置 › 隐私与安全性 › 自动化」中允许本 App 控制「Terminal」。\n"_s;
+
+QStringList tabFailure()
+{
+    return {L(tab1), L(tab2), L(tab3)};
+}
+
+QStringList openFailure(const QString &error)
+{
+    return {u'\n' + L(u"打开 Terminal 失败：%@"_s, {error}) + u'\n', L(askAutomation)};
+}
+
+struct Behaviour
+{
+    int exit = 0;
+    QByteArray out;
+    QByteArray err;
+};
+
+} // namespace
+
+Q_DECLARE_METATYPE(Behaviour)
+Q_DECLARE_METATYPE(RunForm)
+
+namespace {
+struct Outcome
+{
+    QStringList chunks;
+    QList<int> statuses;
+};
+
+bool writeScript(const QString &path, const QByteArray &body)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    file.write("#!/bin/sh\n" + body);
+    file.close();
+    return QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+QByteArray respond(const Behaviour &b)
+{
+    return "printf '%s' '" + b.out + "'; printf '%s' '" + b.err + "' >&2; exit " +
+           QByteArray::number(b.exit) + ";;\n";
+}
+
+QStringList readNulSeparated(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QStringList items = QString::fromUtf8(file.readAll()).split(u'\0');
+    if (!items.isEmpty() && items.last().isEmpty())
+        items.removeLast();
+    return items;
+}
+
+ShellNode script(std::optional<QString> path)
+{
+    ShellNode node;
+    node.name = u"x"_s;
+    node.kind = NodeKind::script;
+    node.filePath = std::move(path);
+    return node;
+}
+
+QString startFailureDescription(const QString &program)
+{
+    QProcess process;
+    process.start(program, {});
+    process.waitForStarted();
+    return process.errorString();
+}
+} // namespace
+
+class TestShellRunner : public QObject
+{
+    Q_OBJECT
+private:
+    Outcome handOver(ShellRunner &runner, const ShellNode &node, std::optional<QString> arg = {})
+    {
+        auto outcome = std::make_shared<Outcome>();
+        runner.openInTerminal(
+            node, arg, [outcome](const QString &chunk) { outcome->chunks << chunk; },
+            [outcome](int status) { outcome->statuses << status; });
+        if (!QTest::qWaitFor([&] { return !outcome->statuses.isEmpty(); }, 20000))
+            qWarning("no status after 20 s");
+        QTest::qWait(150); // a second status would arrive here
+        return *outcome;
+    }
+
+    std::unique_ptr<TestHome> m_home;
+    std::unique_ptr<Preferences> m_preferences;
+
+private Q_SLOTS:
+    void init();
+
+    void appleScript_data();
+    void appleScript();
+    void missingPath_data();
+    void missingPath();
+    void largeRunnerOutput();
+
+    void terminalAttached();
+    void terminalAttachedFailure();
+    void terminalHanging();
+    void terminalDetached();
+    void terminalNotFound();
+    void terminalWithoutTabs();
+    void terminalTabFailsThenWindow();
+
+private:
+    struct Linux
+    {
+        LinuxTerminalBackEnd *backEnd;
+        std::unique_ptr<ShellRunner> runner;
+        QString bin;
+    };
+    Linux linuxRunner(const QString &terminal, bool running);
+    QString m_scriptPath;
+};
+
+void TestShellRunner::init()
+{
+    m_home = std::make_unique<TestHome>();
+    QVERIFY(m_home->isValid());
+    m_preferences = std::make_unique<Preferences>(m_home->preferencesFile());
+    QVERIFY(QDir().mkpath(m_home->filePath(u"bin"_s)));
+    QVERIFY(QDir().mkpath(m_home->filePath(u"My Scripts"_s)));
+    m_scriptPath = m_home->filePath(u"My Scripts/deploy.sh"_s);
+    QVERIFY(writeScript(m_scriptPath,
+                        "for a in \"$@\"; do printf '%s\\0' \"$a\"; done > \"$REPORT\"\n"));
+}
+
+void TestShellRunner::appleScript_data()
+{
+    QTest::addColumn<bool>("running");
+    QTest::addColumn<std::optional<QString>>("mode");
+    QTest::addColumn<bool>("runnerExists");
+    QTest::addColumn<Behaviour>("tab");
+    QTest::addColumn<Behaviour>("window");
+    QTest::addColumn<QStringList>("expected"); // after the two opening chunks
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QList<RunForm>>("forms");
+
+    const QString windowMode = L(u"运行模式：每次运行新开一个 Terminal 窗口\n"_s);
+    const QString tabMode = L(u"运行模式：在已有 Terminal 窗口新建标签页\n"_s);
+    const QString reuseMode = L(u"运行模式：Terminal 未运行，复用其启动时的初始窗口\n"_s);
+    const std::optional<QString> none;
+    const std::optional<QString> tab(u"tab"_s);
+    const QString denied = u"execution error: Not authorised to send Apple events (-1743)"_s;
+    const QString missing = startFailureDescription(u"/nonexistent/osascript"_s);
+    const QString startFailed = L(u"启动失败：%@\n"_s, {missing});
+
+    QTest::newRow("window, success")
+        << true << none << true << Behaviour{} << Behaviour{0, "tab 1 of window id 7", ""}
+        << QStringList{windowMode, L(u"诊断：%@\n"_s, {u"tab 1 of window id 7"_s})} << 0
+        << QList<RunForm>{RunForm::newWindow};
+    QTest::newRow("window, refused") << true << std::optional<QString>(u"window"_s) << true
+                                     << Behaviour{} << Behaviour{1, "", denied.toUtf8() + "\n"}
+                                     << (QStringList{windowMode} + openFailure(denied)) << 1
+                                     << QList<RunForm>{RunForm::newWindow};
+    QTest::newRow("tab while not running: reuse, failing without text")
+        << false << tab << true << Behaviour{} << Behaviour{1, "", ""}
+        << (QStringList{reuseMode} + openFailure(QString())) << 1 << QList<RunForm>{RunForm::reuse};
+    QTest::newRow("tab, success") << true << tab << true << Behaviour{} << Behaviour{9, "", ""}
+                                  << QStringList{tabMode} << 0 << QList<RunForm>{RunForm::newTab};
+    QTest::newRow("tab fails, window succeeds")
+        << true << tab << true << Behaviour{1, "", "System Events got an error\n"}
+        << Behaviour{0, " ok \n", ""}
+        << (QStringList{tabMode} + tabFailure() +
+            QStringList{L(u"原始错误：%@\n"_s, {u"System Events got an error"_s}),
+                        L(u"诊断：%@\n"_s, {u"ok"_s})})
+        << 0 << QList<RunForm>{RunForm::newTab, RunForm::newWindow};
+    QTest::newRow("tab fails, window fails too")
+        << true << tab << true << Behaviour{1, "tab said", ""} << Behaviour{2, "", "boom"}
+        << (QStringList{tabMode, L(u"诊断：%@\n"_s, {u"tab said"_s})} + tabFailure()) << 2
+        << QList<RunForm>{RunForm::newTab, RunForm::newWindow};
+    QTest::newRow("runner missing, window")
+        << true << none << false << Behaviour{} << Behaviour{}
+        << (QStringList{windowMode, startFailed} + openFailure(missing)) << 1 << QList<RunForm>{};
+    QTest::newRow("runner missing, tab")
+        << true << tab << false << Behaviour{} << Behaviour{}
+        << (QStringList{tabMode, startFailed} + tabFailure() +
+            QStringList{L(u"原始错误：%@\n"_s, {missing}), startFailed})
+        << 1 << QList<RunForm>{};
+}
+
+void TestShellRunner::appleScript()
+{
+    QFETCH(bool, running);
+    QFETCH(std::optional<QString>, mode);
+    QFETCH(bool, runnerExists);
+    QFETCH(Behaviour, tab);
+    QFETCH(Behaviour, window);
+    QFETCH(QStringList, expected);
+    QFETCH(int, status);
+    QFETCH(QList<RunForm>, forms);
+
+    if (mode)
+        m_preferences->setString(PreferenceKeys::runMode, *mode);
+    const QString calls = m_home->filePath(u"calls"_s);
+    QString runnerPath = u"/nonexistent/osascript"_s;
+    if (runnerExists) {
+        runnerPath = m_home->filePath(u"bin/osascript"_s);
+        QVERIFY(writeScript(runnerPath, "printf '%s\\0%s\\0' \"$1\" \"$2\" >> '" + calls.toUtf8() +
+                                            "'\ncase \"$2\" in\n*keystroke*) " + respond(tab) +
+                                            "*) " + respond(window) + "esac\n"));
+    }
+    ShellRunner runner(
+        std::make_unique<AppleScriptBackEnd>(runnerPath, [running] { return running; }),
+        m_preferences.get());
+
+    const Outcome outcome = handOver(runner, script(m_scriptPath), u"--force \"a b\""_s);
+    const HandOverText text = HandOverText::build(m_scriptPath, u"--force \"a b\""_s);
+    QCOMPARE(outcome.statuses, QList<int>{status});
+    QCOMPARE(outcome.chunks,
+             (QStringList{L(u"已在系统 Terminal 中执行：\n"_s), text.echoLine} + expected));
+
+    QStringList expectedCalls;
+    for (RunForm form : forms)
+        expectedCalls << u"-e"_s << ShellRunner::appleScript(form, text.doScriptLine);
+    QCOMPARE(readNulSeparated(calls), expectedCalls);
+}
+
+void TestShellRunner::missingPath_data()
+{
+    QTest::addColumn<std::optional<QString>>("path");
+    QTest::newRow("absent") << std::optional<QString>();
+    QTest::newRow("empty") << std::optional<QString>(QString());
+}
+
+void TestShellRunner::missingPath()
+{
+    QFETCH(std::optional<QString>, path);
+    const QString runnerPath = m_home->filePath(u"bin/osascript"_s);
+    const QString calls = m_home->filePath(u"calls"_s);
+    QVERIFY(writeScript(runnerPath, "echo called > '" + calls.toUtf8() + "'\n"));
+    ShellRunner runner(std::make_unique<AppleScriptBackEnd>(runnerPath, [] { return true; }),
+                       m_preferences.get());
+    const Outcome outcome = handOver(runner, script(path));
+    QCOMPARE(outcome.statuses, QList<int>{1});
+    QCOMPARE(outcome.chunks, QStringList{L(u"错误：脚本路径为空"_s) + u'\n'});
+    QVERIFY(!QFile::exists(calls));
+}
+
+// Far more than a pipe holds: the runner must not block on a full pipe.
+void TestShellRunner::largeRunnerOutput()
+{
+    const QString runnerPath = m_home->filePath(u"bin/osascript"_s);
+    QVERIFY(writeScript(runnerPath, "head -c 3000000 /dev/zero | tr '\\000' x\n"
+                                    "head -c 3000000 /dev/zero | tr '\\000' y >&2\nexit 0\n"));
+    ShellRunner runner(std::make_unique<AppleScriptBackEnd>(runnerPath, [] { return true; }),
+                       m_preferences.get());
+    const Outcome outcome = handOver(runner, script(m_scriptPath));
+    QCOMPARE(outcome.statuses, QList<int>{0});
+    QCOMPARE(outcome.chunks.last(), L(u"诊断：%@\n"_s, {QString(3000000, u'x')}));
+}
+
+TestShellRunner::Linux TestShellRunner::linuxRunner(const QString &terminal, bool running)
+{
+    Linux result;
+    result.bin = m_home->filePath(u"bin"_s);
+    auto backEnd = std::make_unique<LinuxTerminalBackEnd>(*m_preferences);
+    QProcessEnvironment environment;
+    environment.insert(u"PATH"_s, result.bin + u":/usr/bin:/bin"_s);
+    environment.insert(u"SHELL"_s, u"/bin/true"_s);
+    environment.insert(u"REPORT"_s, m_home->filePath(u"report"_s));
+    environment.insert(u"HOME"_s, m_home->path());
+    backEnd->setEnvironment(environment);
+    backEnd->setRunningCheck([running](const QStringList &) { return running; });
+    result.backEnd = backEnd.get();
+    m_preferences->setString(PreferenceKeys::terminal, terminal);
+    result.runner = std::make_unique<ShellRunner>(std::move(backEnd), m_preferences.get());
+    return result;
+}
+
+// gnome-terminal's client hands over and exits; here it also runs what it
+// was given, as the server would, so the whole way to the script is checked.
+void TestShellRunner::terminalAttached()
+{
+    Linux term = linuxRunner(u"gnome-terminal"_s, true);
+    const QString args = m_home->filePath(u"args"_s);
+    QVERIFY(writeScript(term.bin + u"/gnome-terminal"_s,
+                        "printf '%s\\0' \"$@\" > '" + args.toUtf8() +
+                            "'\nshift 2\n\"$@\" </dev/null >/dev/null 2>&1\necho window 3\n"));
+
+    const QString arg = u"--force \"a b\" 'it''s' c\\d"_s;
+    const Outcome outcome = handOver(*term.runner, script(m_scriptPath), arg);
+    QCOMPARE(outcome.statuses, QList<int>{0});
+    QCOMPARE(outcome.chunks.mid(2), (QStringList{L(u"运行模式：每次运行新开一个 Terminal 窗口\n"_s),
+                                                 L(u"诊断：%@\n"_s, {u"window 3"_s})}));
+    const HandOverText text = HandOverText::build(m_scriptPath, arg);
+    QCOMPARE(readNulSeparated(args), (QStringList{u"--window"_s, u"--"_s} +
+                                      TerminalCatalogue::command(text, u"/bin/true"_s)));
+    QCOMPARE(readNulSeparated(m_home->filePath(u"report"_s)),
+             (QStringList{u"--force"_s, u"a b"_s, u"its"_s, u"cd"_s}));
+}
+
+void TestShellRunner::terminalAttachedFailure()
+{
+    Linux term = linuxRunner(u"gnome-terminal"_s, true);
+    QVERIFY(writeScript(term.bin + u"/gnome-terminal"_s,
+                        "echo '# Error: Failed to connect to the session bus' >&2\nexit 3\n"));
+    const Outcome outcome = handOver(*term.runner, script(m_scriptPath));
+    QCOMPARE(outcome.statuses, QList<int>{3});
+    QCOMPARE(outcome.chunks.mid(3),
+             openFailure(u"# Error: Failed to connect to the session bus"_s));
+}
+
+void TestShellRunner::terminalHanging()
+{
+    Linux term = linuxRunner(u"gnome-terminal"_s, true);
+    term.backEnd->setTimeout(300);
+    const QString pidFile = m_home->filePath(u"pid"_s);
+    QVERIFY(writeScript(term.bin + u"/gnome-terminal"_s,
+                        "echo $$ > '" + pidFile.toUtf8() + "'\nexec sleep 30\n"));
+    const Outcome outcome = handOver(*term.runner, script(m_scriptPath));
+    QCOMPARE(outcome.statuses, QList<int>{124});
+    QCOMPARE(outcome.chunks.mid(3),
+             openFailure(L(u"%@ 没有在 %@ 秒内响应"_s, {u"gnome-terminal"_s, u"0.3"_s})));
+    QFile file(pidFile);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const pid_t pid = file.readAll().trimmed().toInt();
+    QVERIFY(pid > 0);
+    QTRY_VERIFY_WITH_TIMEOUT(::kill(pid, 0) != 0, 5000); // killed and reaped
+}
+
+// xterm stays in the foreground for as long as its window lives: accepted
+// once started, long before it ends.
+void TestShellRunner::terminalDetached()
+{
+    Linux term = linuxRunner(u"xterm"_s, false);
+    const QString args = m_home->filePath(u"args"_s);
+    QVERIFY(writeScript(term.bin + u"/xterm"_s,
+                        "printf '%s\\0' \"$@\" > '" + args.toUtf8() + "'\nexec sleep 3\n"));
+    QElapsedTimer timer;
+    timer.start();
+    const Outcome outcome = handOver(*term.runner, script(m_scriptPath));
+    QCOMPARE(outcome.statuses, QList<int>{0});
+    QVERIFY(timer.elapsed() < 2500);
+    QCOMPARE(outcome.chunks.mid(2),
+             QStringList{L(u"运行模式：Terminal 未运行，复用其启动时的初始窗口\n"_s)});
+    const HandOverText text = HandOverText::build(m_scriptPath, std::nullopt);
+    QTRY_COMPARE(readNulSeparated(args),
+                 QStringList{u"-e"_s} + TerminalCatalogue::command(text, u"/bin/true"_s));
+}
+
+void TestShellRunner::terminalNotFound()
+{
+    Linux term = linuxRunner(u"xterm"_s, true);
+    const Outcome outcome = handOver(*term.runner, script(m_scriptPath));
+    const QString error = L(u"找不到终端程序：%@"_s, {u"xterm"_s});
+    QCOMPARE(outcome.statuses, QList<int>{1});
+    QCOMPARE(outcome.chunks.mid(2),
+             (QStringList{L(u"运行模式：Terminal 未运行，复用其启动时的初始窗口\n"_s),
+                          L(u"启动失败：%@\n"_s, {error})} +
+              openFailure(error)));
+}
+
+void TestShellRunner::terminalWithoutTabs()
+{
+    m_preferences->setString(PreferenceKeys::runMode, u"tab"_s);
+    Linux term = linuxRunner(u"xterm"_s, true);
+    const QString args = m_home->filePath(u"args"_s);
+    QVERIFY(
+        writeScript(term.bin + u"/xterm"_s, "printf '%s\\0' \"$@\" > '" + args.toUtf8() + "'\n"));
+    const Outcome outcome = handOver(*term.runner, script(m_scriptPath));
+    QCOMPARE(outcome.statuses, QList<int>{0});
+    QCOMPARE(
+        outcome.chunks.mid(2),
+        QStringList{L(u"运行模式：在已有 Terminal 窗口新建标签页\n"_s)} + tabFailure() +
+            QStringList{L(u"原始错误：%@\n"_s, {L(u"%@ 不支持从外部新建标签页"_s, {u"xterm"_s})})});
+    QTRY_COMPARE(readNulSeparated(args).value(0), u"-e"_s); // the window fallback
+}
+
+void TestShellRunner::terminalTabFailsThenWindow()
+{
+    m_preferences->setString(PreferenceKeys::runMode, u"tab"_s);
+    Linux term = linuxRunner(u"gnome-terminal"_s, true);
+    const QString calls = m_home->filePath(u"calls"_s);
+    QVERIFY(writeScript(term.bin + u"/gnome-terminal"_s,
+                        "echo \"$1\" >> '" + calls.toUtf8() +
+                            "'\n[ \"$1\" = --tab ] && { echo 'no window to add a tab to' >&2; "
+                            "exit 1; }\nexit 0\n"));
+    const Outcome outcome = handOver(*term.runner, script(m_scriptPath));
+    QCOMPARE(outcome.statuses, QList<int>{0});
+    QCOMPARE(outcome.chunks.mid(2),
+             QStringList{L(u"运行模式：在已有 Terminal 窗口新建标签页\n"_s)} + tabFailure() +
+                 QStringList{L(u"原始错误：%@\n"_s, {u"no window to add a tab to"_s})});
+    QFile file(calls);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), QByteArray("--tab\n--window\n"));
+}
+
+QTEST_GUILESS_MAIN(TestShellRunner)
+#include "tst_shellrunner.moc"
