@@ -5,8 +5,10 @@
 #include <QObject>
 #include <QString>
 
+#include <memory>
 #include <optional>
 
+class ShellRunner;
 class ShellStore;
 
 // The observable state of runs: each script of a node is handed to the
@@ -15,14 +17,26 @@ class RunController : public QObject
 {
     Q_OBJECT
 public:
-    explicit RunController(QObject *parent = nullptr);
+    // No runner: one of its own, for the platform's terminal. A given runner
+    // is not owned and must outlive the controller.
+    explicit RunController(QObject *parent = nullptr, ShellRunner *runner = nullptr);
     ~RunController() override;
 
     const QString &output() const { return m_output; }
     bool isRunning() const { return m_isRunning; }
     const QString &currentNodeName() const { return m_currentNodeName; }
 
+    // Returns at once; the scripts of the node are handed over one after
+    // another from the event loop. A node without scripts changes nothing.
+    // A second run while one is going is not refused: both proceed.
     void run(const ShellNode &node, ShellStore &store, std::optional<QString> arg = std::nullopt);
+
+    // The output pane's clear button.
+    void clearOutput();
+
+    ShellRunner &runner() const { return *m_runner; }
+
+    static QString header(const QString &name);
 
 Q_SIGNALS:
     void outputChanged();
@@ -30,6 +44,15 @@ Q_SIGNALS:
     void currentNodeNameChanged();
 
 private:
+    struct Task;
+    void runScripts(const std::shared_ptr<Task> &task);
+    void handOverNext(const std::shared_ptr<Task> &task);
+    void append(const QString &text);
+    void setOutput(const QString &output);
+    void setRunning(bool running);
+    void setCurrentNodeName(const QString &name);
+
+    ShellRunner *m_runner;
     QString m_output;
     bool m_isRunning = false;
     QString m_currentNodeName;
