@@ -41,6 +41,9 @@ QString Preferences::filePath() const
     return m_settings->fileName();
 }
 
+// Setters write through at once: QSettings otherwise flushes from the event
+// loop, and a change made just before quitting would be lost.
+
 // QSettings hands back strings for everything read from an INI file after a
 // restart, so every getter converts explicitly.
 std::optional<QString> Preferences::string(QLatin1StringView key) const
@@ -60,7 +63,7 @@ std::optional<QByteArray> Preferences::data(QLatin1StringView key) const
         return std::nullopt;
     if (value.typeId() == QMetaType::QByteArray)
         return value.toByteArray();
-    return value.toString().toUtf8();
+    return string(key)->toUtf8();
 }
 
 std::optional<qint64> Preferences::integer(QLatin1StringView key) const
@@ -89,24 +92,28 @@ std::optional<bool> Preferences::boolean(QLatin1StringView key) const
 void Preferences::setString(QLatin1StringView key, const QString &value)
 {
     m_settings->setValue(key, value);
+    m_settings->sync();
     Q_EMIT changed(key);
 }
 
 void Preferences::setData(QLatin1StringView key, const QByteArray &value)
 {
     m_settings->setValue(key, value);
+    m_settings->sync();
     Q_EMIT changed(key);
 }
 
 void Preferences::setInteger(QLatin1StringView key, qint64 value)
 {
     m_settings->setValue(key, value);
+    m_settings->sync();
     Q_EMIT changed(key);
 }
 
 void Preferences::setBoolean(QLatin1StringView key, bool value)
 {
     m_settings->setValue(key, value);
+    m_settings->sync();
     Q_EMIT changed(key);
 }
 
