@@ -1,18 +1,15 @@
 #include "library/ScriptDocument.h"
 
 #include <QDateTime>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QJsonParseError>
-#include <QJsonValue>
 
 #include <charconv>
 #include <cmath>
+#include <cstring>
 
 namespace {
 
 constexpr char hexDigits[] = "0123456789abcdef";
+constexpr char upperHexDigits[] = "0123456789ABCDEF";
 
 class Writer
 {
@@ -20,7 +17,14 @@ public:
     QByteArray out;
     bool failed = false;
 
-    void indent(int level) { out.append(QByteArray(level * 2, ' ')); }
+    void indent(int level)
+    {
+        static constexpr char spaces[] = "                                                  "
+                                         "                                                  ";
+        constexpr int chunk = int(sizeof spaces) - 1;
+        for (int width = level * 2; width > 0; width -= chunk)
+            out.append(spaces, std::min(width, chunk));
+    }
 
     void key(int level, const char *name)
     {
@@ -88,7 +92,7 @@ public:
             out.append(",\n");
         }
         key(inner, "id");
-        out.append('"').append(node.id.toByteArray(QUuid::WithoutBraces).toUpper()).append('"');
+        appendUuid(node.id);
         out.append(",\n");
         key(inner, "kind");
         out.append(node.kind == NodeKind::folder ? "\"folder\"" : "\"script\"");
@@ -101,6 +105,29 @@ public:
     }
 
 private:
+    void appendUuid(const QUuid &id)
+    {
+        char text[38];
+        char *p = text;
+        *p++ = '"';
+        const auto hex = [&p](quint64 value, int digits) {
+            for (int shift = (digits - 1) * 4; shift >= 0; shift -= 4)
+                *p++ = upperHexDigits[(value >> shift) & 0xF];
+        };
+        hex(id.data1, 8);
+        *p++ = '-';
+        hex(id.data2, 4);
+        *p++ = '-';
+        hex(id.data3, 4);
+        *p++ = '-';
+        hex(quint64(id.data4[0]) << 8 | id.data4[1], 4);
+        *p++ = '-';
+        for (int i = 2; i < 8; ++i)
+            hex(id.data4[i], 2);
+        *p++ = '"';
+        out.append(text, p - text);
+    }
+
     // An empty array keeps an empty line inside it.
     void emptyTail(int level)
     {
@@ -110,122 +137,601 @@ private:
     }
 };
 
-class Reader
+// Strict JSON (RFC 8259) read in one pass straight into nodes; a document
+// of 100,000 nodes is some 40 MB, too slow to build as a QJsonDocument first.
+class Parser
 {
 public:
-    explicit Reader(double now) : m_now(now) {}
+    Parser(const QByteArray &bytes, double now)
+        : m_begin(bytes.constData()), m_p(bytes.constData()),
+          m_end(bytes.constData() + bytes.size()), m_now(now)
+    {
+        if (m_end - m_p >= 3 && std::memcmp(m_p, "\xEF\xBB\xBF", 3) == 0)
+            m_p += 3;
+    }
 
     QString error;
 
-    bool nodes(const QJsonArray &array, const QString &where, QList<ShellNode> &out)
+    bool document(Persisted &out)
     {
-        out.reserve(array.size());
-        for (qsizetype i = 0; i < array.size(); ++i) {
-            const QString here = where + u'[' + QString::number(i) + u']';
-            const QJsonValue value = array.at(i);
-            if (!value.isObject())
-                return fail(here, QStringLiteral("is not an object"));
-            ShellNode node;
-            if (!read(value.toObject(), here, node))
-                return false;
-            out.append(std::move(node));
+        space();
+        if (m_p == m_end)
+            return syntax("the document is empty");
+        if (*m_p != '{') {
+            if (skipValue() && (space(), m_p == m_end))
+                return fail(QStringLiteral("the document is not a JSON object"));
+            return false;
         }
+        ++m_p;
+        bool hasPublished = false;
+        bool hasRoots = false;
+        if (!members([&](Key key) {
+                switch (key) {
+                case Key::isPublished:
+                    if (literal("true"))
+                        out.isPublished = true;
+                    else if (literal("false"))
+                        out.isPublished = false;
+                    else
+                        return fail(QStringLiteral("\"isPublished\" is not true or false"));
+                    hasPublished = true;
+                    return true;
+                case Key::roots:
+                    if (m_p == m_end || *m_p != '[')
+                        return fail(QStringLiteral("\"roots\" is not an array"));
+                    out.roots.clear();
+                    hasRoots = true;
+                    return nodes(out.roots);
+                default:
+                    return skipValue();
+                }
+            }))
+            return false;
+        space();
+        if (m_p != m_end)
+            return syntax("text after the document");
+        if (!hasPublished)
+            return fail(QStringLiteral("the document has no \"isPublished\""));
+        if (!hasRoots)
+            return fail(QStringLiteral("the document has no \"roots\""));
         return true;
     }
 
 private:
-    double m_now;
+    enum class Key {
+        other,
+        args,
+        children,
+        createdAt,
+        filePath,
+        id,
+        kind,
+        name,
+        isPublished,
+        roots
+    };
+    static constexpr int maxDepth = 512;
 
-    bool fail(const QString &where, const QString &what)
+    const char *m_begin;
+    const char *m_p;
+    const char *m_end;
+    double m_now;
+    int m_depth = 0;
+    QList<qsizetype> m_path; // indices of the nodes being read, for error texts
+
+    bool fail(const QString &what)
     {
-        error = where + u' ' + what;
+        if (error.isEmpty())
+            error = what;
         return false;
     }
 
-    bool requiredString(const QJsonObject &object, QLatin1StringView key, const QString &where,
-                        QString &out)
+    bool syntax(const char *what)
     {
-        const QJsonValue value = object.value(key);
-        if (value.isUndefined())
-            return fail(where, QStringLiteral("has no \"%1\"").arg(key));
-        if (!value.isString())
-            return fail(where, QStringLiteral("\"%1\" is not a string").arg(key));
-        out = value.toString();
+        return fail(QStringLiteral("not valid JSON at offset %1: %2")
+                        .arg(m_p - m_begin)
+                        .arg(QLatin1StringView(what)));
+    }
+
+    bool nodeFail(const QString &what)
+    {
+        QString where = QStringLiteral("roots");
+        for (qsizetype i = 0; i < m_path.size(); ++i) {
+            if (i > 0)
+                where += QStringLiteral(".children");
+            where += u'[' + QString::number(m_path.at(i)) + u']';
+        }
+        return fail(where + u' ' + what);
+    }
+
+    void space()
+    {
+        while (m_p != m_end && (*m_p == ' ' || *m_p == '\n' || *m_p == '\r' || *m_p == '\t'))
+            ++m_p;
+    }
+
+    bool literal(const char *word)
+    {
+        const size_t length = std::strlen(word);
+        if (size_t(m_end - m_p) < length || std::memcmp(m_p, word, length) != 0)
+            return false;
+        m_p += length;
         return true;
     }
 
-    bool read(const QJsonObject &object, const QString &where, ShellNode &node)
+    bool enter()
     {
+        if (++m_depth > maxDepth)
+            return syntax("too deeply nested");
+        return true;
+    }
+
+    static int hexValue(char c)
+    {
+        if (c >= '0' && c <= '9')
+            return c - '0';
+        if (c >= 'a' && c <= 'f')
+            return c - 'a' + 10;
+        if (c >= 'A' && c <= 'F')
+            return c - 'A' + 10;
+        return -1;
+    }
+
+    bool hex4(char16_t &out)
+    {
+        if (m_end - m_p < 4)
+            return syntax("bad \\u escape");
+        int value = 0;
+        for (int i = 0; i < 4; ++i) {
+            const int digit = hexValue(m_p[i]);
+            if (digit < 0)
+                return syntax("bad \\u escape");
+            value = value * 16 + digit;
+        }
+        m_p += 4;
+        out = char16_t(value);
+        return true;
+    }
+
+    bool appendRun(QString &out, const char *from, const char *to, bool ascii)
+    {
+        if (ascii) {
+            out.append(QLatin1StringView(from, to - from));
+            return true;
+        }
+        const QByteArrayView run(from, to - from);
+        if (!run.isValidUtf8())
+            return syntax("invalid UTF-8 in a string");
+        out.append(QString::fromUtf8(run));
+        return true;
+    }
+
+    // At the opening quote.
+    bool string(QString &out)
+    {
+        out.clear();
+        const char *run = ++m_p;
+        bool ascii = true;
+        for (;;) {
+            while (m_p != m_end) {
+                const unsigned char c = static_cast<unsigned char>(*m_p);
+                if (c == '"' || c == '\\')
+                    break;
+                if (c < 0x20)
+                    return syntax("control character in a string");
+                ascii = ascii && c < 0x80;
+                ++m_p;
+            }
+            if (m_p == m_end)
+                return syntax("unterminated string");
+            if (!appendRun(out, run, m_p, ascii))
+                return false;
+            if (*m_p == '"') {
+                ++m_p;
+                return true;
+            }
+            ++m_p; // the backslash
+            if (m_p == m_end)
+                return syntax("unterminated string");
+            switch (*m_p++) {
+            case '"':
+                out.append(u'"');
+                break;
+            case '\\':
+                out.append(u'\\');
+                break;
+            case '/':
+                out.append(u'/');
+                break;
+            case 'b':
+                out.append(u'\b');
+                break;
+            case 'f':
+                out.append(u'\f');
+                break;
+            case 'n':
+                out.append(u'\n');
+                break;
+            case 'r':
+                out.append(u'\r');
+                break;
+            case 't':
+                out.append(u'\t');
+                break;
+            case 'u': {
+                char16_t unit = 0;
+                if (!hex4(unit))
+                    return false;
+                if (QChar::isLowSurrogate(unit))
+                    return syntax("unpaired surrogate in a string");
+                if (QChar::isHighSurrogate(unit)) {
+                    char16_t low = 0;
+                    if (!literal("\\u") || !hex4(low) || !QChar::isLowSurrogate(low))
+                        return syntax("unpaired surrogate in a string");
+                    out.append(QChar(unit));
+                    out.append(QChar(low));
+                } else {
+                    out.append(QChar(unit));
+                }
+                break;
+            }
+            default:
+                --m_p;
+                return syntax("bad escape in a string");
+            }
+            run = m_p;
+            ascii = true;
+        }
+    }
+
+    bool number(double *out)
+    {
+        const char *start = m_p;
+        if (m_p != m_end && *m_p == '-')
+            ++m_p;
+        const auto digits = [this] {
+            const char *from = m_p;
+            while (m_p != m_end && *m_p >= '0' && *m_p <= '9')
+                ++m_p;
+            return m_p - from;
+        };
+        if (m_p != m_end && *m_p == '0')
+            ++m_p;
+        else if (digits() == 0)
+            return syntax("bad number");
+        if (m_p != m_end && *m_p == '.') {
+            ++m_p;
+            if (digits() == 0)
+                return syntax("bad number");
+        }
+        if (m_p != m_end && (*m_p == 'e' || *m_p == 'E')) {
+            ++m_p;
+            if (m_p != m_end && (*m_p == '+' || *m_p == '-'))
+                ++m_p;
+            if (digits() == 0)
+                return syntax("bad number");
+        }
+        double value = 0;
+        const auto result = std::from_chars(start, m_p, value);
+        if (result.ec == std::errc::result_out_of_range) {
+            // Too small to represent reads as zero, too large is an error.
+            if (decimalOrder(start, m_p) > 0)
+                return syntax("number out of range");
+            value = *start == '-' ? -0.0 : 0.0;
+        } else if (result.ec != std::errc()) {
+            return syntax("bad number");
+        }
+        if (out)
+            *out = value;
+        return true;
+    }
+
+    // For a valid JSON number that is not zero: the power of ten of its
+    // leading digit, plus one (123 gives 3, 0.05 gives -1), saturated.
+    static long long decimalOrder(const char *from, const char *to)
+    {
+        if (*from == '-')
+            ++from;
+        long long order = 0;
+        bool leading = true;
+        bool fraction = false;
+        const char *p = from;
+        for (; p != to && *p != 'e' && *p != 'E'; ++p) {
+            if (*p == '.') {
+                fraction = true;
+                continue;
+            }
+            if (leading && *p == '0') {
+                if (fraction)
+                    --order;
+                continue;
+            }
+            if (leading) {
+                leading = false;
+                if (fraction)
+                    break;
+            }
+            if (!fraction)
+                ++order;
+        }
+        while (p != to && *p != 'e' && *p != 'E')
+            ++p;
+        if (p == to)
+            return order;
+        ++p;
+        const bool negative = *p == '-';
+        if (*p == '-' || *p == '+')
+            ++p;
+        long long exponent = 0;
+        for (; p != to && exponent < 1000000000; ++p)
+            exponent = exponent * 10 + (*p - '0');
+        return order + (negative ? -exponent : exponent);
+    }
+
+    bool skipValue()
+    {
+        if (m_p == m_end)
+            return syntax("a value is missing");
+        switch (*m_p) {
+        case '"': {
+            QString ignored;
+            return string(ignored);
+        }
+        case '{':
+            ++m_p;
+            if (!enter())
+                return false;
+            if (!members([this](Key) { return skipValue(); }))
+                return false;
+            --m_depth;
+            return true;
+        case '[':
+            ++m_p;
+            if (!enter())
+                return false;
+            if (!elements([this](qsizetype) { return skipValue(); }))
+                return false;
+            --m_depth;
+            return true;
+        case 't':
+        case 'f':
+        case 'n':
+            if (literal("true") || literal("false") || literal("null"))
+                return true;
+            return syntax("unknown word");
+        default:
+            if (*m_p == '-' || *m_p == '.' || (*m_p >= '0' && *m_p <= '9'))
+                return number(nullptr);
+            return syntax("unexpected character");
+        }
+    }
+
+    static Key keyOf(const QString &key)
+    {
+        switch (key.size()) {
+        case 2:
+            return key == u"id" ? Key::id : Key::other;
+        case 4:
+            return key == u"args"   ? Key::args
+                   : key == u"kind" ? Key::kind
+                   : key == u"name" ? Key::name
+                                    : Key::other;
+        case 5:
+            return key == u"roots" ? Key::roots : Key::other;
+        case 8:
+            return key == u"children"   ? Key::children
+                   : key == u"filePath" ? Key::filePath
+                                        : Key::other;
+        case 9:
+            return key == u"createdAt" ? Key::createdAt : Key::other;
+        case 11:
+            return key == u"isPublished" ? Key::isPublished : Key::other;
+        default:
+            return Key::other;
+        }
+    }
+
+    // After the opening brace: "key": value pairs up to the closing brace.
+    template <typename Member> bool members(Member &&member)
+    {
+        space();
+        if (m_p != m_end && *m_p == '}') {
+            ++m_p;
+            return true;
+        }
+        QString key;
+        for (;;) {
+            space();
+            if (m_p == m_end || *m_p != '"')
+                return syntax("a key is missing");
+            if (!string(key))
+                return false;
+            space();
+            if (m_p == m_end || *m_p != ':')
+                return syntax("a colon is missing");
+            ++m_p;
+            space();
+            if (m_p == m_end)
+                return syntax("a value is missing");
+            if (!member(keyOf(key)))
+                return false;
+            space();
+            if (m_p != m_end && *m_p == ',') {
+                ++m_p;
+                continue;
+            }
+            if (m_p != m_end && *m_p == '}') {
+                ++m_p;
+                return true;
+            }
+            return syntax("a comma or closing brace is missing");
+        }
+    }
+
+    // After the opening bracket: values up to the closing bracket.
+    template <typename Element> bool elements(Element &&element)
+    {
+        space();
+        if (m_p != m_end && *m_p == ']') {
+            ++m_p;
+            return true;
+        }
+        for (qsizetype index = 0;; ++index) {
+            space();
+            if (!element(index))
+                return false;
+            space();
+            if (m_p != m_end && *m_p == ',') {
+                ++m_p;
+                continue;
+            }
+            if (m_p != m_end && *m_p == ']') {
+                ++m_p;
+                return true;
+            }
+            return syntax("a comma or closing bracket is missing");
+        }
+    }
+
+    // At the opening bracket of a list of nodes.
+    bool nodes(QList<ShellNode> &out)
+    {
+        ++m_p;
+        if (!enter())
+            return false;
+        const bool ok = elements([&](qsizetype index) {
+            m_path.append(index);
+            if (m_p == m_end || *m_p != '{')
+                return nodeFail(QStringLiteral("is not an object"));
+            out.append(ShellNode());
+            if (!node(out.last()))
+                return false;
+            m_path.removeLast();
+            return true;
+        });
+        --m_depth;
+        return ok;
+    }
+
+    bool requiredString(QLatin1StringView name, QString &out)
+    {
+        if (*m_p != '"')
+            return nodeFail(QStringLiteral("\"%1\" is not a string").arg(name));
+        return string(out);
+    }
+
+    // Presets never reject a document, but what they hold must still be JSON.
+    bool args(std::optional<QStringList> &out)
+    {
+        out.reset();
+        if (*m_p == '"') {
+            QString text;
+            if (!string(text))
+                return false;
+            if (!text.isEmpty())
+                out = QStringList{text};
+            return true;
+        }
+        if (*m_p != '[')
+            return skipValue();
+        ++m_p;
+        if (!enter())
+            return false;
+        QStringList list;
+        bool allStrings = true;
+        const bool ok = elements([&](qsizetype) {
+            if (m_p != m_end && *m_p == '"') {
+                list.append(QString());
+                return string(list.last());
+            }
+            allStrings = false;
+            return skipValue();
+        });
+        --m_depth;
+        if (ok && allStrings && !list.isEmpty())
+            out = std::move(list);
+        return ok;
+    }
+
+    // At the opening brace of a node.
+    bool node(ShellNode &node)
+    {
+        ++m_p;
+        if (!enter())
+            return false;
         QString id;
-        if (!requiredString(object, QLatin1StringView("id"), where, id))
-            return false;
-        if (!ScriptDocument::isUuidText(id))
-            return fail(where, QStringLiteral("\"id\" is not a UUID: ") + id);
-        node.id = QUuid::fromString(id);
-
-        if (!requiredString(object, QLatin1StringView("name"), where, node.name))
-            return false;
-
         QString kind;
-        if (!requiredString(object, QLatin1StringView("kind"), where, kind))
+        bool hasID = false;
+        bool hasName = false;
+        bool hasKind = false;
+        bool hasCreatedAt = false;
+        const bool ok = members([&](Key key) {
+            switch (key) {
+            case Key::id:
+                hasID = true;
+                return requiredString(QLatin1StringView("id"), id);
+            case Key::name:
+                hasName = true;
+                return requiredString(QLatin1StringView("name"), node.name);
+            case Key::kind:
+                hasKind = true;
+                return requiredString(QLatin1StringView("kind"), kind);
+            case Key::filePath:
+                if (literal("null")) {
+                    node.filePath.reset();
+                    return true;
+                }
+                if (*m_p != '"')
+                    return nodeFail(QStringLiteral("\"filePath\" is not a string"));
+                node.filePath.emplace();
+                return string(*node.filePath);
+            case Key::createdAt:
+                if (literal("null")) {
+                    hasCreatedAt = false;
+                    return true;
+                }
+                if (std::strchr("\"{[tf", *m_p))
+                    return nodeFail(QStringLiteral("\"createdAt\" is not a number"));
+                if (!number(&node.createdAt))
+                    return false;
+                hasCreatedAt = true;
+                return true;
+            case Key::args:
+                return args(node.args);
+            case Key::children:
+                if (literal("null")) {
+                    node.children.reset();
+                    return true;
+                }
+                if (*m_p != '[')
+                    return nodeFail(QStringLiteral("\"children\" is not an array"));
+                node.children.emplace();
+                return nodes(*node.children);
+            default:
+                return skipValue();
+            }
+        });
+        if (!ok)
             return false;
+        --m_depth;
+        if (!hasID)
+            return nodeFail(QStringLiteral("has no \"id\""));
+        if (!ScriptDocument::isUuidText(id))
+            return nodeFail(QStringLiteral("\"id\" is not a UUID: ") + id);
+        node.id = QUuid::fromString(id);
+        if (!hasName)
+            return nodeFail(QStringLiteral("has no \"name\""));
+        if (!hasKind)
+            return nodeFail(QStringLiteral("has no \"kind\""));
         if (kind == u"folder")
             node.kind = NodeKind::folder;
         else if (kind == u"script")
             node.kind = NodeKind::script;
         else
-            return fail(where, QStringLiteral("has an unknown \"kind\": ") + kind);
-
-        const QJsonValue filePath = object.value(QLatin1StringView("filePath"));
-        if (filePath.isString())
-            node.filePath = filePath.toString();
-        else if (!filePath.isUndefined() && !filePath.isNull())
-            return fail(where, QStringLiteral("\"filePath\" is not a string"));
-
-        const QJsonValue createdAt = object.value(QLatin1StringView("createdAt"));
-        if (createdAt.isDouble()) {
-            node.createdAt = createdAt.toDouble();
-            if (!std::isfinite(node.createdAt))
-                return fail(where, QStringLiteral("\"createdAt\" is out of range"));
-        } else if (createdAt.isUndefined() || createdAt.isNull()) {
+            return nodeFail(QStringLiteral("has an unknown \"kind\": ") + kind);
+        if (!hasCreatedAt)
             node.createdAt = m_now;
-        } else {
-            return fail(where, QStringLiteral("\"createdAt\" is not a number"));
-        }
-
-        node.args = lenientArgs(object.value(QLatin1StringView("args")));
-
-        const QJsonValue children = object.value(QLatin1StringView("children"));
-        if (children.isArray()) {
-            QList<ShellNode> list;
-            if (!nodes(children.toArray(), where + QStringLiteral(".children"), list))
-                return false;
-            node.children = std::move(list);
-        } else if (!children.isUndefined() && !children.isNull()) {
-            return fail(where, QStringLiteral("\"children\" is not an array"));
-        }
         return true;
-    }
-
-    // Presets never reject a document.
-    static std::optional<QStringList> lenientArgs(const QJsonValue &value)
-    {
-        if (value.isArray()) {
-            const QJsonArray array = value.toArray();
-            QStringList list;
-            list.reserve(array.size());
-            for (const QJsonValue &entry : array) {
-                if (!entry.isString())
-                    return std::nullopt;
-                list.append(entry.toString());
-            }
-            if (list.isEmpty())
-                return std::nullopt;
-            return list;
-        }
-        if (value.isString() && !value.toString().isEmpty())
-            return QStringList{value.toString()};
-        return std::nullopt;
     }
 };
 
@@ -240,12 +746,34 @@ QByteArray ScriptDocument::numberText(double value)
 
 void ScriptDocument::appendString(QByteArray &out, const QString &text)
 {
-    const QByteArray utf8 = text.toUtf8();
-    out.reserve(out.size() + utf8.size() + 2);
     out.append('"');
-    // Multi-byte UTF-8 sequences never contain bytes below 0x80, so escaping
-    // byte by byte is safe.
-    for (const char c : utf8) {
+    const char16_t *p = reinterpret_cast<const char16_t *>(text.constData());
+    const char16_t *const end = p + text.size();
+    while (p != end) {
+        // Copy the longest run that needs no escaping in one go.
+        const char16_t *run = p;
+        while (p != end && *p >= 0x20 && *p < 0x80 && *p != '"' && *p != '\\' && *p != '/')
+            ++p;
+        if (p != run) {
+            const qsizetype length = p - run;
+            const qsizetype at = out.size();
+            if (out.capacity() < at + length)
+                out.reserve(2 * (at + length));
+            out.resize(at + length);
+            char *target = out.data() + at;
+            for (qsizetype i = 0; i < length; ++i)
+                target[i] = char(run[i]);
+        }
+        if (p == end)
+            break;
+        if (*p >= 0x80) {
+            run = p;
+            while (p != end && *p >= 0x80)
+                ++p;
+            out.append(QStringView(run, p - run).toUtf8());
+            continue;
+        }
+        const char c = char(*p++);
         switch (c) {
         case '"':
             out.append("\\\"");
@@ -272,13 +800,9 @@ void ScriptDocument::appendString(QByteArray &out, const QString &text)
             out.append("\\t");
             break;
         default:
-            if (static_cast<unsigned char>(c) < 0x20) {
-                out.append("\\u00");
-                out.append(hexDigits[(c >> 4) & 0xF]);
-                out.append(hexDigits[c & 0xF]);
-            } else {
-                out.append(c);
-            }
+            out.append("\\u00");
+            out.append(hexDigits[(c >> 4) & 0xF]);
+            out.append(hexDigits[c & 0xF]);
         }
     }
     out.append('"');
@@ -307,7 +831,7 @@ bool ScriptDocument::isUuidText(QStringView text)
 QByteArray ScriptDocument::encode(const Persisted &document)
 {
     Writer writer;
-    writer.out.reserve(256 + document.roots.size() * 256);
+    writer.out.reserve(1024 * 1024);
     writer.out.append("{\n");
     writer.key(1, "isPublished");
     writer.out.append(document.isPublished ? "true" : "false");
@@ -323,48 +847,12 @@ QByteArray ScriptDocument::encode(const Persisted &document)
 ScriptDocument::Decoded ScriptDocument::decode(const QByteArray &bytes, double now)
 {
     Decoded result;
-    QByteArray text = bytes;
-    if (text.startsWith("\xEF\xBB\xBF"))
-        text.remove(0, 3);
-    QJsonParseError parseError;
-    const QJsonDocument json = QJsonDocument::fromJson(text, &parseError);
-    if (parseError.error != QJsonParseError::NoError) {
-        result.error = QStringLiteral("not valid JSON at offset %1: %2")
-                           .arg(parseError.offset)
-                           .arg(parseError.errorString());
-        return result;
-    }
-    if (!json.isObject()) {
-        result.error = QStringLiteral("the document is not a JSON object");
-        return result;
-    }
-    const QJsonObject top = json.object();
-    const QJsonValue isPublished = top.value(QLatin1StringView("isPublished"));
-    const QJsonValue roots = top.value(QLatin1StringView("roots"));
-    if (isPublished.isUndefined()) {
-        result.error = QStringLiteral("the document has no \"isPublished\"");
-        return result;
-    }
-    if (!isPublished.isBool()) {
-        result.error = QStringLiteral("\"isPublished\" is not true or false");
-        return result;
-    }
-    if (roots.isUndefined()) {
-        result.error = QStringLiteral("the document has no \"roots\"");
-        return result;
-    }
-    if (!roots.isArray()) {
-        result.error = QStringLiteral("\"roots\" is not an array");
-        return result;
-    }
-    Reader reader(now);
+    Parser parser(bytes, now);
     Persisted persisted;
-    persisted.isPublished = isPublished.toBool();
-    if (!reader.nodes(roots.toArray(), QStringLiteral("roots"), persisted.roots)) {
-        result.error = reader.error;
-        return result;
-    }
-    result.persisted = std::move(persisted);
+    if (parser.document(persisted))
+        result.persisted = std::move(persisted);
+    else
+        result.error = parser.error;
     return result;
 }
 

@@ -1,4 +1,7 @@
+#include "ReferenceReader.h"
 #include "library/ScriptDocument.h"
+
+#include <QDir>
 
 #include <QFile>
 #include <QRandomGenerator>
@@ -359,6 +362,126 @@ private Q_SLOTS:
         QFETCH(QString, text);
         QFETCH(bool, valid);
         QCOMPARE(ScriptDocument::isUuidText(text), valid);
+    }
+
+    // The one-pass reader must agree with a reader built on QJsonDocument:
+    // same verdict, same tree, on every fixture and on damaged documents;
+    // only where QJsonDocument accepts what JSON forbids may it differ.
+    void agreesWithQJsonDocumentReader_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        const QDir fixtures(QStringLiteral(ORLENTA_FIXTURES_DIR "/documents"));
+        for (const QString &name : fixtures.entryList(QDir::Files))
+            QTest::newRow(qPrintable(name)) << fixture(QStringLiteral("documents/") + name);
+        QTest::newRow("golden") << fixture(QStringLiteral("golden.json"));
+        QTest::newRow("realistic") << ScriptDocument::encode(realisticDocument());
+        QTest::newRow("escapes") << QByteArray(
+            "{\"roots\":[{\"id\":\"0f6a9c1e-2b3d-4e5f-8a9b-0c1d2e3f4a5b\",\"kind\":\"script\","
+            "\"name\":\"\\u00e9\\ud83d\\ude00\\/\\\"\\\\\\b\\f\\n\\r\\t\","
+            "\"createdAt\":-1.5e3,\"x\":[{},[],null,true,false,0,-0.0,1E+2,\"\"]}],"
+            "\"isPublished\":false}");
+        QTest::newRow("numbers") << QByteArray(
+            "{\"isPublished\":true,\"roots\":[{\"id\":\"0F6A9C1E-2B3D-4E5F-8A9B-0C1D2E3F4A5B\","
+            "\"kind\":\"folder\",\"name\":\"\",\"createdAt\":0.1e-2}]}");
+    }
+    void agreesWithQJsonDocumentReader()
+    {
+        QFETCH(QByteArray, bytes);
+        // Damage the document in many small ways; both readers must agree on each.
+        const QList<QByteArray> tokens{
+            "{",    "}",    "[",    "]",        "\"",           ",",
+            ":",    "\\",   "\\u",  "\\ud800",  "\\udc00",      "0",
+            "01",   "-",    ".",    "e",        "1e400",        " ",
+            "\t",   "\n",   "\x01", "\xC3",     "\xE6\x96",     "\xFF",
+            "null", "true", "tru",  "\"args\"", "\"children\"", "\"kind\":\"folder\""};
+        QRandomGenerator random(qHash(bytes));
+        const auto check = [&](const QByteArray &input) {
+            const ScriptDocument::Decoded mine = ScriptDocument::decode(input, readingTime);
+            const ScriptDocument::Decoded theirs = reference::referenceDecode(input, readingTime);
+            // QJsonDocument lets through strings and numbers that JSON forbids.
+            const bool knownLeniency = !mine && theirs &&
+                                       (mine.error.endsWith(u"bad escape in a string") ||
+                                        mine.error.endsWith(u"control character in a string") ||
+                                        mine.error.endsWith(u"unpaired surrogate in a string") ||
+                                        mine.error.endsWith(u"bad number"));
+            if (!knownLeniency &&
+                (bool(mine) != bool(theirs) || mine.persisted != theirs.persisted)) {
+                qWarning().noquote()
+                    << "input:" << input.toPercentEncoding(" {}[]:,\"")
+                    << "\nmine:" << (mine ? QStringLiteral("accepted") : mine.error)
+                    << "\nreference:" << (theirs ? QStringLiteral("accepted") : theirs.error);
+                return false;
+            }
+            return true;
+        };
+        QVERIFY(check(bytes));
+        for (int i = 0; i < 3000; ++i) {
+            QByteArray damaged = bytes;
+            for (int edits = 1 + random.bounded(2); edits > 0; --edits) {
+                const int at = random.bounded(int(damaged.size()) + 1);
+                switch (random.bounded(4)) {
+                case 0:
+                    damaged.remove(at, 1 + random.bounded(3));
+                    break;
+                case 1:
+                    damaged.insert(at, tokens.at(random.bounded(int(tokens.size()))));
+                    break;
+                case 2:
+                    damaged.replace(at, 1, tokens.at(random.bounded(int(tokens.size()))));
+                    break;
+                default:
+                    damaged.truncate(at);
+                }
+            }
+            QVERIFY(check(damaged));
+        }
+    }
+
+    // Values spliced into a one-node document as raw JSON text.
+    void strictJson_data()
+    {
+        QTest::addColumn<QByteArray>("name");
+        QTest::addColumn<QByteArray>("createdAt");
+        QTest::addColumn<bool>("accepted");
+        QTest::addColumn<double>("readAs");
+        const auto row = [](const char *tag, const char *name, const char *createdAt, bool accepted,
+                            double readAs = 0) {
+            QTest::newRow(tag) << QByteArray(name) << QByteArray(createdAt) << accepted << readAs;
+        };
+        row("plain", "\"a\"", "1.5", true, 1.5);
+        row("exponent", "\"a\"", "-1.5E+3", true, -1500);
+        row("underflow reads as zero", "\"a\"", "1e-400", true, 0);
+        row("overflow", "\"a\"", "1e400", false);
+        row("overflow with a small mantissa", "\"a\"", "-0.1e4000", false);
+        row("leading zero", "\"a\"", "01", false);
+        row("bare point", "\"a\"", "1.", false);
+        row("leading point", "\"a\"", ".5", false);
+        row("empty exponent", "\"a\"", "1e", false);
+        row("plus sign", "\"a\"", "+1", false);
+        row("raw tab in a string", "\"a\tb\"", "1", false);
+        row("unknown escape", "\"a\\qb\"", "1", false);
+        row("lone high surrogate", "\"\\ud83d\"", "1", false);
+        row("lone low surrogate", "\"\\ude00\"", "1", false);
+        row("surrogate pair", "\"\\ud83d\\ude00\"", "1", true, 1);
+        row("invalid UTF-8", "\"\xC3\x28\"", "1", false);
+        row("overlong UTF-8", "\"\xC0\xAF\"", "1", false);
+    }
+    void strictJson()
+    {
+        QFETCH(QByteArray, name);
+        QFETCH(QByteArray, createdAt);
+        QFETCH(bool, accepted);
+        QFETCH(double, readAs);
+        const QByteArray text =
+            "{\"isPublished\":true,\"roots\":[{\"id\":\"0F6A9C1E-2B3D-4E5F-8A9B-0C1D2E3F4A5B\","
+            "\"kind\":\"script\",\"name\":" +
+            name + ",\"createdAt\":" + createdAt + "}]}";
+        const ScriptDocument::Decoded decoded = ScriptDocument::decode(text, readingTime);
+        QVERIFY2(bool(decoded) == accepted, qPrintable(decoded.error));
+        if (accepted)
+            QCOMPARE(decoded.persisted->roots.first().createdAt, readAs);
+        else
+            QVERIFY(decoded.error.startsWith(u"not valid JSON at offset "));
     }
 
     void deepNestingIsRejectedNotCrashed()
