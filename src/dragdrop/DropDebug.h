@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QString>
+
+// The diagnostic log of drag-and-drop decisions. Failures never reach the user.
+namespace DropDebug {
+
+// "/tmp/orlenta-drop.log", or the path in ORLENTA_DROP_LOG when that is set.
+QString defaultLogPath();
+QString logPath();
+// Tests point the log elsewhere; an empty path restores the default.
+void setLogPath(const QString &path);
+
+// The process identifier, read once.
+qint64 pid();
+
+// "pid=<pid> <yyyy-MM-dd HH:mm:ss +0000> <message>\n" in UTF-8.
+QByteArray entry(const QString &message, const QDateTime &time);
+
+// Appends one entry. The file must be a regular file of our own: a link or
+// anything else planted at the path is left alone and nothing is written.
+void log(const QString &message);
+
+} // namespace DropDebug

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "dragdrop/DropTarget.h"
+#include "dragdrop/RowFrame.h"
+
+#include <QPointF>
+#include <QRectF>
+#include <QString>
+#include <QUuid>
+
+#include <functional>
+#include <optional>
+
+// What the sidebar's table view answers about its rows. The widget layer
+// wraps its tree view in this; tests plug in a fake.
+class DropTableView
+{
+public:
+    virtual ~DropTableView() = default;
+    // A point in drop-host coordinates, in the table view's own coordinates.
+    virtual QPointF mapFromHost(const QPointF &hostPoint) const = 0;
+    // The visible row at a point in table coordinates, -1 when there is none.
+    virtual int rowAt(const QPointF &tablePoint) const = 0;
+    virtual int rowCount() const = 0;
+    // The rectangle of visible row i, in table coordinates.
+    virtual QRectF rowRect(int row) const = 0;
+};
+
+// One drag position as the drop host sees it.
+struct DragInfo
+{
+    QPointF hostPoint;              // in drop-host coordinates (the sidebar space)
+    std::optional<QUuid> draggedID; // the node being dragged; none for a file drag
+};
+
+// Decides where a drag over the sidebar would land. The table view decides
+// first; the published row rectangles are the fallback when there is none.
+class DropTargetResolver
+{
+public:
+    const DropTableView *tableView = nullptr;
+    const RowFrameRegistry *registry = nullptr;
+    // Whether the node with that id is a folder; absent means "not a folder".
+    std::function<bool(const QUuid &)> resolveDraggedIsFolder;
+
+    struct Resolution
+    {
+        DropTarget target;
+        QString entry; // the diagnostic entry for the drop log
+    };
+
+    // Resolves and writes the diagnostic entry to the drop log.
+    DropTarget target(const DragInfo &under) const;
+    // The same without logging.
+    Resolution resolve(const DragInfo &under) const;
+};
