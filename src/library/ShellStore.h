@@ -98,6 +98,11 @@ Q_SIGNALS:
     void lastRunMessageChanged();
 
 private:
+    // Top level, or an existing folder: nothing else may receive children.
+    bool acceptsChildren(std::optional<QUuid> parent) const;
+    // Appends under the parent and saves; a null id when the parent is refused.
+    QUuid appendNode(std::optional<QUuid> parent, const ShellNode &node);
+
     Preferences &m_preferences;
     Locations m_locations;
     QList<ShellNode> m_roots;

@@ -1,0 +1,113 @@
+// Importing a large script tree and moving a node in a large library, both
+// with the save of the whole document that every edit makes.
+#include "library/ShellStore.h"
+#include "platform/Locations.h"
+#include "settings/Preferences.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+// 200 folders with 9 subfolders each (2,000 folders), ten scripts in every
+// folder (20,000 scripts) and one file that is not a script.
+QString generatedTree(const QTemporaryDir &dir)
+{
+    const QString root = dir.filePath(QStringLiteral("scripts"));
+    for (int top = 0; top < 200; ++top) {
+        const QString topDir = root + QStringLiteral("/group%1").arg(top);
+        for (int sub = -1; sub < 9; ++sub) {
+            const QString folder = sub < 0 ? topDir : topDir + QStringLiteral("/part%1").arg(sub);
+            QDir().mkpath(folder);
+            for (int i = 0; i < 10; ++i) {
+                QFile file(folder + QStringLiteral("/task%1.sh").arg(i));
+                if (file.open(QIODevice::WriteOnly))
+                    file.write("#!/bin/sh\necho hi\n");
+            }
+            QFile notes(folder + QStringLiteral("/notes.txt"));
+            if (notes.open(QIODevice::WriteOnly))
+                notes.write("not a script\n");
+        }
+    }
+    return root;
+}
+
+struct Library
+{
+    QTemporaryDir dir;
+    Preferences preferences{dir.filePath(QStringLiteral("preferences.ini"))};
+    ShellStore store{preferences, Locations::under(dir.path())};
+};
+
+void BM_BuildTree20k(benchmark::State &state)
+{
+    QTemporaryDir tree;
+    const QString root = generatedTree(tree);
+    Library library;
+    qsizetype scripts = 0;
+    for (auto _ : state) {
+        const ShellNode node = library.store.buildTree(root);
+        scripts = node.collectScripts().size();
+        benchmark::DoNotOptimize(scripts);
+    }
+    state.counters["scripts"] = double(scripts);
+}
+BENCHMARK(BM_BuildTree20k)->Unit(benchmark::kMillisecond);
+
+void BM_ImportFolder20kWithSave(benchmark::State &state)
+{
+    QTemporaryDir tree;
+    const QString root = generatedTree(tree);
+    Library library;
+    for (auto _ : state) {
+        state.PauseTiming();
+        library.store.setRoots({});
+        state.ResumeTiming();
+        library.store.importFolder(root, std::nullopt);
+    }
+    state.counters["nodes"] = double(Forest::depthMap(library.store.roots()).size());
+}
+BENCHMARK(BM_ImportFolder20kWithSave)->Unit(benchmark::kMillisecond);
+
+// 100 folders of 99 scripts: 10,000 nodes. One script goes back and forth
+// between the first and the last folder; each move saves the document.
+void BM_MoveNode10kWithSave(benchmark::State &state)
+{
+    Library library;
+    QList<ShellNode> roots;
+    for (int f = 0; f < 100; ++f) {
+        ShellNode folder;
+        folder.id = QUuid::createUuid();
+        folder.name = QStringLiteral("folder %1").arg(f);
+        folder.kind = NodeKind::folder;
+        folder.children = QList<ShellNode>();
+        for (int s = 0; s < 99; ++s) {
+            ShellNode script;
+            script.id = QUuid::createUuid();
+            script.name = QStringLiteral("script %1").arg(s);
+            script.kind = NodeKind::script;
+            script.filePath = QStringLiteral("/home/u/scripts/%1/%2.sh").arg(f).arg(s);
+            script.args = QStringList{QStringLiteral("--verbose")};
+            folder.children->append(script);
+        }
+        roots.append(folder);
+    }
+    library.store.setRoots(roots);
+    const QUuid moved = roots.at(50).children->at(10).id;
+    const QUuid first = roots.first().id;
+    const QUuid last = roots.last().id;
+    bool toFirst = true;
+    for (auto _ : state) {
+        library.store.moveNode(moved, toFirst ? first : last, std::nullopt);
+        toFirst = !toFirst;
+    }
+    state.counters["nodes"] = double(Forest::depthMap(library.store.roots()).size());
+}
+BENCHMARK(BM_MoveNode10kWithSave)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+BENCHMARK_MAIN();
