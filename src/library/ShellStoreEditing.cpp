@@ -14,13 +14,6 @@
 
 namespace {
 
-// Seconds since 2001-01-01 00:00:00 UTC, as the document stores times.
-double referenceSeconds(const QDateTime &time)
-{
-    constexpr qint64 referenceEpochMSecs = 978307200000;
-    return double(time.toMSecsSinceEpoch() - referenceEpochMSecs) / 1000.0;
-}
-
 QString lastPathComponent(const QString &path)
 {
     QString trimmed = path;
@@ -155,19 +148,19 @@ QUuid ShellStore::addFolder(std::optional<QUuid> to, const QString &name)
     folder.id = QUuid::createUuid();
     folder.name = name.isEmpty() ? timestampFolderName() : name;
     folder.kind = NodeKind::folder;
-    folder.createdAt = referenceSeconds(now());
+    folder.createdAt = referenceTimestamp(now());
     return appendNode(to, folder);
 }
 
 QUuid ShellStore::addScript(std::optional<QUuid> to, const QString &path)
 {
     return appendNode(to, scriptNode(deletingPathExtension(lastPathComponent(path)), path,
-                                     referenceSeconds(now())));
+                                     referenceTimestamp(now())));
 }
 
 ShellNode ShellStore::buildTree(const QString &directory) const
 {
-    return folderTree(directory, lastPathComponent(directory), referenceSeconds(now()));
+    return folderTree(directory, lastPathComponent(directory), referenceTimestamp(now()));
 }
 
 QUuid ShellStore::importFolder(const QString &directory, std::optional<QUuid> into)
