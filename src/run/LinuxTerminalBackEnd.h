@@ -3,9 +3,11 @@
 #include "run/ShellRunner.h"
 #include "run/TerminalCatalogue.h"
 
+#include <QElapsedTimer>
 #include <QProcessEnvironment>
 
 #include <functional>
+#include <optional>
 
 class Preferences;
 
@@ -21,7 +23,11 @@ public:
 
     // Tests inject these; the defaults are the process's environment, the
     // /proc lookup and ten seconds.
-    void setEnvironment(const QProcessEnvironment &environment) { m_environment = environment; }
+    void setEnvironment(const QProcessEnvironment &environment)
+    {
+        m_environment = environment;
+        m_recent.reset();
+    }
     void setRunningCheck(RunningCheck check) { m_isRunning = std::move(check); }
     void setTimeout(int milliseconds) { m_timeoutMs = milliseconds; }
 
@@ -36,4 +42,13 @@ private:
     QProcessEnvironment m_environment;
     RunningCheck m_isRunning;
     int m_timeoutMs = 10000;
+
+    // The choice of one hand-over serves its running check and its launch.
+    struct Recent
+    {
+        std::optional<QString> preference;
+        TerminalChoice choice;
+        QElapsedTimer age;
+    };
+    mutable std::optional<Recent> m_recent;
 };

@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <vector>
 
 #if defined(Q_OS_MACOS)
@@ -53,9 +54,9 @@ bool matches(const ProcessInfo &process, const QStringList &names)
 
 #if defined(Q_OS_LINUX)
 namespace {
-QByteArray readSmallFile(const QByteArray &path)
+QByteArray readSmallFile(int directory, const char *path)
 {
-    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+    const int fd = ::openat(directory, path, O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return {};
     QByteArray bytes;
@@ -72,24 +73,24 @@ QByteArray readSmallFile(const QByteArray &path)
     return bytes;
 }
 
-QString readLink(const QByteArray &path)
+QString readLink(int directory, const char *path)
 {
     char buffer[4096];
-    const ssize_t n = ::readlink(path.constData(), buffer, sizeof buffer - 1);
+    const ssize_t n = ::readlinkat(directory, path, buffer, sizeof buffer - 1);
     return n > 0 ? QString::fromLocal8Bit(buffer, n) : QString();
 }
 } // namespace
 
 bool isRunning(const QStringList &names, const QString &procRoot)
 {
-    QStringList shortNames;
+    QList<QByteArray> shortNames;
     for (const QString &name : names)
-        shortNames << name.left(kernelNameLength);
+        shortNames << name.left(kernelNameLength).toLocal8Bit();
 
-    const QByteArray root = procRoot.toLocal8Bit();
-    DIR *dir = ::opendir(root.constData());
+    DIR *dir = ::opendir(procRoot.toLocal8Bit().constData());
     if (!dir)
         return false;
+    const int root = ::dirfd(dir);
     const uid_t self = ::getuid();
     bool found = false;
     while (!found) {
@@ -99,18 +100,21 @@ bool isRunning(const QStringList &names, const QString &procRoot)
         const char *id = entry->d_name;
         if (*id < '0' || *id > '9')
             continue;
-        const QByteArray base = root + '/' + id;
-        struct stat info;
-        if (::stat(base.constData(), &info) != 0 || info.st_uid != self)
-            continue;
+        char path[320]; // a file name is at most 255 bytes
         // The short name first: cheap, and rules out nearly every process.
-        const QString shortName = QString::fromLocal8Bit(readSmallFile(base + "/comm")).trimmed();
+        std::snprintf(path, sizeof path, "%s/comm", id);
+        const QByteArray shortName = readSmallFile(root, path).trimmed();
         if (!shortNames.contains(shortName))
             continue;
+        struct stat info;
+        if (::fstatat(root, id, &info, 0) != 0 || info.st_uid != self)
+            continue;
         ProcessInfo process;
-        process.shortName = shortName;
-        process.executable = readLink(base + "/exe");
-        const QByteArray commandLine = readSmallFile(base + "/cmdline");
+        process.shortName = QString::fromLocal8Bit(shortName);
+        std::snprintf(path, sizeof path, "%s/exe", id);
+        process.executable = readLink(root, path);
+        std::snprintf(path, sizeof path, "%s/cmdline", id);
+        const QByteArray commandLine = readSmallFile(root, path);
         for (const QByteArray &argument : commandLine.split('\0'))
             process.arguments << QString::fromLocal8Bit(argument);
         found = matches(process, names);
