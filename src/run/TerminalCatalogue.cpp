@@ -84,6 +84,9 @@ Terminal refined(Terminal terminal, const QProcessEnvironment &environment)
         }
     }
     terminal.processNames = QStringList{baseName(target)};
+    // xterm's own wrappers (Debian points x-terminal-emulator at lxterm).
+    if (terminal.processNames.first().endsWith(u"xterm"))
+        terminal.processNames << QStringLiteral("xterm");
     return terminal;
 }
 

@@ -478,6 +478,9 @@ void TestRunTexts::choose_data()
     QTest::newRow("x-terminal-emulator to another one")
         << automatic << QStringList{u"xterm"_s, u"x-terminal-emulator->lxterminal"_s} << QString()
         << QString() << u"x-terminal-emulator"_s << generic;
+    QTest::newRow("x-terminal-emulator to xterm's wrapper")
+        << automatic << QStringList{u"x-terminal-emulator->lxterm"_s} << QString() << QString()
+        << u"x-terminal-emulator"_s << generic;
     QTest::newRow("first installed in order")
         << automatic << QStringList{u"xterm"_s, u"foot"_s, u"tilix"_s} << QString() << QString()
         << u"foot"_s << int(Terminal::Kind::foot);
@@ -522,8 +525,10 @@ void TestRunTexts::choose()
     QVERIFY2(choice.terminal, qPrintable(choice.error));
     QCOMPARE(int(choice.terminal->kind), kind);
     QCOMPARE(choice.terminal->executable, bin.filePath(expected));
-    if (expected == u"x-terminal-emulator")
+    if (QTest::currentDataTag() == QByteArray("x-terminal-emulator to another one"))
         QCOMPARE(choice.terminal->processNames, QStringList{u"lxterminal"_s});
+    if (QTest::currentDataTag() == QByteArray("x-terminal-emulator to xterm's wrapper"))
+        QCOMPARE(choice.terminal->processNames, (QStringList{u"lxterm"_s, u"xterm"_s}));
 }
 
 void TestRunTexts::processMatches_data()

@@ -298,7 +298,7 @@ TestShellRunner::Linux TestShellRunner::linuxRunner(const QString &terminal, boo
     result.bin = m_home->filePath(u"bin"_s);
     auto backEnd = std::make_unique<LinuxTerminalBackEnd>(*m_preferences);
     QProcessEnvironment environment;
-    environment.insert(u"PATH"_s, result.bin + u":/usr/bin:/bin"_s);
+    environment.insert(u"PATH"_s, result.bin); // never a real terminal
     environment.insert(u"SHELL"_s, u"/bin/true"_s);
     environment.insert(u"REPORT"_s, m_home->filePath(u"report"_s));
     environment.insert(u"HOME"_s, m_home->path());
@@ -346,19 +346,20 @@ void TestShellRunner::terminalAttachedFailure()
 void TestShellRunner::terminalHanging()
 {
     Linux term = linuxRunner(u"gnome-terminal"_s, true);
-    term.backEnd->setTimeout(300);
+    term.backEnd->setTimeout(1000);
     const QString pidFile = m_home->filePath(u"pid"_s);
     QVERIFY(writeScript(term.bin + u"/gnome-terminal"_s,
-                        "echo $$ > '" + pidFile.toUtf8() + "'\nexec sleep 30\n"));
+                        "echo $$ > '" + pidFile.toUtf8() + "'\nexec /bin/sleep 30\n"));
     const Outcome outcome = handOver(*term.runner, script(m_scriptPath));
     QCOMPARE(outcome.statuses, QList<int>{124});
     QCOMPARE(outcome.chunks.mid(3),
-             openFailure(L(u"%@ 没有在 %@ 秒内响应"_s, {u"gnome-terminal"_s, u"0.3"_s})));
+             openFailure(L(u"%@ 没有在 %@ 秒内响应"_s, {u"gnome-terminal"_s, u"1"_s})));
     QFile file(pidFile);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    const pid_t pid = file.readAll().trimmed().toInt();
-    QVERIFY(pid > 0);
-    QTRY_VERIFY_WITH_TIMEOUT(::kill(pid, 0) != 0, 5000); // killed and reaped
+    if (file.open(QIODevice::ReadOnly)) { // a loaded machine may not have got that far
+        const pid_t pid = file.readAll().trimmed().toInt();
+        QVERIFY(pid > 0);
+        QTRY_VERIFY_WITH_TIMEOUT(::kill(pid, 0) != 0, 5000); // killed and reaped
+    }
 }
 
 // xterm stays in the foreground for as long as its window lives: accepted
@@ -368,7 +369,7 @@ void TestShellRunner::terminalDetached()
     Linux term = linuxRunner(u"xterm"_s, false);
     const QString args = m_home->filePath(u"args"_s);
     QVERIFY(writeScript(term.bin + u"/xterm"_s,
-                        "printf '%s\\0' \"$@\" > '" + args.toUtf8() + "'\nexec sleep 3\n"));
+                        "printf '%s\\0' \"$@\" > '" + args.toUtf8() + "'\nexec /bin/sleep 3\n"));
     QElapsedTimer timer;
     timer.start();
     const Outcome outcome = handOver(*term.runner, script(m_scriptPath));
