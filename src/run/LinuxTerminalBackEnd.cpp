@@ -36,9 +36,22 @@ void LinuxTerminalBackEnd::run(RunForm form, const HandOverText &text, const Chu
 
     const QStringList command =
         TerminalCatalogue::command(text, m_environment.value(QStringLiteral("SHELL")));
+    QProcessEnvironment environment = m_environment;
+    if (form == RunForm::newTab && terminal.kind == Terminal::Kind::kitty &&
+        !environment.contains(QStringLiteral("KITTY_LISTEN_ON"))) {
+        // A kitty told to listen (listen_on in kitty.conf) shows its socket in /proc.
+        for (const qint64 id : ProcessLookup::processIDs(terminal.processNames)) {
+            const QString address =
+                TerminalCatalogue::kittyAddress(ProcessLookup::listeningSockets(id));
+            if (!address.isEmpty()) {
+                environment.insert(QStringLiteral("KITTY_LISTEN_ON"), address);
+                break;
+            }
+        }
+    }
     QString why;
     const std::optional<TerminalLaunch> launch =
-        TerminalCatalogue::launch(terminal, form, command, m_environment, &why);
+        TerminalCatalogue::launch(terminal, form, command, environment, &why);
     if (!launch) {
         completion(1, why);
         return;

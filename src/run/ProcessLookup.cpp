@@ -1,6 +1,8 @@
 #include "run/ProcessLookup.h"
 
 #include <QByteArray>
+#include <QFile>
+#include <QSet>
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -81,19 +83,19 @@ QString readLink(int directory, const char *path)
 }
 } // namespace
 
-bool isRunning(const QStringList &names, const QString &procRoot)
+QList<qint64> processIDs(const QStringList &names, const QString &procRoot, bool firstOnly)
 {
     QList<QByteArray> shortNames;
     for (const QString &name : names)
         shortNames << name.left(kernelNameLength).toLocal8Bit();
 
+    QList<qint64> found;
     DIR *dir = ::opendir(procRoot.toLocal8Bit().constData());
     if (!dir)
-        return false;
+        return found;
     const int root = ::dirfd(dir);
     const uid_t self = ::getuid();
-    bool found = false;
-    while (!found) {
+    while (!(firstOnly && !found.isEmpty())) {
         const dirent *entry = ::readdir(dir);
         if (!entry)
             break;
@@ -117,10 +119,51 @@ bool isRunning(const QStringList &names, const QString &procRoot)
         const QByteArray commandLine = readSmallFile(root, path);
         for (const QByteArray &argument : commandLine.split('\0'))
             process.arguments << QString::fromLocal8Bit(argument);
-        found = matches(process, names);
+        if (matches(process, names))
+            found << QByteArray(id).toLongLong();
     }
     ::closedir(dir);
     return found;
+}
+
+bool isRunning(const QStringList &names, const QString &procRoot)
+{
+    return !processIDs(names, procRoot, true).isEmpty();
+}
+
+QStringList listeningSockets(qint64 processID, const QString &procRoot)
+{
+    // The sockets the process holds, by inode...
+    QSet<QByteArray> inodes;
+    const QString fdPath = procRoot + u'/' + QString::number(processID) + QStringLiteral("/fd");
+    DIR *dir = ::opendir(fdPath.toLocal8Bit().constData());
+    if (!dir)
+        return {};
+    const int fds = ::dirfd(dir);
+    while (const dirent *entry = ::readdir(dir)) {
+        const QString target = readLink(fds, entry->d_name);
+        if (target.startsWith(u"socket:[") && target.endsWith(u']'))
+            inodes.insert(target.mid(8, target.size() - 9).toLatin1());
+    }
+    ::closedir(dir);
+
+    // ...and which of them listen, with the path they are bound to.
+    QStringList sockets;
+    QFile table(procRoot + QStringLiteral("/net/unix"));
+    if (!table.open(QIODevice::ReadOnly))
+        return sockets;
+    table.readLine(); // Num RefCount Protocol Flags Type St Inode Path
+    constexpr qulonglong acceptsConnections = 0x10000;
+    while (!table.atEnd()) {
+        const QList<QByteArray> fields = table.readLine().simplified().split(' ');
+        if (fields.size() < 8 || !inodes.contains(fields.at(6)))
+            continue;
+        bool ok = false;
+        const qulonglong flags = fields.at(3).toULongLong(&ok, 16);
+        if (ok && (flags & acceptsConnections))
+            sockets << QString::fromLocal8Bit(fields.mid(7).join(' '));
+    }
+    return sockets;
 }
 #elif defined(Q_OS_MACOS)
 bool isRunning(const QStringList &names, const QString &procRoot)
@@ -150,6 +193,23 @@ bool isRunning(const QStringList &names, const QString &procRoot)
     Q_UNUSED(names);
     Q_UNUSED(procRoot);
     return false;
+}
+#endif
+
+#if !defined(Q_OS_LINUX)
+QList<qint64> processIDs(const QStringList &names, const QString &procRoot, bool firstOnly)
+{
+    Q_UNUSED(names);
+    Q_UNUSED(procRoot);
+    Q_UNUSED(firstOnly);
+    return {};
+}
+
+QStringList listeningSockets(qint64 processID, const QString &procRoot)
+{
+    Q_UNUSED(processID);
+    Q_UNUSED(procRoot);
+    return {};
 }
 #endif
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -20,5 +21,13 @@ bool matches(const ProcessInfo &process, const QStringList &names);
 // Looks through the processes of the current user (Linux: the /proc tree
 // under procRoot; macOS: the kernel's process table).
 bool isRunning(const QStringList &names, const QString &procRoot = QStringLiteral("/proc"));
+
+// The ids of those processes (Linux only).
+QList<qint64> processIDs(const QStringList &names,
+                         const QString &procRoot = QStringLiteral("/proc"), bool firstOnly = false);
+
+// The paths of the Unix sockets a process of the user listens on, abstract
+// ones with a leading "@" (Linux only).
+QStringList listeningSockets(qint64 processID, const QString &procRoot = QStringLiteral("/proc"));
 
 } // namespace ProcessLookup

@@ -296,6 +296,27 @@ QString findExecutable(const QString &program, const QProcessEnvironment &enviro
     return QStandardPaths::findExecutable(program, paths);
 }
 
+QStringList installedIDs(const QProcessEnvironment &environment)
+{
+    QStringList ids;
+    for (const KnownTerminal &entry : knownTerminals) {
+        if (!findExecutable(QString(entry.id), environment).isEmpty())
+            ids << QString(entry.id);
+    }
+    return ids;
+}
+
+QString kittyAddress(const QStringList &listeningSockets)
+{
+    for (const QString &socket : listeningSockets) {
+        const QString name = socket.mid(socket.lastIndexOf(u'/') + 1);
+        if (socket.isEmpty() || name.startsWith(u"kitty-ipc-") || name.startsWith(u"@kitty-ipc-"))
+            continue;
+        return QStringLiteral("unix:") + socket;
+    }
+    return {};
+}
+
 TerminalChoice choose(const std::optional<QString> &preference,
                       const QProcessEnvironment &environment)
 {

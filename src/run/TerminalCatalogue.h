@@ -90,4 +90,11 @@ TerminalChoice choose(const std::optional<QString> &preference,
 
 QString findExecutable(const QString &program, const QProcessEnvironment &environment);
 
+// The known terminals found on the PATH, in catalogue order.
+QStringList installedIDs(const QProcessEnvironment &environment);
+
+// kitty's remote-control address among the sockets a kitty process listens
+// on (its single-instance socket is not one), or empty.
+QString kittyAddress(const QStringList &listeningSockets);
+
 } // namespace TerminalCatalogue

@@ -91,6 +91,10 @@ private Q_SLOTS:
     void processMatches();
     void lookupInProcTree();
     void lookupFindsItself();
+    void listeningSockets();
+    void kittyAddress_data();
+    void kittyAddress();
+    void installedIDs();
 };
 
 void TestRunTexts::pieces_data()
@@ -589,6 +593,8 @@ void TestRunTexts::lookupInProcTree()
     QVERIFY(!ProcessLookup::isRunning({u"xterm"_s}, proc.path()));
     QVERIFY(!ProcessLookup::isRunning({u"gnome-terminal-other"_s}, proc.path()));
     QVERIFY(!ProcessLookup::isRunning({u"bash"_s}, proc.filePath(u"missing"_s)));
+    QCOMPARE(ProcessLookup::processIDs({u"gnome-terminal-server"_s, u"bash"_s}, proc.path()).size(),
+             2);
 }
 
 void TestRunTexts::lookupFindsItself()
@@ -597,6 +603,59 @@ void TestRunTexts::lookupFindsItself()
     QVERIFY(self.size() > 15); // exercises the cut short name
     QVERIFY(ProcessLookup::isRunning({self}));
     QVERIFY(!ProcessLookup::isRunning({self + u"-not"_s}));
+}
+
+void TestRunTexts::listeningSockets()
+{
+    QTemporaryDir proc;
+    QVERIFY(proc.isValid());
+    QVERIFY(QDir(proc.path()).mkpath(u"77/fd"_s));
+    QVERIFY(QDir(proc.path()).mkpath(u"net"_s));
+    QVERIFY(QFile::link(u"socket:[1001]"_s, proc.filePath(u"77/fd/3"_s)));
+    QVERIFY(QFile::link(u"socket:[1002]"_s, proc.filePath(u"77/fd/4"_s)));
+    QVERIFY(QFile::link(u"/dev/null"_s, proc.filePath(u"77/fd/5"_s)));
+    QVERIFY(QFile::link(u"socket:[1004]"_s, proc.filePath(u"77/fd/6"_s)));
+    QVERIFY(writeFile(proc.filePath(u"net/unix"_s),
+                      "Num       RefCount Protocol Flags    Type St Inode Path\n"
+                      "0000000000000000: 00000002 00000000 00010000 0001 01 1001 /tmp/my kitty-77\n"
+                      "0000000000000000: 00000003 00000000 00000000 0001 03 1002\n"
+                      "0000000000000000: 00000003 00000000 00000000 0001 03 1002 /tmp/client\n"
+                      "0000000000000000: 00000002 00000000 00010000 0001 01 1003 /tmp/other\n"
+                      "0000000000000000: 00000002 00000000 00010000 0001 01 1004 @kitty-ipc-0\n"));
+    const QStringList sockets = ProcessLookup::listeningSockets(77, proc.path());
+    QCOMPARE(sockets, (QStringList{u"/tmp/my kitty-77"_s, u"@kitty-ipc-0"_s}));
+    QCOMPARE(TerminalCatalogue::kittyAddress(sockets), u"unix:/tmp/my kitty-77"_s);
+    QVERIFY(ProcessLookup::listeningSockets(78, proc.path()).isEmpty());
+}
+
+void TestRunTexts::kittyAddress_data()
+{
+    QTest::addColumn<QStringList>("sockets");
+    QTest::addColumn<QString>("address");
+    QTest::newRow("none") << QStringList{} << QString();
+    QTest::newRow("abstract") << QStringList{u"@mykitty"_s} << u"unix:@mykitty"_s;
+    QTest::newRow("single instance only")
+        << QStringList{u"@kitty-ipc-1000"_s, u"/run/user/1000/kitty-ipc-1000.sock"_s} << QString();
+    QTest::newRow("remote control after single instance")
+        << QStringList{u"@kitty-ipc-1000-g"_s, u"/tmp/kitty-4242"_s} << u"unix:/tmp/kitty-4242"_s;
+}
+
+void TestRunTexts::kittyAddress()
+{
+    QFETCH(QStringList, sockets);
+    QTEST(TerminalCatalogue::kittyAddress(sockets), "address");
+}
+
+void TestRunTexts::installedIDs()
+{
+    QTemporaryDir bin;
+    QVERIFY(bin.isValid());
+    for (const QString &name : {u"xterm"_s, u"foot"_s, u"kitty"_s, u"notaterminal"_s})
+        QVERIFY(makeExecutable(bin.filePath(name)));
+    QProcessEnvironment environment;
+    environment.insert(u"PATH"_s, bin.path());
+    QCOMPARE(TerminalCatalogue::installedIDs(environment),
+             (QStringList{u"kitty"_s, u"foot"_s, u"xterm"_s}));
 }
 
 QTEST_GUILESS_MAIN(TestRunTexts)
