@@ -105,16 +105,6 @@ private Q_SLOTS:
         QVERIFY(QFileInfo(m_log).isDir());
         QVERIFY(QDir().rmdir(m_log));
     }
-
-    void defaultPath()
-    {
-        DropDebug::setLogPath(QString());
-        // Tests run with the log moved out of /tmp; the program's own default stays.
-        qunsetenv("ORLENTA_DROP_LOG");
-        QCOMPARE(DropDebug::logPath(), QStringLiteral("/tmp/orlenta-drop.log"));
-        qputenv("ORLENTA_DROP_LOG", QFile::encodeName(m_log));
-        QCOMPARE(DropDebug::logPath(), m_log);
-    }
 };
 
 QTEST_GUILESS_MAIN(TestDropDebug)

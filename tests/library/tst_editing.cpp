@@ -16,8 +16,6 @@
 
 #include <memory>
 
-#include <unistd.h>
-
 namespace {
 
 QUuid uid(const char *text)
@@ -234,14 +232,6 @@ private Q_SLOTS:
         QVERIFY(documentExists());
     }
 
-    void renameUnknownIdStillSaves()
-    {
-        startWithSample();
-        m_store->rename(Absent, QStringLiteral("x"));
-        QCOMPARE(m_store->roots(), sampleForest());
-        QVERIFY(documentExists());
-    }
-
     void setArgs()
     {
         startWithSample();
@@ -261,15 +251,6 @@ private Q_SLOTS:
         const QJsonObject x = f[QStringLiteral("children")].toArray()[0].toObject();
         QCOMPARE(x[QStringLiteral("name")].toString(), QStringLiteral("X"));
         QVERIFY(!x.contains(QStringLiteral("args")));
-    }
-
-    void deleteNode()
-    {
-        startWithSample();
-        m_store->deleteNode(F);
-        QCOMPARE(level(m_store->roots()), QStringLiteral("A B C G"));
-        QVERIFY(!Forest::first(m_store->roots(), X));
-        QVERIFY(documentExists());
     }
 
     // Moves that are carried out: the listed level afterwards.
@@ -363,6 +344,11 @@ private Q_SLOTS:
                      QStringLiteral("APPLY root dragged=A000 原父=6000 sortMode=custom"),
                      QStringLiteral("APPLY 结束 新父=root"),
                  }));
+        // A refused move keeps the node where it was.
+        const QList<ShellNode> stored = m_store->roots();
+        m_store->applyNodeDrop(F, DropTarget::folder(Sub));
+        QCOMPARE(m_store->roots(), stored);
+        QCOMPARE(logLines().last(), QStringLiteral("APPLY 结束 新父=root"));
     }
 
     void nodeDropUnderNameSort()
@@ -389,14 +375,6 @@ private Q_SLOTS:
                          "APPLY before(E100, parent=F000) dragged=C000 原父=root sortMode=name"),
                      QStringLiteral("APPLY 结束 新父=F000"),
                  }));
-    }
-
-    void refusedNodeDropKeepsNode()
-    {
-        startWithSample();
-        m_store->applyNodeDrop(F, DropTarget::folder(Sub));
-        QCOMPARE(m_store->roots(), sampleForest());
-        QCOMPARE(logLines().last(), QStringLiteral("APPLY 结束 新父=root"));
     }
 
     void sortModeIsDisplayOnly()
@@ -469,7 +447,7 @@ private Q_SLOTS:
 
     void unlistableFolderImportsEmpty()
     {
-        const QString root = makeTree({QStringLiteral("locked/a.sh"), QStringLiteral("plain.sh")});
+        const QString root = makeTree({QStringLiteral("plain.sh")});
         // A folder that cannot be listed, for whatever reason, comes in empty.
         for (const QString &path :
              {root + QStringLiteral("/gone"), root + QStringLiteral("/plain.sh")}) {
@@ -477,15 +455,6 @@ private Q_SLOTS:
             QCOMPARE(tree.kind, NodeKind::folder);
             QVERIFY(tree.children.has_value() && tree.children->isEmpty());
         }
-        if (::geteuid() == 0)
-            QSKIP("root reads every folder");
-        const QString locked = root + QStringLiteral("/locked");
-        QFile::setPermissions(locked, QFileDevice::WriteOwner);
-        const ShellNode tree = m_store->buildTree(root);
-        QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                          QFileDevice::ExeOwner);
-        QCOMPARE(tree.children->first().name, QStringLiteral("locked"));
-        QVERIFY(tree.children->first().children->isEmpty());
     }
 
     void mixedFileDrop()
