@@ -46,7 +46,7 @@ struct Fixture
         preferences->setString(PreferenceKeys::terminal, terminal);
         store = std::make_unique<ShellStore>(*preferences, locations);
 
-        auto linuxBackEnd = std::make_unique<LinuxTerminalBackEnd>(*preferences);
+        auto linuxBackEnd = std::make_unique<LinuxTerminalBackEnd>(preferences.get());
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("PATH"), bin + QStringLiteral(":/usr/bin:/bin"));
         linuxBackEnd->setEnvironment(environment);

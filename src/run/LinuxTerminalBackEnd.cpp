@@ -6,7 +6,7 @@
 #include "settings/PreferenceKeys.h"
 #include "settings/Preferences.h"
 
-LinuxTerminalBackEnd::LinuxTerminalBackEnd(Preferences &preferences, QObject *parent)
+LinuxTerminalBackEnd::LinuxTerminalBackEnd(Preferences *preferences, QObject *parent)
     : TerminalBackEnd(parent), m_preferences(preferences),
       m_environment(QProcessEnvironment::systemEnvironment()),
       m_isRunning([](const QStringList &names) { return ProcessLookup::isRunning(names); })
@@ -14,7 +14,16 @@ LinuxTerminalBackEnd::LinuxTerminalBackEnd(Preferences &preferences, QObject *pa
 
 TerminalChoice LinuxTerminalBackEnd::currentTerminal() const
 {
-    return TerminalCatalogue::choose(m_preferences.string(PreferenceKeys::terminal), m_environment);
+    Preferences &preferences = m_preferences ? *m_preferences : Preferences::standard();
+    const std::optional<QString> preference = preferences.string(PreferenceKeys::terminal);
+    if (m_recent && m_recent->preference == preference && m_recent->age.elapsed() < 2000)
+        return m_recent->choice;
+    Recent recent;
+    recent.preference = preference;
+    recent.choice = TerminalCatalogue::choose(preference, m_environment);
+    recent.age.start();
+    m_recent = recent;
+    return recent.choice;
 }
 
 bool LinuxTerminalBackEnd::isTerminalRunning()

@@ -19,7 +19,8 @@ class LinuxTerminalBackEnd : public TerminalBackEnd
 public:
     using RunningCheck = std::function<bool(const QStringList &processNames)>;
 
-    explicit LinuxTerminalBackEnd(Preferences &preferences, QObject *parent = nullptr);
+    // No preferences: Preferences::standard(), looked up at each run.
+    explicit LinuxTerminalBackEnd(Preferences *preferences = nullptr, QObject *parent = nullptr);
 
     // Tests inject these; the defaults are the process's environment, the
     // /proc lookup and ten seconds.
@@ -38,7 +39,7 @@ public:
              RunCompletion completion) override;
 
 private:
-    Preferences &m_preferences;
+    Preferences *m_preferences;
     QProcessEnvironment m_environment;
     RunningCheck m_isRunning;
     int m_timeoutMs = 10000;

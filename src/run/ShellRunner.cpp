@@ -55,17 +55,17 @@ TerminalBackEnd::~TerminalBackEnd()
 
 ShellRunner::ShellRunner(std::unique_ptr<TerminalBackEnd> backEnd, Preferences *preferences,
                          QObject *parent)
-    : QObject(parent), m_preferences(preferences ? preferences : &Preferences::standard())
+    : QObject(parent), m_preferences(preferences)
 {
     if (!backEnd)
-        backEnd = platformBackEnd(*m_preferences);
+        backEnd = platformBackEnd(m_preferences);
     m_backEnd = backEnd.release();
     m_backEnd->setParent(this);
 }
 
 ShellRunner::~ShellRunner() = default;
 
-std::unique_ptr<TerminalBackEnd> ShellRunner::platformBackEnd(Preferences &preferences)
+std::unique_ptr<TerminalBackEnd> ShellRunner::platformBackEnd(Preferences *preferences)
 {
 #if defined(Q_OS_MACOS)
     Q_UNUSED(preferences);
@@ -233,7 +233,8 @@ void ShellRunner::openInTerminal(const ShellNode &script, const std::optional<QS
     onChunk(LanguageManager::localized(QStringLiteral("已在系统 Terminal 中执行：\n")));
     onChunk(text.echoLine);
 
-    const std::optional<QString> runMode = m_preferences->string(PreferenceKeys::runMode);
+    Preferences &preferences = m_preferences ? *m_preferences : Preferences::standard();
+    const std::optional<QString> runMode = preferences.string(PreferenceKeys::runMode);
     const RunForm form = chooseForm(runMode, m_backEnd->isTerminalRunning());
     onChunk(modeLine(form));
 

@@ -65,12 +65,13 @@ class ShellRunner : public QObject
     Q_OBJECT
 public:
     // No back end: the platform's own (AppleScript on macOS, terminal
-    // emulators elsewhere). No preferences: Preferences::standard().
+    // emulators elsewhere). No preferences: Preferences::standard(), looked
+    // up at each hand-over.
     explicit ShellRunner(std::unique_ptr<TerminalBackEnd> backEnd = nullptr,
                          Preferences *preferences = nullptr, QObject *parent = nullptr);
     ~ShellRunner() override;
 
-    static std::unique_ptr<TerminalBackEnd> platformBackEnd(Preferences &preferences);
+    static std::unique_ptr<TerminalBackEnd> platformBackEnd(Preferences *preferences = nullptr);
 
     TerminalBackEnd &backEnd() const { return *m_backEnd; }
 

@@ -90,6 +90,16 @@ QStringList readNulSeparated(const QString &path)
     return items;
 }
 
+QStringList readLines(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QStringList lines = QString::fromUtf8(file.readAll()).split(u'\n', Qt::SkipEmptyParts);
+    lines.sort();
+    return lines;
+}
+
 ShellNode script(std::optional<QString> path)
 {
     ShellNode node;
@@ -143,6 +153,7 @@ private Q_SLOTS:
     void terminalNotFound();
     void terminalWithoutTabs();
     void terminalTabFailsThenWindow();
+    void terminalPreferenceFollowedAtOnce();
 
 private:
     struct Linux
@@ -296,7 +307,7 @@ TestShellRunner::Linux TestShellRunner::linuxRunner(const QString &terminal, boo
 {
     Linux result;
     result.bin = m_home->filePath(u"bin"_s);
-    auto backEnd = std::make_unique<LinuxTerminalBackEnd>(*m_preferences);
+    auto backEnd = std::make_unique<LinuxTerminalBackEnd>(m_preferences.get());
     QProcessEnvironment environment;
     environment.insert(u"PATH"_s, result.bin); // never a real terminal
     environment.insert(u"SHELL"_s, u"/bin/true"_s);
@@ -427,6 +438,20 @@ void TestShellRunner::terminalTabFailsThenWindow()
     QFile file(calls);
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), QByteArray("--tab\n--window\n"));
+}
+
+void TestShellRunner::terminalPreferenceFollowedAtOnce()
+{
+    Linux term = linuxRunner(u"xterm"_s, true);
+    const QString calls = m_home->filePath(u"calls"_s);
+    for (const QString &name : {u"xterm"_s, u"gnome-terminal"_s})
+        QVERIFY(writeScript(term.bin + u'/' + name,
+                            "echo " + name.toUtf8() + " >> '" + calls.toUtf8() + "'\n"));
+    QCOMPARE(handOver(*term.runner, script(m_scriptPath)).statuses, QList<int>{0});
+    m_preferences->setString(PreferenceKeys::terminal, u"gnome-terminal"_s);
+    QCOMPARE(handOver(*term.runner, script(m_scriptPath)).statuses, QList<int>{0});
+    // The detached xterm may write after gnome-terminal on a loaded machine.
+    QTRY_COMPARE(readLines(calls), (QStringList{u"gnome-terminal"_s, u"xterm"_s}));
 }
 
 QTEST_GUILESS_MAIN(TestShellRunner)
