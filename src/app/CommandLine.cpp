@@ -209,9 +209,12 @@ const QList<Spec> &specs()
                   {},
                   0,
                   0,
-                  {},
+                  {option(QStringLiteral("json"), QStringLiteral("Print JSON instead."))},
                   false,
-                  {}});
+                  [](const QCommandLineParser &p, Command &c) {
+                      c.json = p.isSet(QStringLiteral("json"));
+                      return QString();
+                  }});
         t.append({Verb::profileSwitch,
                   QStringLiteral("profile switch"),
                   QStringLiteral("Make a profile current."),
@@ -381,6 +384,24 @@ ParsedCommandLine parseWith(const Spec &spec, const QStringList &rest)
     }
     return {command, {}};
 }
+// Options of a plain start that the application object itself reads (the
+// toolkit's display options, and the start-up measurement switch).
+bool onlyStartOptions(const QStringList &arguments)
+{
+    static const QStringList withValue{
+        QStringLiteral("-platform"), QStringLiteral("-platformtheme"), QStringLiteral("-plugin"),
+        QStringLiteral("-style"),    QStringLiteral("-stylesheet"),    QStringLiteral("-display"),
+        QStringLiteral("-session")};
+    static const QStringList alone{QStringLiteral("-reverse"),
+                                   QStringLiteral("--quit-after-start")};
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        if (withValue.contains(arguments[i]) && i + 1 < arguments.size())
+            ++i;
+        else if (!alone.contains(arguments[i]))
+            return false;
+    }
+    return true;
+}
 } // namespace
 
 namespace CommandLine {
@@ -403,7 +424,7 @@ QString overview()
 
 ParsedCommandLine parse(const QStringList &arguments)
 {
-    if (arguments.isEmpty())
+    if (arguments.isEmpty() || onlyStartOptions(arguments))
         return {Command{}, {}};
     const QString first = arguments.first();
     if (first == QStringLiteral("-h") || first == QStringLiteral("--help") ||

@@ -31,6 +31,8 @@ private Q_SLOTS:
         QTest::addColumn<Command>("expected");
 
         QTest::newRow("nothing") << QStringList() << Command{};
+        QTest::newRow("start options")
+            << words("-platform offscreen --quit-after-start") << Command{};
         QTest::newRow("list") << words("list") << make(Verb::list);
         Command json = make(Verb::list);
         json.json = true;
@@ -113,6 +115,8 @@ private Q_SLOTS:
 
         QTest::newRow("unknown command")
             << words("lst") << QStringLiteral("unknown command \"lst\"");
+        QTest::newRow("start option without value")
+            << words("-platform") << QStringLiteral("unknown option \"-platform\"");
         QTest::newRow("unknown top option")
             << words("--frobnicate") << QStringLiteral("unknown option \"--frobnicate\"");
         QTest::newRow("unknown option")

@@ -1,0 +1,87 @@
+#include "app/Launcher.h"
+
+#include "app/CommandExecutor.h"
+#include "app/InstanceClient.h"
+#include "app/InstanceServer.h"
+#include "app/SingleInstance.h"
+
+#include <QDir>
+#include <QLocalSocket>
+
+#include <cstdio>
+
+namespace Launcher {
+namespace {
+void write(std::FILE *stream, const QString &text)
+{
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
+    std::fflush(stream);
+}
+
+int forward(const QStringList &arguments, SingleInstance &instance, const Streams &streams)
+{
+    InstanceClient client(instance.takeConnection());
+    return client.exchange(arguments, QDir::currentPath(), streams.standardOutput,
+                           streams.standardError);
+}
+
+int failed(SingleInstance &instance, const Streams &streams)
+{
+    streams.standardError(QStringLiteral("orlenta: %1\n").arg(instance.errorString()));
+    return 2;
+}
+} // namespace
+
+Streams processStreams()
+{
+    return {[](const QString &text) { write(stdout, text); },
+            [](const QString &text) { write(stderr, text); }};
+}
+
+int runCommand(const QStringList &arguments, SingleInstance &instance,
+               const std::function<int()> &carryOutHere, const Streams &streams)
+{
+    switch (instance.elect()) {
+    case SingleInstance::Role::secondary:
+        return forward(arguments, instance, streams);
+    case SingleInstance::Role::failed:
+        return failed(instance, streams);
+    case SingleInstance::Role::primary:
+        break;
+    }
+    const int status = carryOutHere();
+    instance.release();
+    return status;
+}
+
+std::optional<int> joinOrBecomeInstance(const QStringList &arguments, SingleInstance &instance,
+                                        const Streams &streams)
+{
+    switch (instance.elect()) {
+    case SingleInstance::Role::secondary:
+        return forward(arguments, instance, streams);
+    case SingleInstance::Role::failed:
+        return failed(instance, streams);
+    case SingleInstance::Role::primary:
+        break;
+    }
+    if (!instance.listen()) {
+        // Still the only instance (the lock is ours); later starts cannot
+        // reach it, so say why once.
+        streams.standardError(QStringLiteral("orlenta: %1\n").arg(instance.errorString()));
+    }
+    return std::nullopt;
+}
+
+void serve(InstanceServer &server, CommandExecutor &executor)
+{
+    server.setHandler([&executor](InstanceRequest *request) {
+        executor.execute(request->arguments(), request->workingDirectory(), request,
+                         {[request](const QString &text) { request->writeStandardOutput(text); },
+                          [request](const QString &text) { request->writeStandardError(text); },
+                          [request](int status) { request->finish(status); }});
+    });
+}
+
+} // namespace Launcher
