@@ -323,7 +323,7 @@ void CommandExecutor::list(const Command &command, Reply &reply)
                 const QString path = parentPath.isEmpty()
                                          ? NodePath::escape(node.displayName())
                                          : parentPath + u'/' + NodePath::escape(node.displayName());
-                QStringList fields{field(path), toRaw(node.kind),
+                QStringList fields{path, toRaw(node.kind),
                                    NodePath::uniquePrefix(m_store.roots(), node.id),
                                    field(node.filePath.value_or(QString()))};
                 for (const QString &preset : node.argPresets())
@@ -398,7 +398,7 @@ void CommandExecutor::add(const Command &command, const QString &workingDirector
     QString text;
     for (const QString &path : paths) {
         const QUuid id = m_store.addScript(*parent, path);
-        text += field(pathText(m_store, id)) + u'\t' + uuidText(id) + u'\n';
+        text += pathText(m_store, id) + u'\t' + uuidText(id) + u'\n';
     }
     reply.out(text);
     finishSaved(reply);
@@ -442,7 +442,7 @@ void CommandExecutor::import(const Command &command, const QString &workingDirec
     if (!parent)
         return;
     const QUuid id = m_store.importFolder(path, *parent);
-    reply.out(field(pathText(m_store, id)) + u'\t' + uuidText(id) + u'\n');
+    reply.out(pathText(m_store, id) + u'\t' + uuidText(id) + u'\n');
     finishSaved(reply);
 }
 
@@ -452,7 +452,7 @@ void CommandExecutor::mkdir(const Command &command, Reply &reply)
     if (!parent)
         return;
     const QUuid id = m_store.addFolder(*parent, command.operands.value(0));
-    reply.out(field(pathText(m_store, id)) + u'\t' + uuidText(id) + u'\n');
+    reply.out(pathText(m_store, id) + u'\t' + uuidText(id) + u'\n');
     finishSaved(reply);
 }
 
