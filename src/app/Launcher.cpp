@@ -4,6 +4,10 @@
 #include "app/InstanceClient.h"
 #include "app/InstanceServer.h"
 #include "app/SingleInstance.h"
+#include "library/ShellStore.h"
+#include "platform/Locations.h"
+#include "run/RunController.h"
+#include "settings/Preferences.h"
 
 #include <QDir>
 #include <QLocalSocket>
@@ -53,6 +57,17 @@ int runCommand(const QStringList &arguments, SingleInstance &instance,
     const int status = carryOutHere();
     instance.release();
     return status;
+}
+
+int carryOutInProcess(const Command &command, const Streams &streams)
+{
+    ShellStore store(Preferences::standard(), Locations::system());
+    // Its diagnostics must not mix with output meant for a script.
+    store.setLineSink([&streams](const QString &line) { streams.standardError(line + u'\n'); });
+    RunController runs;
+    CommandExecutor executor(store, runs);
+    return executor.executeAndWait(command, QDir::currentPath(), streams.standardOutput,
+                                   streams.standardError);
 }
 
 std::optional<int> joinOrBecomeInstance(const QStringList &arguments, SingleInstance &instance,

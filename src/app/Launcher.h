@@ -32,6 +32,10 @@ Streams processStreams();
 int runCommand(const QStringList &arguments, SingleInstance &instance,
                const std::function<int()> &carryOutHere, const Streams &streams);
 
+// Carries a command out in this process on the user's own library, as the
+// fallback of runCommand when no instance runs.
+int carryOutInProcess(const Command &command, const Streams &streams);
+
 // A start of the app (no command, open, settings). With an instance running
 // it is asked to show its window and the exit status is returned; otherwise
 // this process is now the instance, listening, and nothing is returned.
