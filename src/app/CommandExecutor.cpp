@@ -613,42 +613,24 @@ void CommandExecutor::profileRemove(const Command &command, Reply &reply)
 void CommandExecutor::startRun(const ShellNode &node, const std::optional<QString> &arg,
                                const std::shared_ptr<Reply> &reply)
 {
-    // Follows the run through the controller's published state: the log as
-    // it grows, a status per hand-over from the last run message, and the
-    // end when the controller is idle again.
-    struct State
-    {
-        qsizetype printed = 0;
-        int status = 0;
-        bool started = false;
-    };
-    auto state = std::make_shared<State>();
+    // Follows this run only, even when the menu starts another meanwhile.
     auto *watch = new QObject(this);
-    const auto flush = [this, state, reply] {
-        const QString &output = m_runs.output();
-        if (output.size() < state->printed)
-            state->printed = 0; // cleared: the run has started
-        if (output.size() > state->printed)
-            reply->out(output.mid(state->printed));
-        state->printed = output.size();
-    };
-    connect(&m_runs, &RunController::outputChanged, watch, flush);
-    connect(&m_store, &ShellStore::lastRunMessageChanged, watch, [this, state] {
-        const QString message = m_store.lastRunMessage();
-        const qsizetype at = message.lastIndexOf(QStringLiteral(": 退出码 "));
-        bool ok = false;
-        const int status = message.mid(at + 8).toInt(&ok);
-        if (at >= 0 && ok && status != 0)
-            state->status = status;
-    });
-    connect(&m_runs, &RunController::isRunningChanged, watch, [this, state, reply, watch, flush] {
-        if (m_runs.isRunning()) {
-            state->started = true;
+    auto status = std::make_shared<int>(0);
+    const quint64 id = m_runs.run(node, m_store, arg);
+    connect(&m_runs, &RunController::runAppended, watch,
+            [id, reply](quint64 run, const QString &text) {
+                if (run == id)
+                    reply->out(text);
+            });
+    connect(&m_runs, &RunController::scriptHandedOver, watch,
+            [id, status](quint64 run, const QString &, int scriptStatus) {
+                if (run == id && scriptStatus != 0)
+                    *status = scriptStatus;
+            });
+    connect(&m_runs, &RunController::runFinished, watch, [id, status, reply, watch](quint64 run) {
+        if (run != id)
             return;
-        }
-        flush();
-        reply->finish(state->status);
+        reply->finish(*status);
         watch->deleteLater();
     });
-    m_runs.run(node, m_store, arg);
 }

@@ -8,6 +8,7 @@
 
 struct RunController::Task
 {
+    quint64 id = 0;
     QList<ShellNode> scripts;
     qsizetype next = 0;
     QPointer<ShellStore> store;
@@ -25,17 +26,19 @@ QString RunController::header(const QString &name)
     return QStringLiteral("\n──── sh ") + name + QStringLiteral(" ────\n");
 }
 
-void RunController::run(const ShellNode &node, ShellStore &store, std::optional<QString> arg)
+quint64 RunController::run(const ShellNode &node, ShellStore &store, std::optional<QString> arg)
 {
     QList<ShellNode> scripts = node.collectScripts();
     if (scripts.isEmpty())
-        return;
+        return 0;
     auto task = std::make_shared<Task>();
+    task->id = ++m_lastRun;
     task->scripts = std::move(scripts);
     task->store = &store;
     task->arg = std::move(arg);
     QMetaObject::invokeMethod(
         this, [this, task] { runScripts(task); }, Qt::QueuedConnection);
+    return task->id;
 }
 
 void RunController::clearOutput()
@@ -55,21 +58,22 @@ void RunController::handOverNext(const std::shared_ptr<Task> &task)
     if (task->next >= task->scripts.size()) {
         setRunning(false);
         setCurrentNodeName(QString());
+        Q_EMIT runFinished(task->id);
         return;
     }
     const ShellNode script = task->scripts.at(task->next++);
     setCurrentNodeName(script.name);
-    append(header(script.name));
+    append(task->id, header(script.name));
 
     QPointer<RunController> self(this);
-    auto onChunk = [self](const QString &chunk) {
+    auto onChunk = [self, run = task->id](const QString &chunk) {
         if (!self)
             return;
         if (QThread::currentThread() == self->thread())
-            self->append(chunk);
+            self->append(run, chunk);
         else
             QMetaObject::invokeMethod(
-                self, [self, chunk] { self->append(chunk); }, Qt::QueuedConnection);
+                self, [self, run, chunk] { self->append(run, chunk); }, Qt::QueuedConnection);
     };
     // The status may come before openInTerminal returns (a missing path):
     // the next script starts from the event loop, never deeper in the stack.
@@ -82,6 +86,7 @@ void RunController::handOverNext(const std::shared_ptr<Task> &task)
                 if (task->store)
                     task->store->setLastRunMessage(name + QStringLiteral(": 退出码 ") +
                                                    QString::number(status));
+                Q_EMIT self->scriptHandedOver(task->id, name, status);
                 self->handOverNext(task);
             },
             Qt::QueuedConnection);
@@ -89,10 +94,11 @@ void RunController::handOverNext(const std::shared_ptr<Task> &task)
     m_runner->openInTerminal(script, task->arg, onChunk, onStatus);
 }
 
-void RunController::append(const QString &text)
+void RunController::append(quint64 run, const QString &text)
 {
     m_output += text;
     Q_EMIT outputChanged();
+    Q_EMIT runAppended(run, text);
 }
 
 void RunController::setOutput(const QString &output)

@@ -29,7 +29,9 @@ public:
     // Returns at once; the scripts of the node are handed over one after
     // another from the event loop. A node without scripts changes nothing.
     // A second run while one is going is not refused: both proceed.
-    void run(const ShellNode &node, ShellStore &store, std::optional<QString> arg = std::nullopt);
+    // Returns the number the run's own signals carry; 0 when nothing runs.
+    quint64 run(const ShellNode &node, ShellStore &store,
+                std::optional<QString> arg = std::nullopt);
 
     // The output pane's clear button.
     void clearOutput();
@@ -42,12 +44,17 @@ Q_SIGNALS:
     void outputChanged();
     void isRunningChanged();
     void currentNodeNameChanged();
+    // For whoever follows one run among others (the command line): each piece
+    // of its log as it is appended, each hand-over's status, and its end.
+    void runAppended(quint64 run, const QString &text);
+    void scriptHandedOver(quint64 run, const QString &name, int status);
+    void runFinished(quint64 run);
 
 private:
     struct Task;
     void runScripts(const std::shared_ptr<Task> &task);
     void handOverNext(const std::shared_ptr<Task> &task);
-    void append(const QString &text);
+    void append(quint64 run, const QString &text);
     void setOutput(const QString &output);
     void setRunning(bool running);
     void setCurrentNodeName(const QString &name);
@@ -56,4 +63,5 @@ private:
     QString m_output;
     bool m_isRunning = false;
     QString m_currentNodeName;
+    quint64 m_lastRun = 0;
 };

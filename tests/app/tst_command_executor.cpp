@@ -4,6 +4,7 @@
 #include "app/SingleInstance.h"
 #include "library/ShellStore.h"
 #include "run/RunController.h"
+#include "run/ShellRunner.h"
 #include "settings/Preferences.h"
 
 #include "TestSupport.h"
@@ -16,10 +17,30 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 using namespace std::chrono_literals;
 
 namespace {
+// Takes every hand-over, reports the command line, and completes later with
+// the next status of its list.
+class FakeBackEnd : public TerminalBackEnd
+{
+public:
+    QStringList commandLines;
+    QList<int> statuses;
+
+    bool isTerminalRunning() override { return true; }
+    void run(RunForm, const HandOverText &text, const ChunkHandler &onChunk,
+             RunCompletion completion) override
+    {
+        const int status = statuses.value(commandLines.size(), 0);
+        commandLines << text.commandLine;
+        onChunk(QStringLiteral("[%1]\n").arg(text.commandLine));
+        QTimer::singleShot(1, this, [completion, status] { completion(status, QString()); });
+    }
+};
+
 struct Result
 {
     int status = -1;
@@ -74,6 +95,8 @@ class TestCommandExecutor : public QObject
     std::unique_ptr<TestHome> m_home;
     std::unique_ptr<Preferences> m_preferences;
     std::unique_ptr<ShellStore> m_store;
+    FakeBackEnd *m_backEnd = nullptr;
+    std::unique_ptr<ShellRunner> m_runner;
     std::unique_ptr<RunController> m_runs;
     std::unique_ptr<CommandExecutor> m_executor;
     std::unique_ptr<QTemporaryDir> m_socketFolder;
@@ -123,7 +146,10 @@ private Q_SLOTS:
         m_preferences = std::make_unique<Preferences>(m_home->preferencesFile());
         m_store = std::make_unique<ShellStore>(*m_preferences, m_home->locations());
         m_store->setLineSink([](const QString &) {});
-        m_runs = std::make_unique<RunController>();
+        auto backEnd = std::make_unique<FakeBackEnd>();
+        m_backEnd = backEnd.get();
+        m_runner = std::make_unique<ShellRunner>(std::move(backEnd), m_preferences.get());
+        m_runs = std::make_unique<RunController>(nullptr, m_runner.get());
         m_executor = std::make_unique<CommandExecutor>(*m_store, *m_runs);
         m_socketFolder = std::make_unique<QTemporaryDir>();
 
@@ -153,6 +179,7 @@ private Q_SLOTS:
         m_instance.reset();
         m_executor.reset();
         m_runs.reset();
+        m_runner.reset();
         m_store.reset();
     }
 
@@ -578,6 +605,75 @@ private Q_SLOTS:
         QCOMPARE(command({QStringLiteral("settings")}).status, 0);
         QCOMPARE(management, 2);
         QCOMPARE(settings, 1);
+    }
+
+    void runs_data()
+    {
+        QTest::addColumn<bool>("throughInstance");
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QList<int>>("statuses");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QStringList>("commandLines");
+
+        for (const bool instance : {false, true}) {
+            const char *mode = instance ? "instance" : "here";
+            QTest::addRow("%s script", mode)
+                << instance << QStringList{QStringLiteral("run"), QStringLiteral("x")}
+                << QList<int>{0} << 0 << QStringList{QStringLiteral("./x.sh")};
+            QTest::addRow("%s preset", mode)
+                << instance
+                << QStringList{QStringLiteral("run"), QStringLiteral("Tools/deploy"),
+                               QStringLiteral("--preset"), QStringLiteral("2")}
+                << QList<int>{0} << 0 << QStringList{QStringLiteral("./deploy.sh --staging")};
+            QTest::addRow("%s arg", mode)
+                << instance
+                << QStringList{QStringLiteral("run"), QStringLiteral("x"), QStringLiteral("--arg"),
+                               QStringLiteral("-v 'a b'")}
+                << QList<int>{0} << 0 << QStringList{QStringLiteral("./x.sh -v 'a b'")};
+            QTest::addRow("%s folder, first fails", mode)
+                << instance << QStringList{QStringLiteral("run"), QStringLiteral("Tools")}
+                << QList<int>{3, 0} << 3
+                << QStringList{QStringLiteral("./deploy.sh"), QStringLiteral("./a.sh")};
+            QTest::addRow("%s folder, the last failure counts", mode)
+                << instance << QStringList{QStringLiteral("run"), QStringLiteral("Tools")}
+                << QList<int>{2, 5} << 5
+                << QStringList{QStringLiteral("./deploy.sh"), QStringLiteral("./a.sh")};
+        }
+    }
+    void runs()
+    {
+        QFETCH(bool, throughInstance);
+        QFETCH(QStringList, arguments);
+        QFETCH(QList<int>, statuses);
+        QFETCH(int, status);
+        QFETCH(QStringList, commandLines);
+        if (throughInstance)
+            startInstance();
+        m_backEnd->statuses = statuses;
+        const Result result = command(arguments);
+        QCOMPARE(result.err, QString());
+        QCOMPARE(result.status, status);
+        QCOMPARE(m_backEnd->commandLines.size(), commandLines.size());
+        for (qsizetype i = 0; i < commandLines.size(); ++i)
+            QVERIFY2(m_backEnd->commandLines[i].endsWith(commandLines[i]),
+                     qPrintable(m_backEnd->commandLines[i]));
+        // The whole log, as the output pane shows it, and nothing else.
+        QCOMPARE(result.out, m_runs->output());
+        QVERIFY(result.out.startsWith(
+            RunController::header(commandLines.first().section(u'/', 1).section(u'.', 0, 0))));
+        QVERIFY(!m_runs->isRunning());
+    }
+
+    void runIgnoresOtherRuns()
+    {
+        startInstance();
+        // The menu starts a run just before the command line does.
+        m_runs->run(*Forest::first(m_store->roots(), fixed(2)), *m_store);
+        const Result result = command({QStringLiteral("run"), QStringLiteral("x")});
+        QCOMPARE(result.status, 0);
+        QCOMPARE(m_backEnd->commandLines.size(), 2);
+        QVERIFY(result.out.contains(RunController::header(QStringLiteral("x"))));
+        QVERIFY(!result.out.contains(QStringLiteral("deploy")));
     }
 
     void failedSaveIsReported()
