@@ -619,25 +619,25 @@ private Q_SLOTS:
             const char *mode = instance ? "instance" : "here";
             QTest::addRow("%s script", mode)
                 << instance << QStringList{QStringLiteral("run"), QStringLiteral("x")}
-                << QList<int>{0} << 0 << QStringList{QStringLiteral("./x.sh")};
+                << QList<int>{0} << 0 << QStringList{QStringLiteral("'./x.sh'")};
             QTest::addRow("%s preset", mode)
                 << instance
                 << QStringList{QStringLiteral("run"), QStringLiteral("Tools/deploy"),
                                QStringLiteral("--preset"), QStringLiteral("2")}
-                << QList<int>{0} << 0 << QStringList{QStringLiteral("./deploy.sh --staging")};
+                << QList<int>{0} << 0 << QStringList{QStringLiteral("'./deploy.sh' --staging")};
             QTest::addRow("%s arg", mode)
                 << instance
                 << QStringList{QStringLiteral("run"), QStringLiteral("x"), QStringLiteral("--arg"),
                                QStringLiteral("-v 'a b'")}
-                << QList<int>{0} << 0 << QStringList{QStringLiteral("./x.sh -v 'a b'")};
+                << QList<int>{0} << 0 << QStringList{QStringLiteral("'./x.sh' -v 'a b'")};
             QTest::addRow("%s folder, first fails", mode)
                 << instance << QStringList{QStringLiteral("run"), QStringLiteral("Tools")}
                 << QList<int>{3, 0} << 3
-                << QStringList{QStringLiteral("./deploy.sh"), QStringLiteral("./a.sh")};
+                << QStringList{QStringLiteral("'./deploy.sh'"), QStringLiteral("'./a.sh'")};
             QTest::addRow("%s folder, the last failure counts", mode)
                 << instance << QStringList{QStringLiteral("run"), QStringLiteral("Tools")}
                 << QList<int>{2, 5} << 5
-                << QStringList{QStringLiteral("./deploy.sh"), QStringLiteral("./a.sh")};
+                << QStringList{QStringLiteral("'./deploy.sh'"), QStringLiteral("'./a.sh'")};
         }
     }
     void runs()
