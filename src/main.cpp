@@ -1,9 +1,18 @@
 #include <QApplication>
+#include <QDir>
 #include <QMenu>
 #include <QPainter>
 #include <QSystemTrayIcon>
 
+#include "app/CommandExecutor.h"
+#include "app/CommandLine.h"
 #include "app/LanguageManager.h"
+#include "app/Launcher.h"
+#include "app/SingleInstance.h"
+#include "library/ShellStore.h"
+#include "platform/Locations.h"
+#include "run/RunController.h"
+#include "settings/Preferences.h"
 
 namespace {
 QIcon placeholderIcon()
@@ -19,14 +28,24 @@ QIcon placeholderIcon()
     painter.drawLine(QPointF(17, 21), QPointF(23, 21));
     return QIcon(pixmap);
 }
-} // namespace
 
-int main(int argc, char *argv[])
+int startApp(int argc, char *argv[], const Command &command, const QStringList &arguments)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("orlenta"));
     QApplication::setApplicationDisplayName(QStringLiteral("Orlenta"));
     QApplication::setQuitOnLastWindowClosed(false);
+
+    SingleInstance instance(SingleInstance::defaultFolder());
+    if (const std::optional<int> status =
+            Launcher::joinOrBecomeInstance(arguments, instance, Launcher::processStreams()))
+        return *status;
+
+    ShellStore store(Preferences::standard(), Locations::system());
+    RunController runs;
+    CommandExecutor executor(store, runs);
+    if (instance.server())
+        Launcher::serve(*instance.server(), executor);
 
     QMenu menu;
     QAction *quit = menu.addAction(LanguageManager::localized(QStringLiteral("退出")));
@@ -36,5 +55,34 @@ int main(int argc, char *argv[])
     tray.setToolTip(QStringLiteral("Orlenta"));
     tray.setContextMenu(&menu);
     tray.show();
+    if (command.verb != Command::Verb::start)
+        executor.execute(command, QDir::currentPath(), nullptr, {});
     return app.exec();
+}
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    const QStringList arguments = CommandLine::arguments(argc, argv);
+    const ParsedCommandLine parsed = CommandLine::parse(arguments);
+    const Launcher::Streams streams = Launcher::processStreams();
+    if (!parsed.command) {
+        streams.standardError(QStringLiteral("orlenta: %1\n").arg(parsed.error));
+        return 2;
+    }
+    const Command &command = *parsed.command;
+    if (command.verb == Command::Verb::help) {
+        streams.standardOutput(command.text);
+        return 0;
+    }
+    if (CommandLine::needsWindows(command))
+        return startApp(argc, argv, command, arguments);
+
+    // Commands need no display: they work over ssh and from a hotkey alike.
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("orlenta"));
+    SingleInstance instance(SingleInstance::defaultFolder());
+    return Launcher::runCommand(
+        arguments, instance, [&] { return Launcher::carryOutInProcess(command, streams); },
+        streams);
 }
