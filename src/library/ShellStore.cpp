@@ -268,16 +268,18 @@ void ShellStore::load()
     m_lastLoadError.reset();
     m_movedAsidePath.reset();
 
-    QFile file(path);
+    // Only a regular file is read: a folder or a pipe at that path is no
+    // document, and reading a pipe would block.
     std::optional<ScriptDocument::Decoded> decoded;
-    if (file.open(QIODevice::ReadOnly)) {
-        decoded = ScriptDocument::decode(file.readAll(), referenceTimestamp(now()));
-        if (file.error() != QFileDevice::NoError) {
-            decoded.reset();
+    if (QFileInfo(path).isFile()) {
+        QFile file(path);
+        QByteArray bytes;
+        if (file.open(QIODevice::ReadOnly))
+            bytes = file.readAll();
+        if (file.error() == QFileDevice::NoError)
+            decoded = ScriptDocument::decode(bytes, referenceTimestamp(now()));
+        else
             m_lastLoadError = file.errorString();
-        }
-    } else if (QFileInfo(path).isFile()) {
-        m_lastLoadError = file.errorString();
     }
 
     if (decoded && *decoded) {

@@ -359,6 +359,19 @@ private Q_SLOTS:
         QCOMPARE(rootNames(store.roots()), QStringList{QStringLiteral("local")});
     }
 
+    void aFolderInPlaceOfTheDocumentIsNeverMoved()
+    {
+        StoreRig rig;
+        QVERIFY(QDir().mkpath(rig.absolute(Paths::local)));
+        ShellStore &store = rig.start();
+        QVERIFY(store.roots().isEmpty());
+        QVERIFY(!store.lastLoadError());
+        QVERIFY(!rig.edit({QStringLiteral("x")}));
+        QVERIFY(store.lastSaveError());
+        QVERIFY(QFileInfo(rig.absolute(Paths::local)).isDir());
+        QVERIFY(!store.movedAsidePath());
+    }
+
     void customProfilesPreference()
     {
         StoreRig rig;
