@@ -484,6 +484,27 @@ private Q_SLOTS:
             QVERIFY(decoded.error.startsWith(u"not valid JSON at offset "));
     }
 
+    void deepFolderChains()
+    {
+        const auto chain = [](int depth) {
+            ShellNode node = ::node(NodeKind::script, QStringLiteral("leaf"),
+                                    QUuid::createUuid().toString(QUuid::WithoutBraces), 1);
+            for (int i = 0; i < depth; ++i) {
+                ShellNode parent = ::node(NodeKind::folder, QStringLiteral("f"),
+                                          QUuid::createUuid().toString(QUuid::WithoutBraces), 1);
+                parent.children = QList<ShellNode>{node};
+                node = parent;
+            }
+            return Persisted{{node}, true};
+        };
+        const Persisted deep = chain(200);
+        QCOMPARE(ScriptDocument::decode(ScriptDocument::encode(deep), 0).persisted, deep);
+        const ScriptDocument::Decoded tooDeep =
+            ScriptDocument::decode(ScriptDocument::encode(chain(2000)), 0);
+        QVERIFY(!tooDeep);
+        QVERIFY(tooDeep.error.contains(u"too deeply nested"));
+    }
+
     void deepNestingIsRejectedNotCrashed()
     {
         QByteArray text = "{\"isPublished\":true,\"roots\":";
