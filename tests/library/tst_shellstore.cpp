@@ -451,17 +451,6 @@ private Q_SLOTS:
         QCOMPARE(changed.size(), 1);
         QCOMPARE(rig.preferences->data(PreferenceKeys::customProfiles), std::nullopt);
     }
-
-    void lastRunMessage()
-    {
-        StoreRig rig;
-        ShellStore &store = rig.start();
-        QSignalSpy spy(&store, &ShellStore::lastRunMessageChanged);
-        store.setLastRunMessage(QStringLiteral("done"));
-        store.setLastRunMessage(QStringLiteral("done"));
-        QCOMPARE(store.lastRunMessage(), QStringLiteral("done"));
-        QCOMPARE(spy.size(), 1);
-    }
 };
 
 QTEST_GUILESS_MAIN(TestShellStore)

@@ -12,26 +12,6 @@ class TestPreferences : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void keyNames()
-    {
-        const QList<QLatin1StringView> keys{
-            PreferenceKeys::language,          PreferenceKeys::appearance,
-            PreferenceKeys::runMode,           PreferenceKeys::launchAtLogin,
-            PreferenceKeys::currentProfileID,  PreferenceKeys::customProfiles,
-            PreferenceKeys::sortMode,          PreferenceKeys::syncICloud,
-            PreferenceKeys::toolbarDisplayMode};
-        const QStringList expected{
-            QStringLiteral("fnkt_language"),          QStringLiteral("fnkt_appearance"),
-            QStringLiteral("fnkt_runMode"),           QStringLiteral("fnkt_launchAtLogin"),
-            QStringLiteral("fnkt_currentProfileID"),  QStringLiteral("fnkt_customProfiles"),
-            QStringLiteral("fnkt_sortMode"),          QStringLiteral("fnkt_syncICloud"),
-            QStringLiteral("fnkt_toolbarDisplayMode")};
-        QStringList names;
-        for (QLatin1StringView key : keys)
-            names.append(key);
-        QCOMPARE(names, expected);
-    }
-
     void freshStoreHasNoKeysAndWritesNothing()
     {
         TestHome home;
