@@ -193,6 +193,19 @@ Profile ShellStore::currentProfile() const
     return localProfile();
 }
 
+// Where load and save go. Unlike currentProfile(), a current custom profile
+// whose file has gone keeps its own path: falling back to the local document
+// here would write that tree over it.
+QString ShellStore::currentDocumentPath() const
+{
+    if (m_currentProfileID == Profile::iCloudProfileID)
+        return iCloudProfile().path;
+    for (const Profile &profile : m_customProfiles)
+        if (profile.id == m_currentProfileID)
+            return profile.path;
+    return localProfile().path;
+}
+
 void ShellStore::loadCustomProfiles()
 {
     if (const std::optional<QByteArray> data = m_preferences.data(PreferenceKeys::customProfiles))
@@ -238,12 +251,12 @@ void ShellStore::applicationDidBecomeActive()
 
 void ShellStore::ensureDir()
 {
-    QDir().mkpath(folderOf(currentProfile().path));
+    QDir().mkpath(folderOf(currentDocumentPath()));
 }
 
 void ShellStore::migrateIfNeeded()
 {
-    const QString target = currentProfile().path;
+    const QString target = currentDocumentPath();
     if (fileExists(target))
         return;
     const QString documentsOlder =
@@ -263,7 +276,7 @@ void ShellStore::migrateIfNeeded()
 void ShellStore::load()
 {
     ensureDir();
-    const QString path = currentProfile().path;
+    const QString path = currentDocumentPath();
     m_unreadablePath.reset();
     m_lastLoadError.reset();
     m_movedAsidePath.reset();
@@ -323,7 +336,7 @@ bool ShellStore::save()
         m_lastSaveError = QStringLiteral("编码失败");
         return false;
     }
-    const QString path = currentProfile().path;
+    const QString path = currentDocumentPath();
 
     if (m_unreadablePath == path && QFileInfo::exists(path)) {
         if (!moveUnreadableAside(path)) {

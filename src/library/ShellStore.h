@@ -53,6 +53,9 @@ public:
     Profile iCloudProfile() const;
     QList<Profile> profiles() const;
     Profile currentProfile() const;
+    // The file load() and save() use: the current profile's path, also while
+    // its file is missing.
+    QString currentDocumentPath() const;
     void loadCustomProfiles();
     void persistCustomProfiles();
     void pruneMissingProfiles();

@@ -35,9 +35,9 @@ void ShellStore::switchTo(const QUuid &profileID, std::optional<QString> copyIfM
     // A custom document that was deleted or moved away is not recreated. An
     // unreadable document that nobody edited since is left as it is: the
     // empty stand-in tree holds nothing to save.
-    const Profile current = currentProfile();
-    const bool untouchedUnreadable = m_unreadablePath == current.path;
-    if (!untouchedUnreadable && (isBuiltIn(current.id) || QFileInfo::exists(current.path)))
+    const QString current = currentDocumentPath();
+    const bool untouchedUnreadable = m_unreadablePath == current;
+    if (!untouchedUnreadable && (isBuiltIn(m_currentProfileID) || QFileInfo::exists(current)))
         save();
 
     QDir().mkpath(QFileInfo(target->path).absolutePath());
@@ -96,7 +96,7 @@ void ShellStore::setSyncFromiCloud(bool on)
     if (m_currentProfileID == target)
         return;
     if (on)
-        switchTo(target, currentProfile().path);
+        switchTo(target, currentDocumentPath());
     else
         switchTo(target, std::nullopt);
 }

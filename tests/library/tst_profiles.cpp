@@ -142,6 +142,7 @@ private Q_SLOTS:
     {
         StoreRig rig;
         ShellStore &store = rig.start();
+        QVERIFY(rig.edit({QStringLiteral("local")}));
         const QString path = rig.absolute(QStringLiteral("gone/tallowBay.json"));
         rig.home.write(QStringLiteral("gone/tallowBay.json"), documentWith({QStringLiteral("g")}));
         store.addProfile(path, std::nullopt);
@@ -149,6 +150,24 @@ private Q_SLOTS:
         store.switchTo(Profile::localProfileID, std::nullopt);
         QVERIFY(!QFileInfo::exists(path));
         QCOMPARE(store.currentProfileID(), Profile::localProfileID);
+        // Nor was its tree written into the local document on the way out.
+        QCOMPARE(rootNames(store.roots()), QStringList{QStringLiteral("local")});
+        QCOMPARE(namesIn(rig.home.read(Paths::local)), QStringList{QStringLiteral("local")});
+    }
+
+    void editsAfterTheCurrentDocumentVanishedStayWithIt()
+    {
+        StoreRig rig;
+        ShellStore &store = rig.start();
+        QVERIFY(rig.edit({QStringLiteral("local")}));
+        const QString relative = QStringLiteral("gone/tallowBay.json");
+        rig.home.write(relative, documentWith({QStringLiteral("g")}));
+        store.addProfile(rig.absolute(relative), std::nullopt);
+        QFile::remove(rig.absolute(relative));
+        QCOMPARE(store.currentProfile().id, Profile::localProfileID); // as the menu shows it
+        QVERIFY(rig.edit({QStringLiteral("g2")}));
+        QCOMPARE(namesIn(rig.home.read(Paths::local)), QStringList{QStringLiteral("local")});
+        QCOMPARE(namesIn(rig.home.read(relative)), QStringList{QStringLiteral("g2")});
     }
 
     void addProfileNamesItAfterItsFolder_data()
