@@ -13,13 +13,11 @@ QString &standardFileOverride()
 Preferences::Preferences()
     : m_settings(std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
                                              QStringLiteral("orlenta"), QStringLiteral("orlenta")))
-{
-}
+{}
 
 Preferences::Preferences(const QString &iniFilePath)
     : m_settings(std::make_unique<QSettings>(iniFilePath, QSettings::IniFormat))
-{
-}
+{}
 
 Preferences::~Preferences() = default;
 
