@@ -6,10 +6,11 @@
 #include "settings/PreferenceKeys.h"
 #include "settings/Preferences.h"
 
+#include <algorithm>
+
 LinuxTerminalBackEnd::LinuxTerminalBackEnd(Preferences *preferences, QObject *parent)
     : TerminalBackEnd(parent), m_preferences(preferences),
-      m_environment(QProcessEnvironment::systemEnvironment()),
-      m_isRunning([](const QStringList &names) { return ProcessLookup::isRunning(names); })
+      m_environment(QProcessEnvironment::systemEnvironment())
 {}
 
 TerminalChoice LinuxTerminalBackEnd::currentTerminal() const
@@ -29,7 +30,11 @@ TerminalChoice LinuxTerminalBackEnd::currentTerminal() const
 bool LinuxTerminalBackEnd::isTerminalRunning()
 {
     const TerminalChoice choice = currentTerminal();
-    return choice.terminal && m_isRunning(choice.terminal->processNames);
+    if (!choice.terminal)
+        return false;
+    if (m_isRunning)
+        return m_isRunning(choice.terminal->processNames);
+    return ProcessLookup::isRunning(choice.terminal->processNames, m_procRoot);
 }
 
 void LinuxTerminalBackEnd::run(RunForm form, const HandOverText &text, const ChunkHandler &onChunk,
@@ -46,18 +51,8 @@ void LinuxTerminalBackEnd::run(RunForm form, const HandOverText &text, const Chu
     const QStringList command =
         TerminalCatalogue::command(text, m_environment.value(QStringLiteral("SHELL")));
     QProcessEnvironment environment = m_environment;
-    if (form == RunForm::newTab && terminal.kind == Terminal::Kind::kitty &&
-        !environment.contains(QStringLiteral("KITTY_LISTEN_ON"))) {
-        // A kitty told to listen (listen_on in kitty.conf) shows its socket in /proc.
-        for (const qint64 id : ProcessLookup::processIDs(terminal.processNames)) {
-            const QString address =
-                TerminalCatalogue::kittyAddress(ProcessLookup::listeningSockets(id));
-            if (!address.isEmpty()) {
-                environment.insert(QStringLiteral("KITTY_LISTEN_ON"), address);
-                break;
-            }
-        }
-    }
+    if (form == RunForm::newTab)
+        findTabTarget(terminal, environment);
     QString why;
     const std::optional<TerminalLaunch> launch =
         TerminalCatalogue::launch(terminal, form, command, environment, &why);
@@ -69,7 +64,7 @@ void LinuxTerminalBackEnd::run(RunForm form, const HandOverText &text, const Chu
     LauncherProcess::Request request;
     request.program = launch->program;
     request.arguments = launch->arguments;
-    request.environment = m_environment;
+    request.environment = environment;
     request.displayName = terminal.displayName();
     request.timeoutMs = m_timeoutMs;
     auto started = [this] { Q_EMIT launcherStarted(); };
@@ -77,4 +72,42 @@ void LinuxTerminalBackEnd::run(RunForm form, const HandOverText &text, const Chu
         LauncherProcess::startDetached(request, onChunk, std::move(completion), started);
     else
         LauncherProcess::runAttached(this, request, onChunk, std::move(completion), started);
+}
+
+// Tabs from outside need to be told which window: what the terminal's own
+// shells were started with, or where it listens.
+void LinuxTerminalBackEnd::findTabTarget(const Terminal &terminal,
+                                         QProcessEnvironment &environment) const
+{
+    if (terminal.kind == Terminal::Kind::gnomeTerminal) {
+        // gnome-terminal --tab goes to the window of the screen named by
+        // these two, and opens a new window without them.
+        const QString service = QStringLiteral("GNOME_TERMINAL_SERVICE");
+        const QString screen = QStringLiteral("GNOME_TERMINAL_SCREEN");
+        environment.remove(service);
+        environment.remove(screen);
+        for (const qint64 server : ProcessLookup::processIDs(terminal.processNames, m_procRoot)) {
+            QList<qint64> shells = ProcessLookup::childProcessIDs(server, m_procRoot);
+            std::reverse(shells.begin(), shells.end()); // the newest tab first
+            for (const qint64 shell : shells) {
+                const QHash<QString, QString> its = ProcessLookup::environmentOf(shell, m_procRoot);
+                if (its.contains(service) && its.contains(screen)) {
+                    environment.insert(service, its.value(service));
+                    environment.insert(screen, its.value(screen));
+                    return;
+                }
+            }
+        }
+    } else if (terminal.kind == Terminal::Kind::kitty &&
+               !environment.contains(QStringLiteral("KITTY_LISTEN_ON"))) {
+        // A kitty told to listen (listen_on in kitty.conf) shows its socket.
+        for (const qint64 id : ProcessLookup::processIDs(terminal.processNames, m_procRoot)) {
+            const QString address =
+                TerminalCatalogue::kittyAddress(ProcessLookup::listeningSockets(id, m_procRoot));
+            if (!address.isEmpty()) {
+                environment.insert(QStringLiteral("KITTY_LISTEN_ON"), address);
+                return;
+            }
+        }
+    }
 }

@@ -31,6 +31,7 @@ public:
     }
     void setRunningCheck(RunningCheck check) { m_isRunning = std::move(check); }
     void setTimeout(int milliseconds) { m_timeoutMs = milliseconds; }
+    void setProcRoot(const QString &procRoot) { m_procRoot = procRoot; }
 
     TerminalChoice currentTerminal() const;
 
@@ -43,6 +44,9 @@ private:
     QProcessEnvironment m_environment;
     RunningCheck m_isRunning;
     int m_timeoutMs = 10000;
+    QString m_procRoot = QStringLiteral("/proc");
+
+    void findTabTarget(const Terminal &terminal, QProcessEnvironment &environment) const;
 
     // The choice of one hand-over serves its running check and its launch.
     struct Recent

@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <vector>
 
@@ -165,6 +166,62 @@ QStringList listeningSockets(qint64 processID, const QString &procRoot)
     }
     return sockets;
 }
+QList<qint64> childProcessIDs(qint64 parent, const QString &procRoot)
+{
+    struct Child
+    {
+        qulonglong startTime;
+        qint64 id;
+    };
+    QList<Child> children;
+    DIR *dir = ::opendir(procRoot.toLocal8Bit().constData());
+    if (!dir)
+        return {};
+    const int root = ::dirfd(dir);
+    const uid_t self = ::getuid();
+    while (const dirent *entry = ::readdir(dir)) {
+        const char *id = entry->d_name;
+        if (*id < '0' || *id > '9')
+            continue;
+        char path[320];
+        std::snprintf(path, sizeof path, "%s/stat", id);
+        const QByteArray stat = readSmallFile(root, path);
+        // "pid (name) state ppid ... starttime": the name may hold spaces and parentheses.
+        const qsizetype nameEnd = stat.lastIndexOf(')');
+        if (nameEnd < 0)
+            continue;
+        const QList<QByteArray> fields = stat.mid(nameEnd + 2).split(' ');
+        if (fields.size() < 20 || fields.at(1).toLongLong() != parent)
+            continue;
+        struct stat info;
+        if (::fstatat(root, id, &info, 0) != 0 || info.st_uid != self)
+            continue;
+        children.append({fields.at(19).toULongLong(), QByteArray(id).toLongLong()});
+    }
+    ::closedir(dir);
+    std::sort(children.begin(), children.end(), [](const Child &a, const Child &b) {
+        return a.startTime != b.startTime ? a.startTime < b.startTime : a.id < b.id;
+    });
+    QList<qint64> ids;
+    for (const Child &child : children)
+        ids << child.id;
+    return ids;
+}
+
+QHash<QString, QString> environmentOf(qint64 processID, const QString &procRoot)
+{
+    QHash<QString, QString> environment;
+    QFile file(procRoot + u'/' + QString::number(processID) + QStringLiteral("/environ"));
+    if (!file.open(QIODevice::ReadOnly))
+        return environment;
+    for (const QByteArray &entry : file.readAll().split('\0')) {
+        const qsizetype equals = entry.indexOf('=');
+        if (equals > 0)
+            environment.insert(QString::fromLocal8Bit(entry.left(equals)),
+                               QString::fromLocal8Bit(entry.mid(equals + 1)));
+    }
+    return environment;
+}
 #elif defined(Q_OS_MACOS)
 bool isRunning(const QStringList &names, const QString &procRoot)
 {
@@ -206,6 +263,20 @@ QList<qint64> processIDs(const QStringList &names, const QString &procRoot, bool
 }
 
 QStringList listeningSockets(qint64 processID, const QString &procRoot)
+{
+    Q_UNUSED(processID);
+    Q_UNUSED(procRoot);
+    return {};
+}
+
+QList<qint64> childProcessIDs(qint64 parent, const QString &procRoot)
+{
+    Q_UNUSED(parent);
+    Q_UNUSED(procRoot);
+    return {};
+}
+
+QHash<QString, QString> environmentOf(qint64 processID, const QString &procRoot)
 {
     Q_UNUSED(processID);
     Q_UNUSED(procRoot);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -29,5 +30,12 @@ QList<qint64> processIDs(const QStringList &names,
 // The paths of the Unix sockets a process of the user listens on, abstract
 // ones with a leading "@" (Linux only).
 QStringList listeningSockets(qint64 processID, const QString &procRoot = QStringLiteral("/proc"));
+
+// The user's processes started by a process, oldest first (Linux only).
+QList<qint64> childProcessIDs(qint64 parent, const QString &procRoot = QStringLiteral("/proc"));
+
+// The environment a process of the user was started with (Linux only).
+QHash<QString, QString> environmentOf(qint64 processID,
+                                      const QString &procRoot = QStringLiteral("/proc"));
 
 } // namespace ProcessLookup

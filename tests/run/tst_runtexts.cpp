@@ -92,6 +92,7 @@ private Q_SLOTS:
     void lookupInProcTree();
     void lookupFindsItself();
     void listeningSockets();
+    void childrenAndTheirEnvironment();
     void kittyAddress_data();
     void kittyAddress();
     void installedIDs();
@@ -626,6 +627,38 @@ void TestRunTexts::listeningSockets()
     QCOMPARE(sockets, (QStringList{u"/tmp/my kitty-77"_s, u"@kitty-ipc-0"_s}));
     QCOMPARE(TerminalCatalogue::kittyAddress(sockets), u"unix:/tmp/my kitty-77"_s);
     QVERIFY(ProcessLookup::listeningSockets(78, proc.path()).isEmpty());
+}
+
+void TestRunTexts::childrenAndTheirEnvironment()
+{
+    QTemporaryDir proc;
+    QVERIFY(proc.isValid());
+    auto addProcess = [&](int id, const QByteArray &name, int parent, int startTime) {
+        const QString dir = QString::number(id);
+        QVERIFY(QDir(proc.path()).mkdir(dir));
+        QByteArray stat =
+            QByteArray::number(id) + " (" + name + ") S " + QByteArray::number(parent);
+        for (int i = 0; i < 17; ++i)
+            stat += " 0";
+        stat += ' ' + QByteArray::number(startTime) + " 0 0\n";
+        QVERIFY(writeFile(proc.filePath(dir + u"/stat"_s), stat));
+    };
+    addProcess(10, "gnome-terminal-", 1, 100);
+    addProcess(11, "bash", 10, 500);
+    addProcess(12, "odd) (name", 10, 400);
+    addProcess(13, "bash", 99, 450);
+    addProcess(14, "sh", 10, 500);
+    QCOMPARE(ProcessLookup::childProcessIDs(10, proc.path()), (QList<qint64>{12, 11, 14}));
+    QVERIFY(ProcessLookup::childProcessIDs(11, proc.path()).isEmpty());
+
+    QVERIFY(writeFile(
+        proc.filePath(u"11/environ"_s),
+        QByteArray("A=1\0GNOME_TERMINAL_SCREEN=/org/gnome/Terminal/screen/x\0B==\0", 59)));
+    const QHash<QString, QString> environment = ProcessLookup::environmentOf(11, proc.path());
+    QCOMPARE(environment.value(u"GNOME_TERMINAL_SCREEN"_s), u"/org/gnome/Terminal/screen/x"_s);
+    QCOMPARE(environment.value(u"B"_s), u"="_s);
+    QCOMPARE(environment.size(), 3);
+    QVERIFY(ProcessLookup::environmentOf(12, proc.path()).isEmpty());
 }
 
 void TestRunTexts::kittyAddress_data()

@@ -73,6 +73,12 @@ bool writeScript(const QString &path, const QByteArray &body)
     return QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
+bool writePlain(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
 QByteArray respond(const Behaviour &b)
 {
     return "printf '%s' '" + b.out + "'; printf '%s' '" + b.err + "' >&2; exit " +
@@ -154,6 +160,8 @@ private Q_SLOTS:
     void terminalWithoutTabs();
     void terminalTabFailsThenWindow();
     void terminalPreferenceFollowedAtOnce();
+    void gnomeTabGoesToTheNewestWindow();
+    void kittyTabUsesItsSocket();
 
 private:
     struct Linux
@@ -452,6 +460,78 @@ void TestShellRunner::terminalPreferenceFollowedAtOnce()
     QCOMPARE(handOver(*term.runner, script(m_scriptPath)).statuses, QList<int>{0});
     // The detached xterm may write after gnome-terminal on a loaded machine.
     QTRY_COMPARE(readLines(calls), (QStringList{u"gnome-terminal"_s, u"xterm"_s}));
+}
+
+// A /proc with a gnome-terminal-server and two shells in it; the newest
+// names the window the tab goes to.
+void TestShellRunner::gnomeTabGoesToTheNewestWindow()
+{
+    m_preferences->setString(PreferenceKeys::runMode, u"tab"_s);
+    Linux term = linuxRunner(u"gnome-terminal"_s, true);
+    term.backEnd->setRunningCheck({}); // the lookup in the fake /proc below
+    const QString proc = m_home->filePath(u"proc"_s);
+    auto addProcess = [&](int id, const QByteArray &comm, int parent, int startTime,
+                          const QByteArray &environ) {
+        const QString dir = proc + u'/' + QString::number(id);
+        QVERIFY(QDir().mkpath(dir));
+        QByteArray stat =
+            QByteArray::number(id) + " (" + comm + ") S " + QByteArray::number(parent);
+        for (int i = 0; i < 17; ++i)
+            stat += " 0";
+        stat += ' ' + QByteArray::number(startTime) + " 0 0\n";
+        QVERIFY(writePlain(dir + u"/stat"_s, stat));
+        QVERIFY(writePlain(dir + u"/comm"_s, comm + '\n'));
+        QVERIFY(writePlain(dir + u"/environ"_s, environ));
+    };
+    addProcess(500, "gnome-terminal-", 1, 10, {});
+    QVERIFY(writePlain(proc + u"/500/cmdline"_s,
+                       QByteArray("/usr/libexec/gnome-terminal-server\0", 35)));
+    addProcess(501, "bash", 500, 20,
+               QByteArray("GNOME_TERMINAL_SERVICE=:1.7\0GNOME_TERMINAL_SCREEN=/s/old\0", 57));
+    addProcess(502, "bash", 500, 30,
+               QByteArray("GNOME_TERMINAL_SERVICE=:1.7\0GNOME_TERMINAL_SCREEN=/s/new\0", 57));
+    addProcess(503, "bash", 500, 40, QByteArray("HOME=/x\0", 8)); // not a shell of a tab
+    term.backEnd->setProcRoot(proc);
+
+    const QString calls = m_home->filePath(u"calls"_s);
+    QVERIFY(writeScript(term.bin + u"/gnome-terminal"_s,
+                        "echo \"$1 $GNOME_TERMINAL_SERVICE $GNOME_TERMINAL_SCREEN\" >> '" +
+                            calls.toUtf8() + "'\n"));
+    const Outcome outcome = handOver(*term.runner, script(m_scriptPath));
+    QCOMPARE(outcome.statuses, QList<int>{0});
+    QCOMPARE(outcome.chunks.value(2), L(u"运行模式：在已有 Terminal 窗口新建标签页\n"_s));
+    QCOMPARE(readLines(calls), QStringList{u"--tab :1.7 /s/new"_s});
+}
+
+void TestShellRunner::kittyTabUsesItsSocket()
+{
+    m_preferences->setString(PreferenceKeys::runMode, u"tab"_s);
+    Linux term = linuxRunner(u"kitty"_s, true);
+    const QString proc = m_home->filePath(u"proc"_s);
+    QVERIFY(QDir().mkpath(proc + u"/600/fd"_s));
+    QVERIFY(QDir().mkpath(proc + u"/net"_s));
+    QVERIFY(writePlain(proc + u"/600/comm"_s, "kitty\n"));
+    QVERIFY(writePlain(proc + u"/600/cmdline"_s, QByteArray("/usr/bin/kitty\0", 15)));
+    QVERIFY(QFile::link(u"socket:[9001]"_s, proc + u"/600/fd/3"_s));
+    QVERIFY(QFile::link(u"socket:[9002]"_s, proc + u"/600/fd/4"_s));
+    QVERIFY(
+        writePlain(proc + u"/net/unix"_s,
+                   "Num       RefCount Protocol Flags    Type St Inode Path\n"
+                   "0000000000000000: 00000002 00000000 00010000 0001 01 9002 @kitty-ipc-0\n"
+                   "0000000000000000: 00000002 00000000 00010000 0001 01 9001 /tmp/kitty-600\n"));
+    term.backEnd->setProcRoot(proc);
+
+    const QString args = m_home->filePath(u"args"_s);
+    QVERIFY(writeScript(term.bin + u"/kitty"_s,
+                        "printf '%s\\0' \"$@\" > '" + args.toUtf8() + "'\necho 3\n"));
+    const Outcome outcome = handOver(*term.runner, script(m_scriptPath));
+    QCOMPARE(outcome.statuses, QList<int>{0});
+    QCOMPARE(outcome.chunks.mid(2), (QStringList{L(u"运行模式：在已有 Terminal 窗口新建标签页\n"_s),
+                                                 L(u"诊断：%@\n"_s, {u"3"_s})}));
+    const HandOverText text = HandOverText::build(m_scriptPath, std::nullopt);
+    QCOMPARE(readNulSeparated(args), (QStringList{u"@"_s, u"--to"_s, u"unix:/tmp/kitty-600"_s,
+                                                  u"launch"_s, u"--type=tab"_s, u"--"_s} +
+                                      TerminalCatalogue::command(text, u"/bin/true"_s)));
 }
 
 QTEST_GUILESS_MAIN(TestShellRunner)
