@@ -95,7 +95,6 @@ private Q_SLOTS:
     void childrenAndTheirEnvironment();
     void kittyAddress_data();
     void kittyAddress();
-    void installedIDs();
 };
 
 void TestRunTexts::pieces_data()
@@ -413,17 +412,10 @@ void TestRunTexts::fromSetting_data()
     QTest::newRow("known by path")
         << u"/opt/kitty/bin/kitty"_s
         << terminal(Terminal::Kind::kitty, u"/opt/kitty/bin/kitty"_s, {}, u"kitty"_s);
-    QTest::newRow("gnome server name")
-        << u"gnome-terminal"_s
-        << terminal(Terminal::Kind::gnomeTerminal, u"gnome-terminal"_s, {},
-                    u"gnome-terminal-server"_s);
     QTest::newRow("Debian wrapper")
         << u"/usr/bin/gnome-terminal.wrapper"_s
         << terminal(Terminal::Kind::gnomeTerminal, u"/usr/bin/gnome-terminal.wrapper"_s, {},
                     u"gnome-terminal-server"_s);
-    QTest::newRow("wezterm gui") << u"wezterm"_s
-                                 << terminal(Terminal::Kind::wezterm, u"wezterm"_s, {},
-                                             u"wezterm-gui"_s);
     QTest::newRow("other program")
         << u"lxterminal"_s
         << terminal(Terminal::Kind::generic, u"lxterminal"_s, {}, u"lxterminal"_s);
@@ -677,18 +669,6 @@ void TestRunTexts::kittyAddress()
 {
     QFETCH(QStringList, sockets);
     QTEST(TerminalCatalogue::kittyAddress(sockets), "address");
-}
-
-void TestRunTexts::installedIDs()
-{
-    QTemporaryDir bin;
-    QVERIFY(bin.isValid());
-    for (const QString &name : {u"xterm"_s, u"foot"_s, u"kitty"_s, u"notaterminal"_s})
-        QVERIFY(makeExecutable(bin.filePath(name)));
-    QProcessEnvironment environment;
-    environment.insert(u"PATH"_s, bin.path());
-    QCOMPARE(TerminalCatalogue::installedIDs(environment),
-             (QStringList{u"kitty"_s, u"foot"_s, u"xterm"_s}));
 }
 
 QTEST_GUILESS_MAIN(TestRunTexts)

@@ -153,7 +153,6 @@ private Q_SLOTS:
     void largeRunnerOutput();
 
     void terminalAttached();
-    void terminalAttachedFailure();
     void terminalHanging();
     void terminalDetached();
     void terminalNotFound();
@@ -349,17 +348,6 @@ void TestShellRunner::terminalAttached()
                                       TerminalCatalogue::command(text, u"/bin/true"_s)));
     QCOMPARE(readNulSeparated(m_home->filePath(u"report"_s)),
              (QStringList{u"--force"_s, u"a b"_s, u"its"_s, u"cd"_s}));
-}
-
-void TestShellRunner::terminalAttachedFailure()
-{
-    Linux term = linuxRunner(u"gnome-terminal"_s, true);
-    QVERIFY(writeScript(term.bin + u"/gnome-terminal"_s,
-                        "echo '# Error: Failed to connect to the session bus' >&2\nexit 3\n"));
-    const Outcome outcome = handOver(*term.runner, script(m_scriptPath));
-    QCOMPARE(outcome.statuses, QList<int>{3});
-    QCOMPARE(outcome.chunks.mid(3),
-             openFailure(u"# Error: Failed to connect to the session bus"_s));
 }
 
 void TestShellRunner::terminalHanging()
