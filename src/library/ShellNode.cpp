@@ -1,7 +1,6 @@
 #include "library/ShellNode.h"
 
-#include <QCollator>
-#include <QLocale>
+#include "library/NameCollation.h"
 
 #include <algorithm>
 #include <numeric>
@@ -18,26 +17,6 @@ QString lastPathComponent(const QString &path)
     if (slash < 0 || trimmed.size() == 1)
         return trimmed.toString();
     return trimmed.mid(slash + 1).toString();
-}
-
-// The C locale compares code points and ignores numeric mode and case, so
-// a name sort there would differ from every desktop; fall back to en_US.
-QCollator makeNameCollator()
-{
-    QLocale locale = QLocale::system();
-    if (locale.language() == QLocale::C)
-        locale = QLocale(QLocale::English, QLocale::UnitedStates);
-    QCollator collator(locale);
-    collator.setNumericMode(true);
-    collator.setCaseSensitivity(Qt::CaseInsensitive);
-    collator.setIgnorePunctuation(false);
-    return collator;
-}
-
-const QCollator &nameCollator()
-{
-    thread_local const QCollator collator = makeNameCollator();
-    return collator;
 }
 
 // Stable name sort of one level. Sort keys are computed once per node, which
