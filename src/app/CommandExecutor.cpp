@@ -302,6 +302,10 @@ void CommandExecutor::window(const std::function<void()> &request, Reply &reply)
 
 void CommandExecutor::list(const Command &command, Reply &reply)
 {
+    // An empty listing would otherwise look like an empty library.
+    if (const std::optional<QString> &error = m_store.lastLoadError())
+        reply.err(QStringLiteral("orlenta: warning: %1 could not be read (%2)\n")
+                      .arg(m_store.currentProfile().path, *error));
     const QList<ShellNode> roots = m_store.displayRoots();
     if (command.json) {
         QJsonArray nodes;

@@ -2,13 +2,13 @@
 
 #include "app/InstanceProtocol.h"
 
+#include <QLocalSocket>
 #include <QObject>
 #include <QStringList>
 
 #include <functional>
 #include <memory>
 
-class QLocalSocket;
 class QTimer;
 
 // The starting process's side of a conversation with the running instance:

@@ -1,4 +1,5 @@
 #include "app/CommandExecutor.h"
+#include "app/InstanceClient.h"
 #include "app/InstanceServer.h"
 #include "app/Launcher.h"
 #include "app/SingleInstance.h"
@@ -674,6 +675,39 @@ private Q_SLOTS:
         QCOMPARE(m_backEnd->commandLines.size(), 2);
         QVERIFY(result.out.contains(RunController::header(QStringLiteral("x"))));
         QVERIFY(!result.out.contains(QStringLiteral("deploy")));
+    }
+
+    void relativePathsAreTheClients()
+    {
+        startInstance();
+        SingleInstance client(m_socketFolder->path());
+        QCOMPARE(client.elect(1s), SingleInstance::Role::secondary);
+        QString out;
+        QString err;
+        InstanceClient conversation(client.takeConnection());
+        // The instance runs elsewhere; the file is named from where the command was typed.
+        QDir::setCurrent(QDir::rootPath());
+        const int status = conversation.exchange(
+            {QStringLiteral("add"), QStringLiteral("noext")},
+            m_home->filePath(QStringLiteral("bin")), [&](const QString &t) { out += t; },
+            [&](const QString &t) { err += t; });
+        QCOMPARE(err, QString());
+        QCOMPARE(status, 0);
+        QCOMPARE(Forest::first(m_store->roots(), QUuid::fromString(out.section(u'\t', 1).trimmed()))
+                     ->filePath,
+                 bin(QStringLiteral("noext")));
+    }
+
+    void unreadableDocumentIsMentioned()
+    {
+        QVERIFY(m_home->write(QStringLiteral("home/Documents/FennickTallowBay/tallowBay.json"),
+                              "{ broken"));
+        m_store->load();
+        const Result result = command({QStringLiteral("list")});
+        QCOMPARE(result.status, 0);
+        QVERIFY2(result.err.startsWith(QStringLiteral("orlenta: warning: ")),
+                 qPrintable(result.err));
+        QCOMPARE(result.err.count(u'\n'), 1);
     }
 
     void failedSaveIsReported()
