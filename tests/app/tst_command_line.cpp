@@ -33,7 +33,6 @@ private Q_SLOTS:
         QTest::newRow("nothing") << QStringList() << Command{};
         QTest::newRow("start options")
             << words("-platform offscreen --quit-after-start") << Command{};
-        QTest::newRow("list") << words("list") << make(Verb::list);
         Command json = make(Verb::list);
         json.json = true;
         QTest::newRow("list --json") << words("list --json") << json;
@@ -59,14 +58,11 @@ private Q_SLOTS:
         QTest::newRow("add --to after files") << words("add a.sh b.sh --to Tools") << add;
         add.operands = {QStringLiteral("--odd.sh")};
         QTest::newRow("add after --") << words("add --to Tools -- --odd.sh") << add;
-        QTest::newRow("import") << words("import dir")
-                                << make(Verb::import, {QStringLiteral("dir")});
         QTest::newRow("mkdir unnamed") << words("mkdir") << make(Verb::mkdir);
         QTest::newRow("rename") << QStringList{QStringLiteral("rename"), QStringLiteral("a"),
                                                QStringLiteral("new name")}
                                 << make(Verb::rename,
                                         {QStringLiteral("a"), QStringLiteral("new name")});
-        QTest::newRow("rm") << words("rm a") << make(Verb::rm, {QStringLiteral("a")});
         Command mv = make(Verb::mv, {QStringLiteral("a")});
         mv.before = QStringLiteral("b");
         QTest::newRow("mv --before") << words("mv a --before b") << mv;
@@ -83,7 +79,6 @@ private Q_SLOTS:
         Command off = make(Verb::publish);
         off.enable = false;
         QTest::newRow("publish --off") << words("publish --off") << off;
-        QTest::newRow("publish") << words("publish") << make(Verb::publish);
         QTest::newRow("profile list") << words("profile list") << make(Verb::profileList);
         QTest::newRow("profile switch")
             << words("profile switch Work") << make(Verb::profileSwitch, {QStringLiteral("Work")});
@@ -94,7 +89,6 @@ private Q_SLOTS:
         Command syncOff = make(Verb::sync, {QStringLiteral("off")});
         syncOff.enable = false;
         QTest::newRow("sync off") << words("sync off") << syncOff;
-        QTest::newRow("open") << words("open") << make(Verb::open);
         QTest::newRow("settings") << words("settings") << make(Verb::settings);
     }
     void accepted()
