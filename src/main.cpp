@@ -1,65 +1,9 @@
-#include <QApplication>
-#include <QDir>
-#include <QMenu>
-#include <QPainter>
-#include <QSystemTrayIcon>
-
-#include "app/CommandExecutor.h"
 #include "app/CommandLine.h"
-#include "app/LanguageManager.h"
 #include "app/Launcher.h"
 #include "app/SingleInstance.h"
-#include "library/ShellStore.h"
-#include "platform/Locations.h"
-#include "run/RunController.h"
-#include "settings/Preferences.h"
+#include "app/mac_tallowBayApp.h"
 
-namespace {
-QIcon placeholderIcon()
-{
-    QPixmap pixmap(32, 32);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(QPen(Qt::black, 3));
-    painter.drawRoundedRect(QRectF(3, 5, 26, 22), 4, 4);
-    painter.drawLine(QPointF(9, 12), QPointF(14, 16));
-    painter.drawLine(QPointF(14, 16), QPointF(9, 20));
-    painter.drawLine(QPointF(17, 21), QPointF(23, 21));
-    return QIcon(pixmap);
-}
-
-int startApp(int argc, char *argv[], const Command &command, const QStringList &arguments)
-{
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("orlenta"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Orlenta"));
-    QApplication::setQuitOnLastWindowClosed(false);
-
-    SingleInstance instance(SingleInstance::defaultFolder());
-    if (const std::optional<int> status =
-            Launcher::joinOrBecomeInstance(arguments, instance, Launcher::processStreams()))
-        return *status;
-
-    ShellStore store(Preferences::standard(), Locations::system());
-    RunController runs;
-    CommandExecutor executor(store, runs);
-    if (instance.server())
-        Launcher::serve(*instance.server(), executor);
-
-    QMenu menu;
-    QAction *quit = menu.addAction(LanguageManager::localized(QStringLiteral("退出")));
-    QObject::connect(quit, &QAction::triggered, &app, &QApplication::quit);
-
-    QSystemTrayIcon tray(placeholderIcon());
-    tray.setToolTip(QStringLiteral("Orlenta"));
-    tray.setContextMenu(&menu);
-    tray.show();
-    if (command.verb != Command::Verb::start)
-        executor.execute(command, QDir::currentPath(), nullptr, {});
-    return app.exec();
-}
-} // namespace
+#include <QCoreApplication>
 
 int main(int argc, char *argv[])
 {
@@ -75,8 +19,12 @@ int main(int argc, char *argv[])
         streams.standardOutput(command.text);
         return 0;
     }
-    if (CommandLine::needsWindows(command))
-        return startApp(argc, argv, command, arguments);
+    if (CommandLine::needsWindows(command)) {
+        mac_tallowBayApp app(argc, argv, command, arguments);
+        if (const std::optional<int> status = app.handedOver())
+            return *status;
+        return app.exec();
+    }
 
     // Commands need no display: they work over ssh and from a hotkey alike.
     QCoreApplication app(argc, argv);

@@ -1,0 +1,204 @@
+#include "app/UpdateService.h"
+
+#include "app/IconMap.h"
+#include "app/LanguageManager.h"
+#include "app/Notifier.h"
+
+#include <QDesktopServices>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QPushButton>
+
+#ifndef ORLENTA_UPDATE_FEED_URL
+#define ORLENTA_UPDATE_FEED_URL ""
+#endif
+#ifndef ORLENTA_VERSION
+#define ORLENTA_VERSION "0"
+#endif
+
+namespace {
+
+QMessageBox *messageBox(QMessageBox::Icon icon, const QString &text, const QString &informative)
+{
+    auto *box = new QMessageBox(icon, LanguageManager::localized(QStringLiteral("检查更新")), text);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setInformativeText(informative);
+    box->setWindowIcon(IconMap::applicationIcon());
+    box->setIconPixmap(IconMap::applicationIcon().pixmap(64, 64));
+    return box;
+}
+
+void present(QMessageBox *box)
+{
+    box->show();
+    box->raise();
+    box->activateWindow();
+}
+
+} // namespace
+
+void DialogUpdateUserInterface::showUpToDate(const QString &currentVersion)
+{
+    auto *box = messageBox(QMessageBox::Information, LanguageManager::localized(QStringLiteral("已是最新版本")),
+                           LanguageManager::localized(QStringLiteral("Orlenta %@ 是目前的最新版本。"), {currentVersion}));
+    box->addButton(LanguageManager::localized(QStringLiteral("好")), QMessageBox::AcceptRole);
+    present(box);
+}
+
+void DialogUpdateUserInterface::showUpdateAvailable(const AppcastItem &item, const QString &currentVersion)
+{
+    auto *box = messageBox(
+        QMessageBox::Information,
+        LanguageManager::localized(QStringLiteral("Orlenta %@ 已可下载"), {item.displayVersionString()}),
+        LanguageManager::localized(QStringLiteral("当前版本为 %@。"), {currentVersion}));
+    QPushButton *download =
+        box->addButton(LanguageManager::localized(QStringLiteral("前往下载")), QMessageBox::AcceptRole);
+    box->addButton(LanguageManager::localized(QStringLiteral("稍后")), QMessageBox::RejectRole);
+    box->setDefaultButton(download);
+    const QUrl page = item.pageURL();
+    QObject::connect(download, &QPushButton::clicked, box, [page] { QDesktopServices::openUrl(page); });
+    present(box);
+}
+
+void DialogUpdateUserInterface::showCheckFailed(const QString &reason)
+{
+    auto *box = messageBox(QMessageBox::Warning, LanguageManager::localized(QStringLiteral("检查更新失败")),
+                           reason);
+    box->addButton(LanguageManager::localized(QStringLiteral("好")), QMessageBox::AcceptRole);
+    present(box);
+}
+
+void DialogUpdateUserInterface::showNotConfigured()
+{
+    showCheckFailed(LanguageManager::localized(QStringLiteral("此版本未设置更新地址。")));
+}
+
+UpdateService::UpdateService(QObject *parent)
+    : QObject(parent), m_feedURL(configuredFeedURL()), m_currentVersion(QStringLiteral(ORLENTA_VERSION)),
+      m_ui(&m_dialogs)
+{
+    m_inFocus = [] { return QGuiApplication::applicationState() == Qt::ApplicationActive; };
+    m_timer.setSingleShot(true);
+    // Checks are hours apart; let the system bundle the wake-up with others.
+    m_timer.setTimerType(Qt::VeryCoarseTimer);
+    connect(&m_timer, &QTimer::timeout, this, &UpdateService::scheduledCheck);
+}
+
+UpdateService::~UpdateService()
+{
+    if (m_reply)
+        m_reply->abort();
+}
+
+UpdateService &UpdateService::shared()
+{
+    static UpdateService *instance = new UpdateService(qApp);
+    return *instance;
+}
+
+QUrl UpdateService::configuredFeedURL()
+{
+    const QByteArray fromEnvironment = qgetenv("ORLENTA_UPDATE_FEED_URL");
+    const QString text = fromEnvironment.isNull() ? QStringLiteral(ORLENTA_UPDATE_FEED_URL)
+                                                  : QString::fromUtf8(fromEnvironment);
+    return QUrl(text.trimmed());
+}
+
+void UpdateService::setSchedule(std::chrono::milliseconds first, std::chrono::milliseconds interval)
+{
+    m_first = first;
+    m_interval = interval;
+}
+
+void UpdateService::start()
+{
+    if (m_feedURL.isEmpty() || !m_feedURL.isValid())
+        return; // nothing to check against; the schedule stays off
+    m_timer.start(m_first);
+}
+
+void UpdateService::checkForUpdates()
+{
+    if (m_feedURL.isEmpty() || !m_feedURL.isValid()) {
+        m_ui->showNotConfigured();
+        Q_EMIT checkFinished();
+        return;
+    }
+    startCheck(true);
+}
+
+void UpdateService::scheduledCheck()
+{
+    m_timer.start(m_interval);
+    startCheck(false);
+}
+
+void UpdateService::startCheck(bool userInitiated)
+{
+    m_userWaiting = m_userWaiting || userInitiated;
+    if (m_reply)
+        return; // the check under way answers the user too
+    if (!m_network) {
+        m_network = new QNetworkAccessManager(this);
+        m_network->setTransferTimeout(30000);
+    }
+    QNetworkRequest request(m_feedURL);
+    request.setHeader(QNetworkRequest::UserAgentHeader, QStringLiteral("Orlenta/%1").arg(m_currentVersion));
+    m_reply = m_network->get(request);
+    connect(m_reply.data(), &QNetworkReply::finished, this, &UpdateService::finishCheck);
+}
+
+void UpdateService::finishCheck()
+{
+    QNetworkReply *reply = m_reply.data();
+    m_reply = nullptr;
+    if (!reply)
+        return;
+    reply->deleteLater();
+    const bool userInitiated = std::exchange(m_userWaiting, false);
+
+    if (reply->error() != QNetworkReply::NoError) {
+        if (userInitiated)
+            m_ui->showCheckFailed(reply->errorString());
+        Q_EMIT checkFinished();
+        return;
+    }
+    const AppcastParseResult feed = parseAppcast(reply->readAll());
+    if (feed.error) {
+        if (userInitiated)
+            m_ui->showCheckFailed(*feed.error);
+        Q_EMIT checkFinished();
+        return;
+    }
+    const std::optional<AppcastItem> update = newestUpdate(feed.items, m_currentVersion);
+    if (!update) {
+        if (userInitiated)
+            m_ui->showUpToDate(m_currentVersion);
+    } else if (userInitiated) {
+        m_ui->showUpdateAvailable(*update, m_currentVersion);
+    } else if (standardUserDriverShouldHandleShowingScheduledUpdate(*update, m_inFocus())) {
+        m_ui->showUpdateAvailable(*update, m_currentVersion);
+    }
+    Q_EMIT checkFinished();
+}
+
+bool UpdateService::standardUserDriverShouldHandleShowingScheduledUpdate(const AppcastItem &item,
+                                                                         bool immediateFocus)
+{
+    if (!immediateFocus)
+        postUpdateNotification(item.displayVersionString());
+    return immediateFocus;
+}
+
+void UpdateService::postUpdateNotification(const QString &version)
+{
+    if (!m_notifier)
+        return;
+    // These two texts follow the system's locale, not the interface language.
+    const QString title = QStringLiteral("Orlenta Update Available");
+    const QString body = QStringLiteral("Version %1 is ready to install.").arg(version);
+    m_notifier->post(QStringLiteral("orlenta-update"), title, body);
+}

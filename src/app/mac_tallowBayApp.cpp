@@ -1,0 +1,177 @@
+#include "app/mac_tallowBayApp.h"
+
+#include "app/Appearance.h"
+#include "app/CommandExecutor.h"
+#include "app/IconMap.h"
+#include "app/LanguageManager.h"
+#include "app/Launcher.h"
+#include "app/MainWindowManager.h"
+#include "app/Notifier.h"
+#include "app/SingleInstance.h"
+#include "app/UpdateService.h"
+#include "library/ShellStore.h"
+#include "menubar/MenuBarView.h"
+#include "platform/Locations.h"
+#include "run/RunController.h"
+#include "settings/PreferenceKeys.h"
+#include "settings/Preferences.h"
+#include "settings/SettingsWindow.h"
+#include "window/MainWindow.h"
+
+#include <QCursor>
+#include <QDir>
+#include <QMenu>
+#include <QSessionManager>
+#include <QSystemTrayIcon>
+
+#include <cstdio>
+
+mac_tallowBayApp::mac_tallowBayApp(int &argc, char **argv, const Command &command,
+                                   const QStringList &arguments)
+    : QApplication(argc, argv)
+{
+    setApplicationName(QStringLiteral("orlenta"));
+    setApplicationDisplayName(QStringLiteral("Orlenta"));
+    setApplicationVersion(QStringLiteral(ORLENTA_VERSION));
+    setDesktopFileName(QStringLiteral("orlenta"));
+    setWindowIcon(IconMap::applicationIcon());
+    m_quitAfterStart = arguments.contains(QStringLiteral("--quit-after-start"));
+
+    m_instance = std::make_unique<SingleInstance>(SingleInstance::defaultFolder());
+    m_handedOver =
+        Launcher::joinOrBecomeInstance(arguments, *m_instance, Launcher::processStreams());
+    if (m_handedOver)
+        return;
+
+    LanguageManager::shared();
+
+    Preferences &preferences = Preferences::standard();
+    applyAppAppearance(
+        preferences.string(PreferenceKeys::appearance).value_or(QStringLiteral("system")));
+    connect(&preferences, &Preferences::changed, this, [&preferences](const QString &key) {
+        if (key == PreferenceKeys::appearance)
+            applyAppAppearance(
+                preferences.string(PreferenceKeys::appearance).value_or(QStringLiteral("system")));
+    });
+
+    // A tray app: closing its windows never ends it, only "退出" does.
+    setQuitOnLastWindowClosed(false);
+    // Windows are never restored from an earlier session; the login item
+    // starts the app, not the session manager.
+    connect(this, &QGuiApplication::saveStateRequest, this, [](QSessionManager &manager) {
+        manager.setRestartHint(QSessionManager::RestartNever);
+    });
+
+    m_store = std::make_unique<ShellStore>(preferences, Locations::system());
+    m_runController = std::make_unique<RunController>();
+    connect(this, &QGuiApplication::applicationStateChanged, m_store.get(),
+            [this](Qt::ApplicationState state) {
+                if (state == Qt::ApplicationActive)
+                    m_store->applicationDidBecomeActive();
+            });
+
+    m_executor = std::make_unique<CommandExecutor>(*m_store, *m_runController);
+    m_executor->setWindowRequests({[this] { focusOrOpenMain(); }, [this] { openSettings(); }});
+    if (m_instance->server())
+        Launcher::serve(*m_instance->server(), *m_executor);
+
+    m_menuBarView = std::make_unique<MenuBarView>(*m_store, *m_runController);
+    connect(m_menuBarView.get(), &MenuBarView::settingsRequested, this,
+            &mac_tallowBayApp::openSettings);
+    connect(m_menuBarView.get(), &MenuBarView::checkForUpdatesRequested, this,
+            [] { UpdateService::shared().checkForUpdates(); });
+    connect(m_menuBarView.get(), &MenuBarView::mainWindowRequested, this,
+            &mac_tallowBayApp::focusOrOpenMain);
+    connect(m_menuBarView.get(), &MenuBarView::quitRequested, this, &QCoreApplication::quit,
+            Qt::QueuedConnection);
+
+    showTray();
+    if (command.verb != Command::Verb::start)
+        m_executor->execute(command, QDir::currentPath(), nullptr, {});
+    QTimer::singleShot(0, this, &mac_tallowBayApp::applicationDidFinishLaunching);
+}
+
+mac_tallowBayApp::~mac_tallowBayApp()
+{
+    // Windows hold references to the store and the run controller.
+    delete MainWindowManager::shared().window();
+    delete m_settings.data();
+    m_tray.reset();
+    m_menuBarView.reset();
+    m_executor.reset();
+}
+
+void mac_tallowBayApp::applicationDidFinishLaunching()
+{
+    m_notifier = std::make_unique<DesktopNotifier>();
+    m_notifier->setTrayFallback(m_tray.get());
+    UpdateService &updates = UpdateService::shared();
+    updates.setNotifier(m_notifier.get());
+    updates.start();
+}
+
+void mac_tallowBayApp::showTray()
+{
+    m_tray = std::make_unique<QSystemTrayIcon>(IconMap::trayIcon());
+    m_tray->setToolTip(QStringLiteral("Orlenta"));
+    m_tray->setContextMenu(m_menuBarView->menu());
+    // A left click opens the same menu as a right click.
+    connect(m_tray.get(), &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason reason) {
+                if (reason == QSystemTrayIcon::Trigger)
+                    m_menuBarView->menu()->popup(QCursor::pos());
+            });
+
+    if (QSystemTrayIcon::isSystemTrayAvailable()) {
+        trayIsUp();
+        return;
+    }
+    // At login the panel may register its tray a moment after we start.
+    m_trayChecksLeft = trayWaitMilliseconds / trayCheckMilliseconds;
+    m_trayTimer.setInterval(trayCheckMilliseconds);
+    connect(&m_trayTimer, &QTimer::timeout, this, &mac_tallowBayApp::checkTray);
+    m_trayTimer.start();
+}
+
+void mac_tallowBayApp::checkTray()
+{
+    if (QSystemTrayIcon::isSystemTrayAvailable()) {
+        m_trayTimer.stop();
+        trayIsUp();
+    } else if (--m_trayChecksLeft <= 0) {
+        m_trayTimer.stop();
+        fallBackToWindow();
+    }
+}
+
+void mac_tallowBayApp::trayIsUp()
+{
+    m_tray->show();
+    if (m_quitAfterStart)
+        QTimer::singleShot(0, this, [] { QCoreApplication::exit(0); });
+}
+
+void mac_tallowBayApp::fallBackToWindow()
+{
+    std::fputs("Orlenta: no system tray found; opening the management window instead.\n", stderr);
+    focusOrOpenMain();
+    if (m_quitAfterStart)
+        QTimer::singleShot(0, this, [] { QCoreApplication::exit(0); });
+}
+
+void mac_tallowBayApp::focusOrOpenMain()
+{
+    MainWindowManager::shared().focusOrOpen(
+        [this] { return new MainWindow(*m_store, *m_runController); });
+}
+
+void mac_tallowBayApp::openSettings()
+{
+    if (!m_settings) {
+        m_settings = new SettingsWindow(*m_store);
+        m_settings->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    m_settings->show();
+    m_settings->raise();
+    m_settings->activateWindow();
+}

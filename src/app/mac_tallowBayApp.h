@@ -1,0 +1,66 @@
+#pragma once
+
+#include "app/CommandLine.h"
+
+#include <QApplication>
+#include <QPointer>
+#include <QTimer>
+
+#include <memory>
+#include <optional>
+
+class CommandExecutor;
+class DesktopNotifier;
+class MenuBarView;
+class QSystemTrayIcon;
+class RunController;
+class SettingsWindow;
+class ShellStore;
+class SingleInstance;
+
+// The application object: owns the one store and run controller, shows the
+// tray menu, and opens the windows on request. Nothing shows at start but
+// the tray icon (or, without a tray, the management window). With another
+// instance running, the start is handed to it and nothing else is made.
+class mac_tallowBayApp : public QApplication
+{
+    Q_OBJECT
+public:
+    // command: a start, "open" or "settings", parsed from arguments.
+    mac_tallowBayApp(int &argc, char **argv, const Command &command, const QStringList &arguments);
+    ~mac_tallowBayApp() override;
+
+    // The exit status when the running instance took this start over.
+    std::optional<int> handedOver() const { return m_handedOver; }
+
+    ShellStore &store() const { return *m_store; }
+    RunController &runController() const { return *m_runController; }
+    MenuBarView &menuBarView() const { return *m_menuBarView; }
+
+    // How long to wait for a tray host before opening the window instead.
+    static constexpr int trayWaitMilliseconds = 5000;
+    static constexpr int trayCheckMilliseconds = 500;
+
+    void focusOrOpenMain();
+    void openSettings();
+
+private:
+    void applicationDidFinishLaunching();
+    void showTray();
+    void checkTray();
+    void trayIsUp();
+    void fallBackToWindow();
+
+    std::unique_ptr<SingleInstance> m_instance;
+    std::optional<int> m_handedOver;
+    std::unique_ptr<ShellStore> m_store;
+    std::unique_ptr<RunController> m_runController;
+    std::unique_ptr<CommandExecutor> m_executor;
+    std::unique_ptr<MenuBarView> m_menuBarView;
+    std::unique_ptr<QSystemTrayIcon> m_tray;
+    std::unique_ptr<DesktopNotifier> m_notifier;
+    QPointer<SettingsWindow> m_settings;
+    QTimer m_trayTimer;
+    int m_trayChecksLeft = 0;
+    bool m_quitAfterStart = false;
+};

@@ -1,0 +1,55 @@
+#include "menubar/NodeMenuItem.h"
+
+#include "app/IconMap.h"
+#include "app/LanguageManager.h"
+
+#include <QAction>
+#include <QMenu>
+
+NodeMenuItem::NodeMenuItem(ShellNode node, ShellStore &store, RunController &runController)
+    : m_node(std::move(node)), m_store(store), m_runController(runController)
+{
+}
+
+QString NodeMenuItem::escapedTitle(const QString &text)
+{
+    QString title = text;
+    title.replace(u'&', QStringLiteral("&&"));
+    title.replace(u'\t', u' ');
+    return title;
+}
+
+void NodeMenuItem::addTo(QMenu *menu, const MenuRunner &run) const
+{
+    const QString title = escapedTitle(m_node.displayName());
+    if (m_node.kind == NodeKind::folder) {
+        auto *submenu = new QMenu(title, menu);
+        submenu->setIcon(IconMap::icon(QStringLiteral("folder")));
+        const QList<ShellNode> children = m_node.children.value_or(QList<ShellNode>());
+        if (children.isEmpty()) {
+            submenu->addAction(LanguageManager::localized(QStringLiteral("（空文件夹）")))->setEnabled(false);
+        } else {
+            for (const ShellNode &child : children)
+                NodeMenuItem(child, m_store, m_runController).addTo(submenu, run);
+        }
+        menu->addMenu(submenu);
+        return;
+    }
+
+    const QStringList presets = m_node.argPresets();
+    if (presets.isEmpty()) {
+        QAction *action = menu->addAction(IconMap::icon(QStringLiteral("terminal")), title);
+        const ShellNode node = m_node;
+        QObject::connect(action, &QAction::triggered, action, [run, node] { run(node, std::nullopt); });
+        return;
+    }
+    auto *submenu = new QMenu(title, menu);
+    submenu->setIcon(IconMap::icon(QStringLiteral("terminal")));
+    const QIcon play = IconMap::icon(QStringLiteral("play.fill"));
+    for (const QString &preset : presets) {
+        QAction *action = submenu->addAction(play, escapedTitle(preset));
+        const ShellNode node = m_node;
+        QObject::connect(action, &QAction::triggered, action, [run, node, preset] { run(node, preset); });
+    }
+    menu->addMenu(submenu);
+}

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "library/ShellNode.h"
+
+#include <QString>
+
+#include <functional>
+#include <optional>
+
+class QMenu;
+class ShellStore;
+class RunController;
+
+// Starts a run of a script node, with an optional preset text.
+using MenuRunner = std::function<void(const ShellNode &node, std::optional<QString> arg)>;
+
+// One menu element built from one tree node: a folder becomes a submenu, a
+// script an entry, a script with presets a submenu of presets.
+class NodeMenuItem
+{
+public:
+    NodeMenuItem(ShellNode node, ShellStore &store, RunController &runController);
+
+    // Appends this node (and, for a folder, its whole subtree) to menu.
+    // Submenus are built at once: hosts that show a tray menu from outside
+    // the process never ask for a lazily filled one.
+    void addTo(QMenu *menu, const MenuRunner &run) const;
+
+    const ShellNode &node() const { return m_node; }
+
+    // Menu titles read '&' as a mnemonic and a tab as the shortcut column;
+    // names and presets are shown verbatim.
+    static QString escapedTitle(const QString &text);
+
+private:
+    ShellNode m_node;
+    ShellStore &m_store;
+    RunController &m_runController;
+};

@@ -1,0 +1,304 @@
+#include "app/IconMap.h"
+#include "app/LanguageManager.h"
+#include "library/ShellStore.h"
+#include "menubar/MenuBarView.h"
+#include "run/RunController.h"
+#include "settings/Preferences.h"
+
+#include "TestSupport.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QSignalSpy>
+#include <QTest>
+
+namespace {
+
+QString symbolOf(const QIcon &icon)
+{
+    if (icon.isNull())
+        return {};
+    for (const QString &symbol : IconMap::symbols())
+        if (IconMap::icon(symbol).cacheKey() == icon.cacheKey())
+            return symbol;
+    return QStringLiteral("?");
+}
+
+// One line per item: indentation for depth, "~" for an inert item, the
+// icon's symbol name in brackets, ">" for a submenu.
+void dump(const QMenu *menu, int depth, QStringList &lines)
+{
+    for (QAction *action : menu->actions()) {
+        const QString indent(depth * 2, u' ');
+        if (action->isSeparator()) {
+            lines.append(indent + QStringLiteral("---"));
+            continue;
+        }
+        QString line = indent + (action->isEnabled() ? QString() : QStringLiteral("~")) + action->text();
+        if (const QString symbol = symbolOf(action->icon()); !symbol.isEmpty())
+            line += QStringLiteral(" [%1]").arg(symbol);
+        if (action->menu())
+            line += QStringLiteral(" >");
+        lines.append(line);
+        if (action->menu())
+            dump(action->menu(), depth + 1, lines);
+    }
+}
+
+QStringList dump(const QMenu *menu)
+{
+    QStringList lines;
+    dump(menu, 0, lines);
+    return lines;
+}
+
+const QStringList kCommands = {
+    QStringLiteral("---"),  QStringLiteral("设置… [gearshape]"),    QStringLiteral("---"),
+    QStringLiteral("检查更新… [arrow.down.circle]"),                QStringLiteral("---"),
+    QStringLiteral("打开管理窗口 [macwindow]"),                    QStringLiteral("---"),
+    QStringLiteral("退出 [power]"),
+};
+
+ShellNode folder(const QString &name, std::optional<QList<ShellNode>> children = std::nullopt)
+{
+    ShellNode node;
+    node.id = QUuid::createUuid();
+    node.name = name;
+    node.kind = NodeKind::folder;
+    node.children = std::move(children);
+    return node;
+}
+
+ShellNode script(const QString &name, const QString &path, std::optional<QStringList> args = std::nullopt)
+{
+    ShellNode node;
+    node.id = QUuid::createUuid();
+    node.name = name;
+    node.kind = NodeKind::script;
+    node.filePath = path;
+    node.args = std::move(args);
+    return node;
+}
+
+QAction *findAction(const QMenu *menu, const QString &text)
+{
+    for (QAction *action : menu->actions()) {
+        if (action->text() == text)
+            return action;
+        if (action->menu())
+            if (QAction *found = findAction(action->menu(), text))
+                return found;
+    }
+    return nullptr;
+}
+
+struct Run
+{
+    QUuid id;
+    std::optional<QString> arg;
+};
+
+} // namespace
+
+class TestMenuBarView : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void init();
+    void cleanup();
+    void menuShows_data();
+    void menuShows();
+    void presetsRunWithTheirText();
+    void scriptsWithoutPresetsRunBare();
+    void followsSortMode();
+    void rebuildsAfterStoreChange();
+    void waitsWhileOpen();
+    void rebuildsOnLanguageChange();
+    void commandsEmitTheirRequests();
+
+private:
+    std::unique_ptr<TestHome> m_home;
+    std::unique_ptr<Preferences> m_preferences;
+    std::unique_ptr<ShellStore> m_store;
+    std::unique_ptr<RunController> m_runs;
+    std::unique_ptr<MenuBarView> m_view;
+    QList<Run> m_ran;
+};
+
+void TestMenuBarView::init()
+{
+    m_home = std::make_unique<TestHome>();
+    m_preferences = std::make_unique<Preferences>(m_home->preferencesFile());
+    m_store = std::make_unique<ShellStore>(*m_preferences, m_home->locations());
+    m_runs = std::make_unique<RunController>();
+    m_view = std::make_unique<MenuBarView>(*m_store, *m_runs);
+    m_ran.clear();
+    m_view->setRunner([this](const ShellNode &node, std::optional<QString> arg) { m_ran.append({node.id, arg}); });
+}
+
+void TestMenuBarView::cleanup()
+{
+    m_view.reset();
+    m_runs.reset();
+    m_store.reset();
+    m_preferences.reset();
+    m_home.reset();
+}
+
+void TestMenuBarView::menuShows_data()
+{
+    QTest::addColumn<bool>("published");
+    QTest::addColumn<QList<ShellNode>>("roots");
+    QTest::addColumn<QStringList>("tree");
+
+    const QList<ShellNode> some = {script(QStringLiteral("deploy"), QStringLiteral("/x/deploy.sh"))};
+    QTest::newRow("unpublished with scripts")
+        << false << some
+        << QStringList{QStringLiteral("~尚未发布到菜单栏"), QStringLiteral("~在管理窗口点击「完成」后，这里会出现脚本树")};
+    QTest::newRow("published, empty") << true << QList<ShellNode>()
+                                      << QStringList{QStringLiteral("~暂无脚本，请在管理窗口添加")};
+    QTest::newRow("folder holding an empty folder")
+        << true << QList<ShellNode>{folder(QStringLiteral("outer"), QList<ShellNode>{folder(QStringLiteral("inner"))})}
+        << QStringList{QStringLiteral("outer [folder] >"), QStringLiteral("  inner [folder] >"),
+                       QStringLiteral("    ~（空文件夹）")};
+    QTest::newRow("empty children list")
+        << true << QList<ShellNode>{folder(QStringLiteral("f"), QList<ShellNode>())}
+        << QStringList{QStringLiteral("f [folder] >"), QStringLiteral("  ~（空文件夹）")};
+    QTest::newRow("presets")
+        << true << QList<ShellNode>{script(QStringLiteral("svc"), QStringLiteral("/x/svc.sh"), QStringList{QStringLiteral("a"), QStringLiteral(" b \n")})}
+        << QStringList{QStringLiteral("svc [terminal] >"), QStringLiteral("  a [play.fill]"), QStringLiteral("  b [play.fill]")};
+    QTest::newRow("all-blank presets")
+        << true << QList<ShellNode>{script(QStringLiteral("svc"), QStringLiteral("/x/svc.sh"), QStringList{QStringLiteral("  "), QStringLiteral("\n")})}
+        << QStringList{QStringLiteral("svc [terminal]")};
+    QTest::newRow("empty name shows the file name")
+        << true << QList<ShellNode>{script(QString(), QStringLiteral("/x/run.sh"))} << QStringList{QStringLiteral("run.sh [terminal]")};
+    QTest::newRow("names are shown verbatim")
+        << true << QList<ShellNode>{script(QStringLiteral("R&D\tjobs"), QStringLiteral("/x/a.sh"), QStringList{QStringLiteral("--a&b")})}
+        << QStringList{QStringLiteral("R&&D jobs [terminal] >"), QStringLiteral("  --a&&b [play.fill]")};
+    QTest::newRow("deep tree in stored order")
+        << true
+        << QList<ShellNode>{script(QStringLiteral("z"), QStringLiteral("/z.sh")),
+                            folder(QStringLiteral("tools"), QList<ShellNode>{script(QStringLiteral("b"), QStringLiteral("/b.sh")),
+                                                                            folder(QStringLiteral("more"), QList<ShellNode>{script(QStringLiteral("c"), QStringLiteral("/c.sh"))}),
+                                                                            script(QStringLiteral("a"), QStringLiteral("/a.sh"))})}
+        << QStringList{QStringLiteral("z [terminal]"),          QStringLiteral("tools [folder] >"),
+                       QStringLiteral("  b [terminal]"),        QStringLiteral("  more [folder] >"),
+                       QStringLiteral("    c [terminal]"),      QStringLiteral("  a [terminal]")};
+}
+
+void TestMenuBarView::menuShows()
+{
+    QFETCH(bool, published);
+    QFETCH(QList<ShellNode>, roots);
+    QFETCH(QStringList, tree);
+    m_store->setRoots(roots);
+    m_store->setPublished(published);
+    m_view->rebuild();
+    QCOMPARE(dump(m_view->menu()), tree + kCommands);
+}
+
+void TestMenuBarView::presetsRunWithTheirText()
+{
+    const ShellNode svc = script(QStringLiteral("svc"), QStringLiteral("/x/svc.sh"), QStringList{QStringLiteral("a"), QStringLiteral("b")});
+    m_store->setRoots({svc});
+    m_store->setPublished(true);
+    m_view->rebuild();
+    QAction *b = findAction(m_view->menu(), QStringLiteral("b"));
+    QVERIFY(b);
+    b->trigger();
+    QCOMPARE(m_ran.size(), 1);
+    QCOMPARE(m_ran.first().id, svc.id);
+    QCOMPARE(m_ran.first().arg, std::optional<QString>(QStringLiteral("b")));
+}
+
+void TestMenuBarView::scriptsWithoutPresetsRunBare()
+{
+    const ShellNode blank = script(QStringLiteral("blank"), QStringLiteral("/x/b.sh"), QStringList{QStringLiteral(" ")});
+    const ShellNode pathless = script(QStringLiteral("nowhere"), QString());
+    ShellNode noPath = pathless;
+    noPath.filePath.reset();
+    m_store->setRoots({blank, noPath});
+    m_store->setPublished(true);
+    m_view->rebuild();
+    findAction(m_view->menu(), QStringLiteral("blank"))->trigger();
+    // A script without a path still goes to the run controller, which reports it.
+    findAction(m_view->menu(), QStringLiteral("nowhere"))->trigger();
+    QCOMPARE(m_ran.size(), 2);
+    QCOMPARE(m_ran.at(0).id, blank.id);
+    QVERIFY(!m_ran.at(0).arg);
+    QCOMPARE(m_ran.at(1).id, noPath.id);
+}
+
+void TestMenuBarView::followsSortMode()
+{
+    m_store->setRoots({script(QStringLiteral("b10"), QStringLiteral("/b10.sh")), script(QStringLiteral("b9"), QStringLiteral("/b9.sh")),
+                       folder(QStringLiteral("zeta"), QList<ShellNode>{script(QStringLiteral("y"), QStringLiteral("/y.sh")), script(QStringLiteral("x"), QStringLiteral("/x.sh"))}),
+                       script(QStringLiteral("A"), QStringLiteral("/A.sh"))});
+    m_store->setPublished(true);
+    m_store->setSortMode(SortMode::name);
+    QTRY_COMPARE(dump(m_view->menu()).mid(0, 6),
+                 (QStringList{QStringLiteral("zeta [folder] >"), QStringLiteral("  x [terminal]"), QStringLiteral("  y [terminal]"),
+                              QStringLiteral("A [terminal]"), QStringLiteral("b9 [terminal]"), QStringLiteral("b10 [terminal]")}));
+    m_store->setSortMode(SortMode::custom);
+    QTRY_COMPARE(dump(m_view->menu()).first(), QStringLiteral("b10 [terminal]"));
+}
+
+void TestMenuBarView::rebuildsAfterStoreChange()
+{
+    m_store->setPublished(true);
+    QTRY_COMPARE(dump(m_view->menu()).first(), QStringLiteral("~暂无脚本，请在管理窗口添加"));
+    const int before = m_view->rebuildCount();
+    m_store->setRoots({script(QStringLiteral("one"), QStringLiteral("/1.sh"))});
+    m_store->setRoots({script(QStringLiteral("two"), QStringLiteral("/2.sh"))});
+    QTRY_COMPARE(dump(m_view->menu()).first(), QStringLiteral("two [terminal]"));
+    QCOMPARE(m_view->rebuildCount(), before + 1); // two changes, one rebuild
+    m_store->setPublished(false);
+    QTRY_COMPARE(dump(m_view->menu()).first(), QStringLiteral("~尚未发布到菜单栏"));
+}
+
+void TestMenuBarView::waitsWhileOpen()
+{
+    m_store->setRoots({script(QStringLiteral("old"), QStringLiteral("/old.sh"))});
+    m_store->setPublished(true);
+    m_view->rebuild();
+    QMenu *menu = m_view->menu();
+    menu->popup(QPoint(10, 10));
+    QVERIFY(QTest::qWaitForWindowExposed(menu));
+    QAction *old = menu->actions().first();
+
+    m_store->setRoots({script(QStringLiteral("new"), QStringLiteral("/new.sh"))});
+    QTest::qWait(20);
+    QCOMPARE(menu->actions().first(), old); // untouched while open
+    QCOMPARE(old->text(), QStringLiteral("old"));
+
+    menu->hide();
+    QTRY_COMPARE(dump(menu).first(), QStringLiteral("new [terminal]"));
+}
+
+void TestMenuBarView::rebuildsOnLanguageChange()
+{
+    const int before = m_view->rebuildCount();
+    Q_EMIT LanguageManager::shared().languageChanged();
+    QTRY_COMPARE(m_view->rebuildCount(), before + 1);
+    QCOMPARE(dump(m_view->menu()).mid(2), kCommands);
+}
+
+void TestMenuBarView::commandsEmitTheirRequests()
+{
+    QSignalSpy settings(m_view.get(), &MenuBarView::settingsRequested);
+    QSignalSpy updates(m_view.get(), &MenuBarView::checkForUpdatesRequested);
+    QSignalSpy main(m_view.get(), &MenuBarView::mainWindowRequested);
+    QSignalSpy quit(m_view.get(), &MenuBarView::quitRequested);
+    findAction(m_view->menu(), QStringLiteral("设置…"))->trigger();
+    findAction(m_view->menu(), QStringLiteral("检查更新…"))->trigger();
+    findAction(m_view->menu(), QStringLiteral("打开管理窗口"))->trigger();
+    QCOMPARE(quit.size(), 0);
+    findAction(m_view->menu(), QStringLiteral("退出"))->trigger();
+    QCOMPARE(settings.size(), 1);
+    QCOMPARE(updates.size(), 1);
+    QCOMPARE(main.size(), 1);
+    QCOMPARE(quit.size(), 1);
+}
+
+QTEST_MAIN(TestMenuBarView)
+#include "tst_menubarview.moc"
