@@ -21,6 +21,7 @@ xvfb
 xauth
 x11-utils
 trayer
+xdotool
 imagemagick
 fonts-noto-cjk
 dbus-x11
