@@ -4,19 +4,23 @@
 
 namespace {
 
-const QString kSparkleNamespace = QStringLiteral("http://www.andymatuschak.org/xml-namespaces/sparkle");
+const QString kSparkleNamespace =
+    QStringLiteral("http://www.andymatuschak.org/xml-namespaces/sparkle");
 
 bool isSparkle(const QXmlStreamReader &xml, QStringView name)
 {
-    return xml.name() == name
-           && (xml.namespaceUri() == kSparkleNamespace || xml.qualifiedName() == QString(QStringLiteral("sparkle:") + name.toString()));
+    return xml.name() == name &&
+           (xml.namespaceUri() == kSparkleNamespace ||
+            xml.qualifiedName() == QString(QStringLiteral("sparkle:") + name.toString()));
 }
 
 QString sparkleAttribute(const QXmlStreamAttributes &attributes, QStringView name)
 {
     if (attributes.hasAttribute(kSparkleNamespace, name.toString()))
         return attributes.value(kSparkleNamespace, name.toString()).toString().trimmed();
-    return attributes.value(QString(QStringLiteral("sparkle:") + name.toString())).toString().trimmed();
+    return attributes.value(QString(QStringLiteral("sparkle:") + name.toString()))
+        .toString()
+        .trimmed();
 }
 
 AppcastItem readItem(QXmlStreamReader &xml)
@@ -28,7 +32,8 @@ AppcastItem readItem(QXmlStreamReader &xml)
         if (xml.name() == u"title" && xml.namespaceUri().isEmpty()) {
             item.title = xml.readElementText(QXmlStreamReader::IncludeChildElements).trimmed();
         } else if (xml.name() == u"link" && xml.namespaceUri().isEmpty()) {
-            item.infoURL = QUrl(xml.readElementText(QXmlStreamReader::IncludeChildElements).trimmed());
+            item.infoURL =
+                QUrl(xml.readElementText(QXmlStreamReader::IncludeChildElements).trimmed());
         } else if (xml.name() == u"enclosure") {
             const QXmlStreamAttributes attributes = xml.attributes();
             item.downloadURL = QUrl(attributes.value(QStringLiteral("url")).toString().trimmed());
@@ -38,7 +43,8 @@ AppcastItem readItem(QXmlStreamReader &xml)
         } else if (isSparkle(xml, u"version")) {
             elementVersion = xml.readElementText(QXmlStreamReader::IncludeChildElements).trimmed();
         } else if (isSparkle(xml, u"shortVersionString")) {
-            elementShortVersion = xml.readElementText(QXmlStreamReader::IncludeChildElements).trimmed();
+            elementShortVersion =
+                xml.readElementText(QXmlStreamReader::IncludeChildElements).trimmed();
         } else {
             xml.skipCurrentElement();
         }

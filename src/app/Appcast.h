@@ -25,7 +25,7 @@ struct AppcastItem
 
 struct AppcastParseResult
 {
-    QList<AppcastItem> items;  // items without a version are left out
+    QList<AppcastItem> items;     // items without a version are left out
     std::optional<QString> error; // set when the XML is not a readable feed
 };
 

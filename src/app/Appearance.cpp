@@ -90,9 +90,9 @@ QString platformStyleName()
 void applyAppAppearance(const QString &value)
 {
     remember();
-    const Forced wanted = value == u"light" ? Forced::light
+    const Forced wanted = value == u"light"  ? Forced::light
                           : value == u"dark" ? Forced::dark
-                                              : Forced::none;
+                                             : Forced::none;
     if (wanted == forced)
         return;
     forced = wanted;

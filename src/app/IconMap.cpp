@@ -102,11 +102,13 @@ public:
             if (m_halo) {
                 // A thin outline in the contrasting tone keeps the glyph
                 // readable on a panel of either tone.
-                QColor haloColor = qGray(color.rgb()) > 127 ? QColor(0, 0, 0) : QColor(255, 255, 255);
+                QColor haloColor =
+                    qGray(color.rgb()) > 127 ? QColor(0, 0, 0) : QColor(255, 255, 255);
                 haloColor.setAlphaF(0.55f);
                 const QImage halo = render(haloColor, px);
                 const qreal d = qMax<qreal>(1.0, px.width() / 24.0);
-                for (const QPointF offset : {QPointF(-d, 0), QPointF(d, 0), QPointF(0, -d), QPointF(0, d)})
+                for (const QPointF offset :
+                     {QPointF(-d, 0), QPointF(d, 0), QPointF(0, -d), QPointF(0, d)})
                     p.drawImage(offset, halo);
             }
             p.drawImage(QPointF(0, 0), render(color, px));
@@ -156,7 +158,8 @@ private:
         // Keep the aspect ratio; symbols are square but not all of them.
         QSizeF s = renderer.defaultSize();
         s.scale(px, Qt::KeepAspectRatio);
-        renderer.render(&p, QRectF(QPointF((px.width() - s.width()) / 2, (px.height() - s.height()) / 2), s));
+        renderer.render(
+            &p, QRectF(QPointF((px.width() - s.width()) / 2, (px.height() - s.height()) / 2), s));
         return image;
     }
 

@@ -38,14 +38,14 @@ QString quoteExec(const QString &path)
 
 LoginItemService::LoginItemService(QString autostartDirectory, QString executable)
     : m_directory(std::move(autostartDirectory)), m_executable(std::move(executable))
-{
-}
+{}
 
 LoginItemService LoginItemService::system()
 {
-    return LoginItemService(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
-                                + QStringLiteral("/autostart"),
-                            QCoreApplication::applicationFilePath());
+    return LoginItemService(
+        QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+            QStringLiteral("/autostart"),
+        QCoreApplication::applicationFilePath());
 }
 
 QString LoginItemService::entryPath() const
@@ -72,7 +72,8 @@ LoginItemService::Status LoginItemService::status() const
             continue;
         const QByteArray key = line.left(eq).trimmed();
         const QByteArray value = line.mid(eq + 1).trimmed();
-        if ((key == "Hidden" && value == "true") || (key == "X-GNOME-Autostart-enabled" && value == "false"))
+        if ((key == "Hidden" && value == "true") ||
+            (key == "X-GNOME-Autostart-enabled" && value == "false"))
             return Status::notRegistered;
     }
     return Status::enabled;

@@ -17,13 +17,14 @@ void DesktopNotifier::post(const QString &identifier, const QString &title, cons
         return;
     }
     QDBusMessage call = QDBusMessage::createMethodCall(
-        QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("/org/freedesktop/Notifications"),
+        QStringLiteral("org.freedesktop.Notifications"),
+        QStringLiteral("/org/freedesktop/Notifications"),
         QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("Notify"));
     QVariantMap hints;
     hints.insert(QStringLiteral("suppress-sound"), true);
     hints.insert(QStringLiteral("desktop-entry"), QStringLiteral("orlenta"));
-    call << QStringLiteral("Orlenta") << m_ids.value(identifier, 0u) << QStringLiteral("orlenta") << title
-         << body << QStringList() << hints << -1;
+    call << QStringLiteral("Orlenta") << m_ids.value(identifier, 0u) << QStringLiteral("orlenta")
+         << title << body << QStringList() << hints << -1;
     auto *watcher = new QDBusPendingCallWatcher(bus.asyncCall(call), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this,
             [this, watcher, identifier, title, body] {

@@ -42,31 +42,36 @@ void present(QMessageBox *box)
 
 void DialogUpdateUserInterface::showUpToDate(const QString &currentVersion)
 {
-    auto *box = messageBox(QMessageBox::Information, LanguageManager::localized(QStringLiteral("已是最新版本")),
-                           LanguageManager::localized(QStringLiteral("Orlenta %@ 是目前的最新版本。"), {currentVersion}));
+    auto *box = messageBox(QMessageBox::Information,
+                           LanguageManager::localized(QStringLiteral("已是最新版本")),
+                           LanguageManager::localized(
+                               QStringLiteral("Orlenta %@ 是目前的最新版本。"), {currentVersion}));
     box->addButton(LanguageManager::localized(QStringLiteral("好")), QMessageBox::AcceptRole);
     present(box);
 }
 
-void DialogUpdateUserInterface::showUpdateAvailable(const AppcastItem &item, const QString &currentVersion)
+void DialogUpdateUserInterface::showUpdateAvailable(const AppcastItem &item,
+                                                    const QString &currentVersion)
 {
-    auto *box = messageBox(
-        QMessageBox::Information,
-        LanguageManager::localized(QStringLiteral("Orlenta %@ 已可下载"), {item.displayVersionString()}),
-        LanguageManager::localized(QStringLiteral("当前版本为 %@。"), {currentVersion}));
-    QPushButton *download =
-        box->addButton(LanguageManager::localized(QStringLiteral("前往下载")), QMessageBox::AcceptRole);
+    auto *box =
+        messageBox(QMessageBox::Information,
+                   LanguageManager::localized(QStringLiteral("Orlenta %@ 已可下载"),
+                                              {item.displayVersionString()}),
+                   LanguageManager::localized(QStringLiteral("当前版本为 %@。"), {currentVersion}));
+    QPushButton *download = box->addButton(LanguageManager::localized(QStringLiteral("前往下载")),
+                                           QMessageBox::AcceptRole);
     box->addButton(LanguageManager::localized(QStringLiteral("稍后")), QMessageBox::RejectRole);
     box->setDefaultButton(download);
     const QUrl page = item.pageURL();
-    QObject::connect(download, &QPushButton::clicked, box, [page] { QDesktopServices::openUrl(page); });
+    QObject::connect(download, &QPushButton::clicked, box,
+                     [page] { QDesktopServices::openUrl(page); });
     present(box);
 }
 
 void DialogUpdateUserInterface::showCheckFailed(const QString &reason)
 {
-    auto *box = messageBox(QMessageBox::Warning, LanguageManager::localized(QStringLiteral("检查更新失败")),
-                           reason);
+    auto *box = messageBox(QMessageBox::Warning,
+                           LanguageManager::localized(QStringLiteral("检查更新失败")), reason);
     box->addButton(LanguageManager::localized(QStringLiteral("好")), QMessageBox::AcceptRole);
     present(box);
 }
@@ -77,8 +82,8 @@ void DialogUpdateUserInterface::showNotConfigured()
 }
 
 UpdateService::UpdateService(QObject *parent)
-    : QObject(parent), m_feedURL(configuredFeedURL()), m_currentVersion(QStringLiteral(ORLENTA_VERSION)),
-      m_ui(&m_dialogs)
+    : QObject(parent), m_feedURL(configuredFeedURL()),
+      m_currentVersion(QStringLiteral(ORLENTA_VERSION)), m_ui(&m_dialogs)
 {
     m_inFocus = [] { return QGuiApplication::applicationState() == Qt::ApplicationActive; };
     m_timer.setSingleShot(true);
@@ -146,7 +151,8 @@ void UpdateService::startCheck(bool userInitiated)
         m_network->setTransferTimeout(30000);
     }
     QNetworkRequest request(m_feedURL);
-    request.setHeader(QNetworkRequest::UserAgentHeader, QStringLiteral("Orlenta/%1").arg(m_currentVersion));
+    request.setHeader(QNetworkRequest::UserAgentHeader,
+                      QStringLiteral("Orlenta/%1").arg(m_currentVersion));
     m_reply = m_network->get(request);
     connect(m_reply.data(), &QNetworkReply::finished, this, &UpdateService::finishCheck);
 }

@@ -10,7 +10,8 @@
 #include <QTimer>
 
 MenuBarView::MenuBarView(ShellStore &store, RunController &runController, QObject *parent)
-    : QObject(parent), m_store(store), m_runController(runController), m_menu(std::make_unique<QMenu>())
+    : QObject(parent), m_store(store), m_runController(runController),
+      m_menu(std::make_unique<QMenu>())
 {
     m_menu->setObjectName(QStringLiteral("menuBarView"));
     m_runner = [this](const ShellNode &node, std::optional<QString> arg) {
@@ -91,14 +92,18 @@ void MenuBarView::rebuild()
 void MenuBarView::addTree()
 {
     if (!m_store.isPublished()) {
-        m_menu->addAction(LanguageManager::localized(QStringLiteral("尚未发布到菜单栏")))->setEnabled(false);
-        m_menu->addAction(LanguageManager::localized(QStringLiteral("在管理窗口点击「完成」后，这里会出现脚本树")))
+        m_menu->addAction(LanguageManager::localized(QStringLiteral("尚未发布到菜单栏")))
+            ->setEnabled(false);
+        m_menu
+            ->addAction(LanguageManager::localized(
+                QStringLiteral("在管理窗口点击「完成」后，这里会出现脚本树")))
             ->setEnabled(false);
         return;
     }
     const QList<ShellNode> roots = m_store.displayRoots();
     if (roots.isEmpty()) {
-        m_menu->addAction(LanguageManager::localized(QStringLiteral("暂无脚本，请在管理窗口添加")))->setEnabled(false);
+        m_menu->addAction(LanguageManager::localized(QStringLiteral("暂无脚本，请在管理窗口添加")))
+            ->setEnabled(false);
         return;
     }
     // The runner is read when an entry fires, so a later setRunner applies.

@@ -16,7 +16,8 @@ MainWindow::MainWindow(ShellStore &store, RunController &runController, QWidget 
     setMinimumSize(760, 520);
     resize(900, 600);
     rebuild();
-    connect(&LanguageManager::shared(), &LanguageManager::languageChanged, this, &MainWindow::rebuild);
+    connect(&LanguageManager::shared(), &LanguageManager::languageChanged, this,
+            &MainWindow::rebuild);
 }
 
 void MainWindow::showEvent(QShowEvent *event)

@@ -50,13 +50,15 @@ void TestAppcast::parsesItemsInBothForms()
     QCOMPARE(attributes.title, QStringLiteral("Version 1.2"));
     QCOMPARE(attributes.version, QStringLiteral("120"));
     QCOMPARE(attributes.displayVersionString(), QStringLiteral("1.2"));
-    QCOMPARE(attributes.downloadURL, QUrl(QStringLiteral("https://example.invalid/orlenta-1.2.tar.gz")));
+    QCOMPARE(attributes.downloadURL,
+             QUrl(QStringLiteral("https://example.invalid/orlenta-1.2.tar.gz")));
     QCOMPARE(attributes.pageURL(), QUrl(QStringLiteral("https://example.invalid/orlenta/1.2")));
 
     const AppcastItem &elements = result.items.at(1);
     QCOMPARE(elements.version, QStringLiteral("130"));
     QCOMPARE(elements.displayVersionString(), QStringLiteral("1.3b1"));
-    QCOMPARE(elements.pageURL(), QUrl(QStringLiteral("https://example.invalid/orlenta-1.3b1.tar.gz")));
+    QCOMPARE(elements.pageURL(),
+             QUrl(QStringLiteral("https://example.invalid/orlenta-1.3b1.tar.gz")));
 
     const AppcastItem &bare = result.items.at(2);
     QCOMPARE(bare.displayVersionString(), QStringLiteral("99"));
@@ -86,7 +88,8 @@ void TestAppcast::comparesLikeSparkle_data()
     QTest::addColumn<QString>("b");
     QTest::addColumn<int>("expected");
     auto row = [](const char *a, const char *b, int expected) {
-        QTest::addRow("%s vs %s", a, b) << QString::fromLatin1(a) << QString::fromLatin1(b) << expected;
+        QTest::addRow("%s vs %s", a, b)
+            << QString::fromLatin1(a) << QString::fromLatin1(b) << expected;
     };
     row("1.0", "1.0", 0);
     row("1.0", "1.1", -1);
@@ -99,7 +102,7 @@ void TestAppcast::comparesLikeSparkle_data()
     row("1.0a1", "1.0b1", -1);
     row("1.0rc1", "1.0b9", 1);
     row("1.0.1", "1.0b1", 1); // a number beats a letter part
-    row("1.01", "1.1", 0); // leading zeros do not count
+    row("1.01", "1.1", 0);    // leading zeros do not count
     row("120", "99", 1);
     row("1.0-2", "1.0.2", 0); // punctuation separates like a dot
     row("", "1.0", -1);

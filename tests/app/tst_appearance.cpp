@@ -45,13 +45,16 @@ void TestAppearance::forcedAndReleased()
     applyAppAppearance(value);
     QCOMPARE(QApplication::style()->name().toLower(), QStringLiteral("fusion"));
     QCOMPARE(lightness(QApplication::palette().color(QPalette::Window)) < 128, dark);
-    QCOMPARE(open.palette().color(QPalette::Window), QApplication::palette().color(QPalette::Window));
+    QTRY_COMPARE(open.palette().color(QPalette::Window),
+                 QApplication::palette().color(QPalette::Window));
 
     applyAppAppearance(QStringLiteral("nonsense")); // anything else releases
     QCOMPARE(QApplication::style()->name(), platformStyle);
-    QCOMPARE(QApplication::palette().color(QPalette::Window), platformPalette.color(QPalette::Window));
-    QCOMPARE(QApplication::palette().color(QPalette::WindowText), platformPalette.color(QPalette::WindowText));
-    QCOMPARE(open.palette().color(QPalette::Window), platformPalette.color(QPalette::Window));
+    QCOMPARE(QApplication::palette().color(QPalette::Window),
+             platformPalette.color(QPalette::Window));
+    QCOMPARE(QApplication::palette().color(QPalette::WindowText),
+             platformPalette.color(QPalette::WindowText));
+    QTRY_COMPARE(open.palette().color(QPalette::Window), platformPalette.color(QPalette::Window));
 }
 
 static QColor inkOf(const QIcon &icon)
@@ -87,8 +90,8 @@ void TestAppearance::everySymbolHasItsFile()
     QVERIFY(symbols.size() >= 9);
     for (const QString &symbol : symbols)
         QVERIFY2(QFile::exists(IconMap::resourceFor(symbol)), qPrintable(symbol));
-    for (const char *used : {"terminal", "folder", "folder.fill", "play.fill", "gearshape", "arrow.down.circle",
-                             "macwindow", "power"})
+    for (const char *used : {"terminal", "folder", "folder.fill", "play.fill", "gearshape",
+                             "arrow.down.circle", "macwindow", "power"})
         QVERIFY2(symbols.contains(QLatin1StringView(used)), used);
     QVERIFY(QFile::exists(QStringLiteral(":/icons/image-shell.svg")));
 }
@@ -111,7 +114,7 @@ void TestAppearance::raisesVisibleWindow()
     QCOMPARE(manager.focusOrOpen(open), first);
     QCOMPARE(opened, 1);
     first->close(); // destroyed: the manager forgets it
-    QVERIFY(!manager.window());
+    QTRY_VERIFY(!manager.window());
 }
 
 void TestAppearance::opensWhenHiddenOrClosed()

@@ -47,7 +47,8 @@ void TestLoginItem::registersAndUnregisters()
 {
     TestHome home;
     Preferences preferences(home.preferencesFile());
-    CountingService service(home.filePath(QStringLiteral("config/autostart")), QStringLiteral("/opt/orlenta/bin/orlenta"));
+    CountingService service(home.filePath(QStringLiteral("config/autostart")),
+                            QStringLiteral("/opt/orlenta/bin/orlenta"));
     QStringList log;
     auto logger = [&log](const QString &line) { log.append(line); };
 
@@ -72,12 +73,15 @@ void TestLoginItem::leavesMatchingStateAlone()
 {
     TestHome home;
     Preferences preferences(home.preferencesFile());
-    CountingService service(home.filePath(QStringLiteral("autostart")), QStringLiteral("/usr/bin/orlenta"));
+    CountingService service(home.filePath(QStringLiteral("autostart")),
+                            QStringLiteral("/usr/bin/orlenta"));
     // Registered from outside the app, with different contents: left as it is.
-    QVERIFY(home.write(QStringLiteral("autostart/orlenta.desktop"), "[Desktop Entry]\nExec=orlenta --custom\n"));
+    QVERIFY(home.write(QStringLiteral("autostart/orlenta.desktop"),
+                       "[Desktop Entry]\nExec=orlenta --custom\n"));
     updateLoginItem(true, service, preferences, [](const QString &) { QFAIL("no log expected"); });
     QCOMPARE(service.registers, 0);
-    QCOMPARE(home.read(QStringLiteral("autostart/orlenta.desktop")), QByteArray("[Desktop Entry]\nExec=orlenta --custom\n"));
+    QCOMPARE(home.read(QStringLiteral("autostart/orlenta.desktop")),
+             QByteArray("[Desktop Entry]\nExec=orlenta --custom\n"));
 
     QVERIFY(QFile::remove(service.entryPath()));
     updateLoginItem(false, service, preferences, [](const QString &) { QFAIL("no log expected"); });
@@ -90,9 +94,11 @@ void TestLoginItem::disabledEntriesDoNotCount_data()
     QTest::addColumn<bool>("enabled");
     QTest::newRow("plain") << QByteArray("[Desktop Entry]\nExec=orlenta\n") << true;
     QTest::newRow("hidden") << QByteArray("[Desktop Entry]\nHidden=true\nExec=orlenta\n") << false;
-    QTest::newRow("gnome off") << QByteArray("[Desktop Entry]\nX-GNOME-Autostart-enabled=false\n") << false;
+    QTest::newRow("gnome off") << QByteArray("[Desktop Entry]\nX-GNOME-Autostart-enabled=false\n")
+                               << false;
     QTest::newRow("hidden false") << QByteArray("[Desktop Entry]\nHidden=false\n") << true;
-    QTest::newRow("other group") << QByteArray("[Desktop Entry]\nExec=x\n[Desktop Action a]\nHidden=true\n") << true;
+    QTest::newRow("other group")
+        << QByteArray("[Desktop Entry]\nExec=x\n[Desktop Action a]\nHidden=true\n") << true;
 }
 
 void TestLoginItem::disabledEntriesDoNotCount()
@@ -100,7 +106,8 @@ void TestLoginItem::disabledEntriesDoNotCount()
     QFETCH(QByteArray, entry);
     QFETCH(bool, enabled);
     TestHome home;
-    LoginItemService service(home.filePath(QStringLiteral("autostart")), QStringLiteral("/usr/bin/orlenta"));
+    LoginItemService service(home.filePath(QStringLiteral("autostart")),
+                             QStringLiteral("/usr/bin/orlenta"));
     QVERIFY(home.write(QStringLiteral("autostart/orlenta.desktop"), entry));
     QCOMPARE(service.status() == LoginItemService::Status::enabled, enabled);
 }
@@ -112,12 +119,14 @@ void TestLoginItem::failureLogsOnceAndCorrectsPreference()
     // A file where the autostart folder should be: no folder can be made
     // there, whoever runs the test (permissions would not stop root).
     QVERIFY(home.write(QStringLiteral("config"), "not a folder"));
-    LoginItemService service(home.filePath(QStringLiteral("config/autostart")), QStringLiteral("/usr/bin/orlenta"));
+    LoginItemService service(home.filePath(QStringLiteral("config/autostart")),
+                             QStringLiteral("/usr/bin/orlenta"));
     preferences.setBoolean(PreferenceKeys::launchAtLogin, true); // the switch was just turned on
     QStringList log;
     updateLoginItem(true, service, preferences, [&log](const QString &line) { log.append(line); });
     QCOMPARE(log.size(), 1);
-    QVERIFY2(log.first().startsWith(QStringLiteral("Orlenta: 设置登录项失败: ")), qPrintable(log.first()));
+    QVERIFY2(log.first().startsWith(QStringLiteral("Orlenta: 设置登录项失败: ")),
+             qPrintable(log.first()));
     QVERIFY(log.first().size() > QStringLiteral("Orlenta: 设置登录项失败: ").size());
     QCOMPARE(preferences.boolean(PreferenceKeys::launchAtLogin), std::optional<bool>(false));
 
@@ -130,9 +139,12 @@ void TestLoginItem::quotesExecutablePath_data()
 {
     QTest::addColumn<QString>("path");
     QTest::addColumn<QByteArray>("exec");
-    QTest::newRow("plain") << QStringLiteral("/usr/bin/orlenta") << QByteArray("Exec=/usr/bin/orlenta\n");
-    QTest::newRow("space") << QStringLiteral("/home/a b/orlenta") << QByteArray("Exec=\"/home/a b/orlenta\"\n");
-    QTest::newRow("dollar") << QStringLiteral("/opt/$x/orlenta") << QByteArray("Exec=\"/opt/\\\\$x/orlenta\"\n");
+    QTest::newRow("plain") << QStringLiteral("/usr/bin/orlenta")
+                           << QByteArray("Exec=/usr/bin/orlenta\n");
+    QTest::newRow("space") << QStringLiteral("/home/a b/orlenta")
+                           << QByteArray("Exec=\"/home/a b/orlenta\"\n");
+    QTest::newRow("dollar") << QStringLiteral("/opt/$x/orlenta")
+                            << QByteArray("Exec=\"/opt/\\\\$x/orlenta\"\n");
 }
 
 void TestLoginItem::quotesExecutablePath()

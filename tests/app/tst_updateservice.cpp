@@ -28,7 +28,10 @@ public:
 class FakeUi : public UpdateUserInterface
 {
 public:
-    void showUpToDate(const QString &currentVersion) override { calls.append(QStringLiteral("upToDate ") + currentVersion); }
+    void showUpToDate(const QString &currentVersion) override
+    {
+        calls.append(QStringLiteral("upToDate ") + currentVersion);
+    }
     void showUpdateAvailable(const AppcastItem &item, const QString &) override
     {
         calls.append(QStringLiteral("available ") + item.displayVersionString());
@@ -63,7 +66,10 @@ public:
             }
         });
     }
-    QUrl url() const { return QUrl(QStringLiteral("http://127.0.0.1:%1/appcast.xml").arg(serverPort())); }
+    QUrl url() const
+    {
+        return QUrl(QStringLiteral("http://127.0.0.1:%1/appcast.xml").arg(serverPort()));
+    }
 
 private:
     QByteArray m_response;
@@ -71,8 +77,8 @@ private:
 
 QByteArray httpResponse(const QByteArray &status, const QByteArray &body)
 {
-    return "HTTP/1.1 " + status + "\r\nContent-Type: application/rss+xml\r\nContent-Length: "
-           + QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
+    return "HTTP/1.1 " + status + "\r\nContent-Type: application/rss+xml\r\nContent-Length: " +
+           QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
 }
 
 } // namespace
@@ -159,7 +165,8 @@ void TestUpdateService::scheduledFindingFollowsFocus()
         QCOMPARE(m_notifier.posted.size(), 1);
         QCOMPARE(m_notifier.posted.first().identifier, QStringLiteral("orlenta-update"));
         QCOMPARE(m_notifier.posted.first().title, QStringLiteral("Orlenta Update Available"));
-        QCOMPARE(m_notifier.posted.first().body, QStringLiteral("Version 2.0 is ready to install."));
+        QCOMPARE(m_notifier.posted.first().body,
+                 QStringLiteral("Version 2.0 is ready to install."));
     }
     // The next check is a day away, not sooner.
     QVERIFY(service.isScheduled());
@@ -190,11 +197,16 @@ void TestUpdateService::requestedCheckShowsEveryOutcome_data()
     QTest::addColumn<bool>("missingFile");
     QTest::addColumn<QString>("version");
     QTest::addColumn<QString>("shown");
-    QTest::newRow("newer") << kFeed << false << QStringLiteral("150") << QStringLiteral("available 2.0");
-    QTest::newRow("same") << kFeed << false << QStringLiteral("200") << QStringLiteral("upToDate 200");
-    QTest::newRow("newer installed") << kFeed << false << QStringLiteral("300") << QStringLiteral("upToDate 300");
-    QTest::newRow("malformed") << QByteArray("<rss><item>") << false << QStringLiteral("1") << QStringLiteral("failed");
-    QTest::newRow("missing feed") << QByteArray() << true << QStringLiteral("1") << QStringLiteral("failed");
+    QTest::newRow("newer") << kFeed << false << QStringLiteral("150")
+                           << QStringLiteral("available 2.0");
+    QTest::newRow("same") << kFeed << false << QStringLiteral("200")
+                          << QStringLiteral("upToDate 200");
+    QTest::newRow("newer installed")
+        << kFeed << false << QStringLiteral("300") << QStringLiteral("upToDate 300");
+    QTest::newRow("malformed") << QByteArray("<rss><item>") << false << QStringLiteral("1")
+                               << QStringLiteral("failed");
+    QTest::newRow("missing feed") << QByteArray() << true << QStringLiteral("1")
+                                  << QStringLiteral("failed");
 }
 
 void TestUpdateService::requestedCheckShowsEveryOutcome()
@@ -204,7 +216,8 @@ void TestUpdateService::requestedCheckShowsEveryOutcome()
     QFETCH(QString, version);
     QFETCH(QString, shown);
     UpdateService service;
-    const QUrl url = missingFile ? QUrl::fromLocalFile(m_dir->filePath(QStringLiteral("none.xml"))) : writeFeed(feed);
+    const QUrl url = missingFile ? QUrl::fromLocalFile(m_dir->filePath(QStringLiteral("none.xml")))
+                                 : writeFeed(feed);
     configure(service, url, version);
     m_focus = false; // a requested check always answers in a dialog
     QSignalSpy finished(&service, &UpdateService::checkFinished);
@@ -219,7 +232,8 @@ void TestUpdateService::overHttpLoopback_data()
     QTest::addColumn<QByteArray>("response");
     QTest::addColumn<QString>("shown");
     QTest::newRow("200") << httpResponse("200 OK", kFeed) << QStringLiteral("available 2.0");
-    QTest::newRow("404") << httpResponse("404 Not Found", "<html>gone</html>") << QStringLiteral("failed");
+    QTest::newRow("404") << httpResponse("404 Not Found", "<html>gone</html>")
+                         << QStringLiteral("failed");
 }
 
 void TestUpdateService::overHttpLoopback()
@@ -251,8 +265,10 @@ void TestUpdateService::notificationReplacesAndIsSilent()
 {
     UpdateService service;
     configure(service, QUrl(), QStringLiteral("1"));
-    QVERIFY(!service.standardUserDriverShouldHandleShowingScheduledUpdate(AppcastItem{{}, QStringLiteral("3"), QStringLiteral("3.0"), {}, {}}, false));
-    QVERIFY(service.standardUserDriverShouldHandleShowingScheduledUpdate(AppcastItem{{}, QStringLiteral("4"), {}, {}, {}}, true));
+    QVERIFY(!service.standardUserDriverShouldHandleShowingScheduledUpdate(
+        AppcastItem{{}, QStringLiteral("3"), QStringLiteral("3.0"), {}, {}}, false));
+    QVERIFY(service.standardUserDriverShouldHandleShowingScheduledUpdate(
+        AppcastItem{{}, QStringLiteral("4"), {}, {}, {}}, true));
     QCOMPARE(m_notifier.posted.size(), 1);
     QCOMPARE(m_notifier.posted.first().body, QStringLiteral("Version 3.0 is ready to install."));
     QVERIFY(service.supportsGentleScheduledUpdateReminders());

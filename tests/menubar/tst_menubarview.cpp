@@ -34,7 +34,8 @@ void dump(const QMenu *menu, int depth, QStringList &lines)
             lines.append(indent + QStringLiteral("---"));
             continue;
         }
-        QString line = indent + (action->isEnabled() ? QString() : QStringLiteral("~")) + action->text();
+        QString line =
+            indent + (action->isEnabled() ? QString() : QStringLiteral("~")) + action->text();
         if (const QString symbol = symbolOf(action->icon()); !symbol.isEmpty())
             line += QStringLiteral(" [%1]").arg(symbol);
         if (action->menu())
@@ -53,10 +54,10 @@ QStringList dump(const QMenu *menu)
 }
 
 const QStringList kCommands = {
-    QStringLiteral("---"),  QStringLiteral("设置… [gearshape]"),    QStringLiteral("---"),
-    QStringLiteral("检查更新… [arrow.down.circle]"),                QStringLiteral("---"),
-    QStringLiteral("打开管理窗口 [macwindow]"),                    QStringLiteral("---"),
-    QStringLiteral("退出 [power]"),
+    QStringLiteral("---"), QStringLiteral("设置… [gearshape]"),
+    QStringLiteral("---"), QStringLiteral("检查更新… [arrow.down.circle]"),
+    QStringLiteral("---"), QStringLiteral("打开管理窗口 [macwindow]"),
+    QStringLiteral("---"), QStringLiteral("退出 [power]"),
 };
 
 ShellNode folder(const QString &name, std::optional<QList<ShellNode>> children = std::nullopt)
@@ -69,7 +70,8 @@ ShellNode folder(const QString &name, std::optional<QList<ShellNode>> children =
     return node;
 }
 
-ShellNode script(const QString &name, const QString &path, std::optional<QStringList> args = std::nullopt)
+ShellNode script(const QString &name, const QString &path,
+                 std::optional<QStringList> args = std::nullopt)
 {
     ShellNode node;
     node.id = QUuid::createUuid();
@@ -133,7 +135,9 @@ void TestMenuBarView::init()
     m_runs = std::make_unique<RunController>();
     m_view = std::make_unique<MenuBarView>(*m_store, *m_runs);
     m_ran.clear();
-    m_view->setRunner([this](const ShellNode &node, std::optional<QString> arg) { m_ran.append({node.id, arg}); });
+    m_view->setRunner([this](const ShellNode &node, std::optional<QString> arg) {
+        m_ran.append({node.id, arg});
+    });
 }
 
 void TestMenuBarView::cleanup()
@@ -151,39 +155,57 @@ void TestMenuBarView::menuShows_data()
     QTest::addColumn<QList<ShellNode>>("roots");
     QTest::addColumn<QStringList>("tree");
 
-    const QList<ShellNode> some = {script(QStringLiteral("deploy"), QStringLiteral("/x/deploy.sh"))};
+    const QList<ShellNode> some = {
+        script(QStringLiteral("deploy"), QStringLiteral("/x/deploy.sh"))};
     QTest::newRow("unpublished with scripts")
         << false << some
-        << QStringList{QStringLiteral("~尚未发布到菜单栏"), QStringLiteral("~在管理窗口点击「完成」后，这里会出现脚本树")};
-    QTest::newRow("published, empty") << true << QList<ShellNode>()
-                                      << QStringList{QStringLiteral("~暂无脚本，请在管理窗口添加")};
+        << QStringList{QStringLiteral("~尚未发布到菜单栏"),
+                       QStringLiteral("~在管理窗口点击「完成」后，这里会出现脚本树")};
+    QTest::newRow("published, empty")
+        << true << QList<ShellNode>() << QStringList{QStringLiteral("~暂无脚本，请在管理窗口添加")};
     QTest::newRow("folder holding an empty folder")
-        << true << QList<ShellNode>{folder(QStringLiteral("outer"), QList<ShellNode>{folder(QStringLiteral("inner"))})}
+        << true
+        << QList<ShellNode>{folder(QStringLiteral("outer"),
+                                   QList<ShellNode>{folder(QStringLiteral("inner"))})}
         << QStringList{QStringLiteral("outer [folder] >"), QStringLiteral("  inner [folder] >"),
                        QStringLiteral("    ~（空文件夹）")};
     QTest::newRow("empty children list")
         << true << QList<ShellNode>{folder(QStringLiteral("f"), QList<ShellNode>())}
         << QStringList{QStringLiteral("f [folder] >"), QStringLiteral("  ~（空文件夹）")};
-    QTest::newRow("presets")
-        << true << QList<ShellNode>{script(QStringLiteral("svc"), QStringLiteral("/x/svc.sh"), QStringList{QStringLiteral("a"), QStringLiteral(" b \n")})}
-        << QStringList{QStringLiteral("svc [terminal] >"), QStringLiteral("  a [play.fill]"), QStringLiteral("  b [play.fill]")};
+    QTest::newRow("presets") << true
+                             << QList<ShellNode>{script(
+                                    QStringLiteral("svc"), QStringLiteral("/x/svc.sh"),
+                                    QStringList{QStringLiteral("a"), QStringLiteral(" b \n")})}
+                             << QStringList{QStringLiteral("svc [terminal] >"),
+                                            QStringLiteral("  a [play.fill]"),
+                                            QStringLiteral("  b [play.fill]")};
     QTest::newRow("all-blank presets")
-        << true << QList<ShellNode>{script(QStringLiteral("svc"), QStringLiteral("/x/svc.sh"), QStringList{QStringLiteral("  "), QStringLiteral("\n")})}
+        << true
+        << QList<ShellNode>{script(QStringLiteral("svc"), QStringLiteral("/x/svc.sh"),
+                                   QStringList{QStringLiteral("  "), QStringLiteral("\n")})}
         << QStringList{QStringLiteral("svc [terminal]")};
     QTest::newRow("empty name shows the file name")
-        << true << QList<ShellNode>{script(QString(), QStringLiteral("/x/run.sh"))} << QStringList{QStringLiteral("run.sh [terminal]")};
+        << true << QList<ShellNode>{script(QString(), QStringLiteral("/x/run.sh"))}
+        << QStringList{QStringLiteral("run.sh [terminal]")};
     QTest::newRow("names are shown verbatim")
-        << true << QList<ShellNode>{script(QStringLiteral("R&D\tjobs"), QStringLiteral("/x/a.sh"), QStringList{QStringLiteral("--a&b")})}
-        << QStringList{QStringLiteral("R&&D jobs [terminal] >"), QStringLiteral("  --a&&b [play.fill]")};
+        << true
+        << QList<ShellNode>{script(QStringLiteral("R&D\tjobs"), QStringLiteral("/x/a.sh"),
+                                   QStringList{QStringLiteral("--a&b")})}
+        << QStringList{QStringLiteral("R&&D jobs [terminal] >"),
+                       QStringLiteral("  --a&&b [play.fill]")};
     QTest::newRow("deep tree in stored order")
         << true
         << QList<ShellNode>{script(QStringLiteral("z"), QStringLiteral("/z.sh")),
-                            folder(QStringLiteral("tools"), QList<ShellNode>{script(QStringLiteral("b"), QStringLiteral("/b.sh")),
-                                                                            folder(QStringLiteral("more"), QList<ShellNode>{script(QStringLiteral("c"), QStringLiteral("/c.sh"))}),
-                                                                            script(QStringLiteral("a"), QStringLiteral("/a.sh"))})}
-        << QStringList{QStringLiteral("z [terminal]"),          QStringLiteral("tools [folder] >"),
-                       QStringLiteral("  b [terminal]"),        QStringLiteral("  more [folder] >"),
-                       QStringLiteral("    c [terminal]"),      QStringLiteral("  a [terminal]")};
+                            folder(QStringLiteral("tools"),
+                                   QList<ShellNode>{
+                                       script(QStringLiteral("b"), QStringLiteral("/b.sh")),
+                                       folder(QStringLiteral("more"),
+                                              QList<ShellNode>{script(QStringLiteral("c"),
+                                                                      QStringLiteral("/c.sh"))}),
+                                       script(QStringLiteral("a"), QStringLiteral("/a.sh"))})}
+        << QStringList{QStringLiteral("z [terminal]"),     QStringLiteral("tools [folder] >"),
+                       QStringLiteral("  b [terminal]"),   QStringLiteral("  more [folder] >"),
+                       QStringLiteral("    c [terminal]"), QStringLiteral("  a [terminal]")};
 }
 
 void TestMenuBarView::menuShows()
@@ -199,7 +221,8 @@ void TestMenuBarView::menuShows()
 
 void TestMenuBarView::presetsRunWithTheirText()
 {
-    const ShellNode svc = script(QStringLiteral("svc"), QStringLiteral("/x/svc.sh"), QStringList{QStringLiteral("a"), QStringLiteral("b")});
+    const ShellNode svc = script(QStringLiteral("svc"), QStringLiteral("/x/svc.sh"),
+                                 QStringList{QStringLiteral("a"), QStringLiteral("b")});
     m_store->setRoots({svc});
     m_store->setPublished(true);
     m_view->rebuild();
@@ -213,7 +236,8 @@ void TestMenuBarView::presetsRunWithTheirText()
 
 void TestMenuBarView::scriptsWithoutPresetsRunBare()
 {
-    const ShellNode blank = script(QStringLiteral("blank"), QStringLiteral("/x/b.sh"), QStringList{QStringLiteral(" ")});
+    const ShellNode blank = script(QStringLiteral("blank"), QStringLiteral("/x/b.sh"),
+                                   QStringList{QStringLiteral(" ")});
     const ShellNode pathless = script(QStringLiteral("nowhere"), QString());
     ShellNode noPath = pathless;
     noPath.filePath.reset();
@@ -231,14 +255,19 @@ void TestMenuBarView::scriptsWithoutPresetsRunBare()
 
 void TestMenuBarView::followsSortMode()
 {
-    m_store->setRoots({script(QStringLiteral("b10"), QStringLiteral("/b10.sh")), script(QStringLiteral("b9"), QStringLiteral("/b9.sh")),
-                       folder(QStringLiteral("zeta"), QList<ShellNode>{script(QStringLiteral("y"), QStringLiteral("/y.sh")), script(QStringLiteral("x"), QStringLiteral("/x.sh"))}),
-                       script(QStringLiteral("A"), QStringLiteral("/A.sh"))});
+    m_store->setRoots(
+        {script(QStringLiteral("b10"), QStringLiteral("/b10.sh")),
+         script(QStringLiteral("b9"), QStringLiteral("/b9.sh")),
+         folder(QStringLiteral("zeta"),
+                QList<ShellNode>{script(QStringLiteral("y"), QStringLiteral("/y.sh")),
+                                 script(QStringLiteral("x"), QStringLiteral("/x.sh"))}),
+         script(QStringLiteral("A"), QStringLiteral("/A.sh"))});
     m_store->setPublished(true);
     m_store->setSortMode(SortMode::name);
     QTRY_COMPARE(dump(m_view->menu()).mid(0, 6),
-                 (QStringList{QStringLiteral("zeta [folder] >"), QStringLiteral("  x [terminal]"), QStringLiteral("  y [terminal]"),
-                              QStringLiteral("A [terminal]"), QStringLiteral("b9 [terminal]"), QStringLiteral("b10 [terminal]")}));
+                 (QStringList{QStringLiteral("zeta [folder] >"), QStringLiteral("  x [terminal]"),
+                              QStringLiteral("  y [terminal]"), QStringLiteral("A [terminal]"),
+                              QStringLiteral("b9 [terminal]"), QStringLiteral("b10 [terminal]")}));
     m_store->setSortMode(SortMode::custom);
     QTRY_COMPARE(dump(m_view->menu()).first(), QStringLiteral("b10 [terminal]"));
 }

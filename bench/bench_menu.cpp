@@ -1,0 +1,72 @@
+// Builds the tray menu from a published document of many scripts.
+#include "library/ShellStore.h"
+#include "menubar/MenuBarView.h"
+#include "run/RunController.h"
+#include "settings/Preferences.h"
+
+#include "TestSupport.h"
+
+#include <QApplication>
+#include <QMenu>
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+QList<ShellNode> scripts(int count)
+{
+    // Folders of 50 scripts, every fifth with two presets.
+    QList<ShellNode> roots;
+    for (int made = 0, f = 0; made < count; ++f) {
+        ShellNode folder;
+        folder.id = QUuid::createUuid();
+        folder.name = QStringLiteral("folder %1").arg(f);
+        QList<ShellNode> children;
+        for (int i = 0; i < 50 && made < count; ++i, ++made) {
+            ShellNode script;
+            script.id = QUuid::createUuid();
+            script.kind = NodeKind::script;
+            script.name = QStringLiteral("script %1-%2").arg(f).arg(i);
+            script.filePath = QStringLiteral("/opt/s/%1/%2.sh").arg(f).arg(i);
+            if (i % 5 == 0)
+                script.args = QStringList{QStringLiteral("start"), QStringLiteral("stop")};
+            children.append(script);
+        }
+        folder.children = children;
+        roots.append(folder);
+    }
+    return roots;
+}
+
+void BM_MenuBuild(benchmark::State &state)
+{
+    TestHome home;
+    Preferences preferences(home.preferencesFile());
+    ShellStore store(preferences, home.locations());
+    store.setRoots(scripts(static_cast<int>(state.range(0))));
+    store.setPublished(true);
+    RunController runs;
+    MenuBarView view(store, runs);
+    for (auto _ : state) {
+        view.rebuild();
+        // In the app every rebuild runs from the event loop, which then
+        // delivers what building posted.
+        state.PauseTiming();
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+    }
+    state.counters["actions"] = static_cast<double>(view.menu()->findChildren<QAction *>().size());
+}
+BENCHMARK(BM_MenuBuild)->Arg(1000)->Arg(5000)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

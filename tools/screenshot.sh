@@ -1,0 +1,77 @@
+#!/bin/sh
+# Starts orlenta under Xvfb with an XEmbed tray (trayer), opens its tray menu
+# on a published sample document and saves PNG screenshots.
+#   tools/screenshot.sh [output-folder]       (default: screenshots/)
+# Needs: xvfb, trayer, xdotool, imagemagick (import), a build in ./build.
+set -eu
+
+ROOT=$(cd "$(dirname "$0")/.." && pwd)
+OUT=${1:-$ROOT/screenshots}
+APP=${ORLENTA_BINARY:-$ROOT/build/src/orlenta}
+[ -x "$APP" ] || { echo "screenshot: build first (make build)" >&2; exit 1; }
+mkdir -p "$OUT"
+
+WORK=$(mktemp -d)
+PIDS=""
+cleanup() {
+    for pid in $PIDS; do kill "$pid" 2>/dev/null || true; done
+    rm -rf "$WORK"
+}
+trap cleanup EXIT INT TERM
+
+# A private home: the sample document and preferences, never the user's own.
+export HOME="$WORK/home" XDG_CONFIG_HOME="$WORK/home/.config" XDG_DATA_HOME="$WORK/home/.local/share"
+export XDG_RUNTIME_DIR="$WORK/runtime"
+mkdir -p "$HOME/Documents/FennickTallowBay" "$XDG_RUNTIME_DIR" "$XDG_CONFIG_HOME/orlenta"
+chmod 700 "$XDG_RUNTIME_DIR"
+"$ROOT/tools/sample-document.sh" small > "$HOME/Documents/FennickTallowBay/tallowBay.json"
+
+# A free display number.
+n=90
+while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
+export DISPLAY=":$n"
+Xvfb "$DISPLAY" -screen 0 900x560x24 -nolisten tcp >/dev/null 2>&1 &
+PIDS="$!"
+i=0
+until xdpyinfo >/dev/null 2>&1; do
+    i=$((i + 1)); [ $i -lt 50 ] || { echo "screenshot: Xvfb did not start" >&2; exit 1; }
+    sleep 0.1
+done
+trayer --edge top --align right --widthtype request --height 24 --transparent false \
+    --tint 0x2b2b2b --SetDockType true >/dev/null 2>&1 &
+PIDS="$PIDS $!"
+sleep 0.5
+
+shoot() { # name appearance
+    printf '[General]\nfnkt_appearance=%s\n' "$2" > "$XDG_CONFIG_HOME/orlenta/orlenta.ini"
+    LANG=C.UTF-8 "$APP" > "$WORK/$1.log" 2>&1 &
+    app=$!
+    PIDS="$PIDS $app"
+    sleep 1.5
+    # trayer is 24 px high at the top right; its one icon sits at the right end.
+    geometry=$(xdotool search --name '^panel$' getwindowgeometry --shell 2>/dev/null | tr '\n' ' ')
+    eval "$geometry"
+    x=$((X + WIDTH - 12)); y=$((Y + 12))
+    import -window root "$OUT/$1-tray.png"
+    xdotool mousemove "$x" "$y" click 1
+    sleep 0.6
+    import -window root "$OUT/$1-menu.png"
+    # The menu opens left of the icon, first item just below it: hover the
+    # first folder, then the second entry of its submenu (a script with presets).
+    xdotool mousemove $((x - 70)) $((y + 10))
+    sleep 0.8
+    xdotool mousemove $((x - 200)) $((y + 10))
+    sleep 0.3
+    xdotool mousemove $((x - 200)) $((y + 32))
+    sleep 0.8
+    import -window root "$OUT/$1-submenu.png"
+    xdotool key Escape key Escape
+    kill "$app" 2>/dev/null || true
+    wait "$app" 2>/dev/null || true
+    if [ -s "$WORK/$1.log" ]; then echo "== $1: orlenta said:"; cat "$WORK/$1.log"; fi
+}
+
+shoot light light
+shoot dark dark
+echo "screenshot: saved in $OUT"
+ls "$OUT"
