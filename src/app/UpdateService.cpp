@@ -204,7 +204,8 @@ void UpdateService::postUpdateNotification(const QString &version)
     if (!m_notifier)
         return;
     // These two texts follow the system's locale, not the interface language.
-    const QString title = QStringLiteral("Orlenta Update Available");
-    const QString body = QStringLiteral("Version %1 is ready to install.").arg(version);
+    const QString title = LanguageManager::localizedForSystemLocale(QStringLiteral("Orlenta Update Available"));
+    const QString body =
+        LanguageManager::localizedForSystemLocale(QStringLiteral("Version %@ is ready to install."), {version});
     m_notifier->post(QStringLiteral("orlenta-update"), title, body);
 }
