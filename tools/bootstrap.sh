@@ -22,6 +22,7 @@ xauth
 x11-utils
 trayer
 xdotool
+time
 imagemagick
 fonts-noto-cjk
 dbus-x11

@@ -1,0 +1,84 @@
+#!/bin/sh
+# Start-up time, peak and idle memory and idle wake-ups of orlenta (with a
+# published 1,000-node document) beside a bare Qt tray program, under Xvfb
+# with an XEmbed tray (trayer). Prints medians.
+#   tools/measure.sh [runs]        (default 15)
+# Needs: xvfb, trayer, GNU time, a build in ./build (make build).
+set -eu
+
+ROOT=$(cd "$(dirname "$0")/.." && pwd)
+RUNS=${1:-15}
+APP=$ROOT/build/src/orlenta
+BARE=$ROOT/build/bench/bare_tray
+for b in "$APP" "$BARE"; do
+    [ -x "$b" ] || { echo "measure: $b is missing (make build; bare_tray needs Google Benchmark)" >&2; exit 1; }
+done
+[ -x /usr/bin/time ] || { echo "measure: GNU time is missing (apt-get install time)" >&2; exit 1; }
+
+WORK=$(mktemp -d)
+PIDS=""
+cleanup() {
+    for pid in $PIDS; do kill "$pid" 2>/dev/null || true; done
+    rm -rf "$WORK"
+}
+trap cleanup EXIT INT TERM
+
+export HOME="$WORK/home" XDG_CONFIG_HOME="$WORK/home/.config" XDG_DATA_HOME="$WORK/home/.local/share"
+export XDG_RUNTIME_DIR="$WORK/runtime" LANG=C.UTF-8
+mkdir -p "$HOME/Documents/FennickTallowBay" "$XDG_RUNTIME_DIR"
+chmod 700 "$XDG_RUNTIME_DIR"
+"$ROOT/tools/sample-document.sh" big 1000 > "$HOME/Documents/FennickTallowBay/tallowBay.json"
+
+n=90
+while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
+export DISPLAY=":$n"
+Xvfb "$DISPLAY" -screen 0 1024x600x24 -nolisten tcp >/dev/null 2>&1 &
+PIDS="$!"
+i=0
+until xdpyinfo >/dev/null 2>&1; do
+    i=$((i + 1)); [ $i -lt 50 ] || { echo "measure: Xvfb did not start" >&2; exit 1; }
+    sleep 0.1
+done
+trayer --edge top --align right --widthtype request --height 24 >/dev/null 2>&1 &
+PIDS="$PIDS $!"
+sleep 0.5
+
+median() { sort -n | awk '{ v[NR] = $1 } END { if (NR % 2) print v[(NR + 1) / 2]; else print (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+
+startup() { # binary -> lines "milliseconds peak-KiB"
+    i=0
+    while [ $i -lt "$RUNS" ]; do
+        start=$(date +%s%N)
+        /usr/bin/time -f '%M' -o "$WORK/peak" "$1" --quit-after-start >"$WORK/out" 2>&1 || {
+            echo "measure: $1 failed:" >&2; cat "$WORK/out" >&2; exit 1; }
+        end=$(date +%s%N)
+        echo "$(( (end - start) / 1000 )) $(tail -1 "$WORK/peak")"
+        i=$((i + 1))
+    done
+}
+
+idle() { # binary -> "resident-KiB wakeups-in-10s"
+    "$1" >/dev/null 2>&1 &
+    pid=$!
+    PIDS="$PIDS $pid"
+    sleep 3
+    rss=$(awk '/^VmRSS/ { print $2 }' "/proc/$pid/status")
+    before=$(cat /proc/$pid/task/*/status | awk '/ctxt_switches/ { s += $2 } END { print s }')
+    sleep 10
+    after=$(cat /proc/$pid/task/*/status | awk '/ctxt_switches/ { s += $2 } END { print s }')
+    kill "$pid"; wait "$pid" 2>/dev/null || true
+    echo "$rss $((after - before))"
+}
+
+report() { # name binary
+    startup "$2" > "$WORK/$1.startup"
+    ms=$(awk '{ print $1 / 1000 }' "$WORK/$1.startup" | median)
+    peak=$(awk '{ print $2 / 1024 }' "$WORK/$1.startup" | median)
+    set -- "$1" $(idle "$2")
+    printf '%-8s start-up to quit %6.1f ms   peak %5.1f MiB   idle resident %5.1f MiB   idle wake-ups in 10 s: %s\n' \
+        "$1" "$ms" "$peak" "$(echo "$2" | awk '{ print $1 / 1024 }')" "$3"
+}
+
+echo "medians of $RUNS runs; orlenta with a published 1,000-node document"
+report bare "$BARE"
+report orlenta "$APP"
