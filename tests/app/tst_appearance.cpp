@@ -1,9 +1,18 @@
 #include "app/Appearance.h"
 #include "app/IconMap.h"
+#include "app/LanguageManager.h"
 #include "app/MainWindowManager.h"
+#include "library/ShellStore.h"
+#include "run/RunController.h"
+#include "settings/Preferences.h"
+#include "settings/SettingsWindow.h"
+#include "window/MainWindow.h"
+
+#include "TestSupport.h"
 
 #include <QApplication>
 #include <QFile>
+#include <QPointer>
 #include <QStyle>
 #include <QTest>
 #include <QWidget>
@@ -18,6 +27,7 @@ private Q_SLOTS:
     void everySymbolHasItsFile();
     void raisesVisibleWindow();
     void opensWhenHiddenOrClosed();
+    void windowsRebuildOnLanguageChange();
 };
 
 static int lightness(const QColor &color)
@@ -135,6 +145,33 @@ void TestAppearance::opensWhenHiddenOrClosed()
     QCOMPARE(manager.window(), second);
     delete second;
     QVERIFY(!manager.window());
+}
+
+void TestAppearance::windowsRebuildOnLanguageChange()
+{
+    TestHome home;
+    Preferences preferences(home.preferencesFile());
+    ShellStore store(preferences, home.locations());
+    RunController runs;
+    auto *main = new MainWindow(store, runs);
+    main->show();
+    QCOMPARE(MainWindowManager::shared().window(), main); // registers itself when shown
+    QCOMPARE(main->windowTitle(), QStringLiteral("Orlenta"));
+    QVERIFY(main->minimumSize() == QSize(760, 520));
+    SettingsWindow settings(store);
+    settings.show();
+    QPointer<QWidget> mainContent = main->findChild<QWidget *>(QStringLiteral("content"));
+    QPointer<QWidget> settingsContent = settings.findChild<QWidget *>(QStringLiteral("content"));
+    QVERIFY(mainContent && settingsContent);
+
+    Q_EMIT LanguageManager::shared().languageChanged();
+    QTRY_VERIFY(!mainContent && !settingsContent); // built afresh, windows kept open
+    QVERIFY(main->findChild<QWidget *>(QStringLiteral("content")));
+    QVERIFY(settings.findChild<QWidget *>(QStringLiteral("content")));
+    QVERIFY(main->isVisible() && settings.isVisible());
+
+    main->close(); // closing destroys it; the manager lets go
+    QTRY_VERIFY(!MainWindowManager::shared().window());
 }
 
 QTEST_MAIN(TestAppearance)
