@@ -42,9 +42,18 @@ trayer --edge top --align right --widthtype request --height 24 --transparent fa
 PIDS="$PIDS $!"
 sleep 0.5
 
-shoot() { # name appearance
+# A local feed offering a newer version, for the update dialog.
+cat > "$WORK/appcast.xml" <<'FEED'
+<?xml version="1.0" encoding="utf-8"?>
+<rss version="2.0" xmlns:sparkle="http://www.andymatuschak.org/xml-namespaces/sparkle"><channel>
+<item><title>Orlenta 9.9</title><link>https://example.invalid/orlenta</link>
+<enclosure url="https://example.invalid/orlenta-9.9.tar.gz" sparkle:version="9.9" sparkle:shortVersionString="9.9"/></item>
+</channel></rss>
+FEED
+
+shoot() { # name appearance feed-address
     printf '[General]\nfnkt_appearance=%s\n' "$2" > "$XDG_CONFIG_HOME/orlenta/orlenta.ini"
-    LANG=C.UTF-8 "$APP" > "$WORK/$1.log" 2>&1 &
+    LANG=C.UTF-8 ORLENTA_UPDATE_FEED_URL="$3" "$APP" > "$WORK/$1.log" 2>&1 &
     app=$!
     PIDS="$PIDS $app"
     sleep 1.5
@@ -65,13 +74,27 @@ shoot() { # name appearance
     xdotool mousemove $((x - 200)) $((y + 32))
     sleep 0.8
     import -window root "$OUT/$1-submenu.png"
-    xdotool key Escape key Escape
+    xdotool key Escape key Escape key Escape
+    sleep 0.3
+    # The sample's five top-level rows put "检查更新…" and "打开管理窗口" here.
+    xdotool mousemove "$x" "$y" click 1
+    sleep 0.5
+    xdotool mousemove $((x - 70)) $((y + 146)) click 1
+    sleep 1
+    import -window root "$OUT/$1-update-check.png"
+    xdotool key Escape
+    sleep 0.3
+    xdotool mousemove "$x" "$y" click 1
+    sleep 0.5
+    xdotool mousemove $((x - 70)) $((y + 170)) click 1
+    sleep 1
+    import -window root "$OUT/$1-window.png"
     kill "$app" 2>/dev/null || true
     wait "$app" 2>/dev/null || true
     if [ -s "$WORK/$1.log" ]; then echo "== $1: orlenta said:"; cat "$WORK/$1.log"; fi
 }
 
-shoot light light
-shoot dark dark
+shoot light light ""
+shoot dark dark "file://$WORK/appcast.xml"
 echo "screenshot: saved in $OUT"
 ls "$OUT"

@@ -5,6 +5,7 @@
 #include "app/Notifier.h"
 
 #include <QDesktopServices>
+#include <QGridLayout>
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QNetworkAccessManager>
@@ -28,6 +29,11 @@ QMessageBox *messageBox(QMessageBox::Icon icon, const QString &text, const QStri
     box->setInformativeText(informative);
     box->setWindowIcon(IconMap::applicationIcon());
     box->setIconPixmap(IconMap::applicationIcon().pixmap(64, 64));
+    // Message boxes size themselves to the text; Chinese text, which may break
+    // anywhere, would wrap after a few characters.
+    if (auto *grid = qobject_cast<QGridLayout *>(box->layout()))
+        grid->addItem(new QSpacerItem(360, 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+                      grid->rowCount(), 0, 1, grid->columnCount());
     return box;
 }
 
@@ -204,8 +210,9 @@ void UpdateService::postUpdateNotification(const QString &version)
     if (!m_notifier)
         return;
     // These two texts follow the system's locale, not the interface language.
-    const QString title = LanguageManager::localizedForSystemLocale(QStringLiteral("Orlenta Update Available"));
-    const QString body =
-        LanguageManager::localizedForSystemLocale(QStringLiteral("Version %@ is ready to install."), {version});
+    const QString title =
+        LanguageManager::localizedForSystemLocale(QStringLiteral("Orlenta Update Available"));
+    const QString body = LanguageManager::localizedForSystemLocale(
+        QStringLiteral("Version %@ is ready to install."), {version});
     m_notifier->post(QStringLiteral("orlenta-update"), title, body);
 }
