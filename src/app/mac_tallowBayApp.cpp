@@ -8,6 +8,7 @@
 #include "app/MainWindowManager.h"
 #include "app/Notifier.h"
 #include "app/SingleInstance.h"
+#include "app/TrayWaiter.h"
 #include "app/UpdateService.h"
 #include "library/ShellStore.h"
 #include "menubar/MenuBarView.h"
@@ -23,6 +24,7 @@
 #include <QMenu>
 #include <QSessionManager>
 #include <QSystemTrayIcon>
+#include <QTimer>
 
 #include <cstdio>
 
@@ -122,26 +124,11 @@ void mac_tallowBayApp::showTray()
                     m_menuBarView->menu()->popup(QCursor::pos());
             });
 
-    if (QSystemTrayIcon::isSystemTrayAvailable()) {
-        trayIsUp();
-        return;
-    }
-    // At login the panel may register its tray a moment after we start.
-    m_trayChecksLeft = trayWaitMilliseconds / trayCheckMilliseconds;
-    m_trayTimer.setInterval(trayCheckMilliseconds);
-    connect(&m_trayTimer, &QTimer::timeout, this, &mac_tallowBayApp::checkTray);
-    m_trayTimer.start();
-}
-
-void mac_tallowBayApp::checkTray()
-{
-    if (QSystemTrayIcon::isSystemTrayAvailable()) {
-        m_trayTimer.stop();
-        trayIsUp();
-    } else if (--m_trayChecksLeft <= 0) {
-        m_trayTimer.stop();
-        fallBackToWindow();
-    }
+    m_trayWaiter = std::make_unique<TrayWaiter>(&QSystemTrayIcon::isSystemTrayAvailable,
+                                                trayWaitMilliseconds, trayCheckMilliseconds);
+    connect(m_trayWaiter.get(), &TrayWaiter::ready, this, &mac_tallowBayApp::trayIsUp);
+    connect(m_trayWaiter.get(), &TrayWaiter::timedOut, this, &mac_tallowBayApp::fallBackToWindow);
+    m_trayWaiter->start();
 }
 
 void mac_tallowBayApp::trayIsUp()

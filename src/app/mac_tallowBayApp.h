@@ -4,7 +4,6 @@
 
 #include <QApplication>
 #include <QPointer>
-#include <QTimer>
 
 #include <memory>
 #include <optional>
@@ -17,6 +16,7 @@ class RunController;
 class SettingsWindow;
 class ShellStore;
 class SingleInstance;
+class TrayWaiter;
 
 // The application object: owns the one store and run controller, shows the
 // tray menu, and opens the windows on request. Nothing shows at start but
@@ -47,7 +47,6 @@ public:
 private:
     void applicationDidFinishLaunching();
     void showTray();
-    void checkTray();
     void trayIsUp();
     void fallBackToWindow();
 
@@ -60,7 +59,6 @@ private:
     std::unique_ptr<QSystemTrayIcon> m_tray;
     std::unique_ptr<DesktopNotifier> m_notifier;
     QPointer<SettingsWindow> m_settings;
-    QTimer m_trayTimer;
-    int m_trayChecksLeft = 0;
+    std::unique_ptr<TrayWaiter> m_trayWaiter;
     bool m_quitAfterStart = false;
 };
