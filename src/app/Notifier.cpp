@@ -9,10 +9,15 @@
 
 DesktopNotifier::DesktopNotifier(QObject *parent) : QObject(parent) {}
 
+DesktopNotifier::DesktopNotifier(const QDBusConnection &bus, QObject *parent)
+    : QObject(parent), m_bus(bus)
+{}
+
 void DesktopNotifier::post(const QString &identifier, const QString &title, const QString &body)
 {
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected()) {
+    if (!m_bus)
+        m_bus = QDBusConnection::sessionBus();
+    if (!m_bus->isConnected()) {
         fallBack(title, body);
         return;
     }
@@ -25,7 +30,7 @@ void DesktopNotifier::post(const QString &identifier, const QString &title, cons
     hints.insert(QStringLiteral("desktop-entry"), QStringLiteral("orlenta"));
     call << QStringLiteral("Orlenta") << m_ids.value(identifier, 0u) << QStringLiteral("orlenta")
          << title << body << QStringList() << hints << -1;
-    auto *watcher = new QDBusPendingCallWatcher(bus.asyncCall(call), this);
+    auto *watcher = new QDBusPendingCallWatcher(m_bus->asyncCall(call), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this,
             [this, watcher, identifier, title, body] {
                 watcher->deleteLater();
@@ -41,6 +46,8 @@ void DesktopNotifier::post(const QString &identifier, const QString &title, cons
 
 void DesktopNotifier::fallBack(const QString &title, const QString &body)
 {
-    if (m_tray && m_tray->isVisible())
+    if (m_fallback)
+        m_fallback(title, body);
+    else if (m_tray && m_tray->isVisible())
         m_tray->showMessage(title, body, QSystemTrayIcon::Information);
 }
