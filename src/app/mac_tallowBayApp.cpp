@@ -36,7 +36,6 @@ mac_tallowBayApp::mac_tallowBayApp(int &argc, char **argv, const Command &comman
     setApplicationDisplayName(QStringLiteral("Orlenta"));
     setApplicationVersion(QStringLiteral(ORLENTA_VERSION));
     setDesktopFileName(QStringLiteral("orlenta"));
-    setWindowIcon(IconMap::applicationIcon());
     m_quitAfterStart = arguments.contains(QStringLiteral("--quit-after-start"));
 
     m_instance = std::make_unique<SingleInstance>(SingleInstance::defaultFolder());
@@ -45,6 +44,7 @@ mac_tallowBayApp::mac_tallowBayApp(int &argc, char **argv, const Command &comman
     if (m_handedOver)
         return;
 
+    setWindowIcon(IconMap::applicationIcon());
     LanguageManager::shared();
 
     Preferences &preferences = Preferences::standard();
