@@ -136,7 +136,10 @@ std::optional<Terminal> known(const QString &id, const QString &executable)
 QString wrapperScript()
 {
     // $1 the command line, $2 the script's folder, $3 the user's shell.
-    return QStringLiteral("/bin/sh -c \"$1\"; cd \"$2\" 2>/dev/null; exec \"$3\" -i");
+    // Ctrl-C must end the script, not this shell: the window would close
+    // with the script's output before the user's shell could start.
+    return QStringLiteral(
+        "trap : INT QUIT; /bin/sh -c \"$1\"; cd \"$2\" 2>/dev/null; exec \"$3\" -i");
 }
 
 QStringList command(const HandOverText &text, const QString &userShell)

@@ -13,6 +13,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <unistd.h>
+
 using namespace Qt::StringLiterals;
 
 Q_DECLARE_METATYPE(std::optional<QString>)
@@ -82,6 +84,8 @@ private Q_SLOTS:
     void launches();
     void customTemplate();
     void commandRunsTheLineAsBuilt();
+    void interruptedScriptLeavesTheShell_data();
+    void interruptedScriptLeavesTheShell();
     void fromSetting_data();
     void fromSetting();
     void choose_data();
@@ -397,6 +401,45 @@ void TestRunTexts::commandRunsTheLineAsBuilt()
     QStringList words = QString::fromUtf8(process.readAllStandardOutput()).split(u'\0');
     words.removeLast();
     QCOMPARE(words, command);
+}
+
+void TestRunTexts::interruptedScriptLeavesTheShell_data()
+{
+    QTest::addColumn<QByteArray>("signal");
+    QTest::newRow("Ctrl-C") << QByteArray("INT");
+    QTest::newRow("Ctrl-\\") << QByteArray("QUIT");
+}
+
+// The terminal sends Ctrl-C to its whole foreground group: the script ends,
+// the user's shell still starts and the window stays open.
+void TestRunTexts::interruptedScriptLeavesTheShell()
+{
+    QFETCH(QByteArray, signal);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString report = dir.filePath(u"report"_s);
+    QVERIFY(writeFile(dir.filePath(u"x.sh"_s),
+                      "#!/bin/sh\necho started >> \"$REPORT\"\nkill -" + signal +
+                          " 0\nsleep 5\necho not interrupted >> \"$REPORT\"\n"));
+    QVERIFY(QFile::setPermissions(dir.filePath(u"x.sh"_s),
+                                  QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    const QString shell = dir.filePath(u"shell"_s);
+    QVERIFY(writeFile(shell, "#!/bin/sh\necho shell \"$1\" >> \"$REPORT\"\n"));
+    QVERIFY(QFile::setPermissions(shell, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+
+    const QStringList command =
+        TerminalCatalogue::command(HandOverText::build(dir.filePath(u"x.sh"_s), {}), shell);
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(u"REPORT"_s, report);
+    process.setProcessEnvironment(environment);
+    // A group of its own, as in a terminal; the signal must not reach this test.
+    process.setChildProcessModifier([] { ::setpgid(0, 0); });
+    process.start(command.first(), command.mid(1));
+    QVERIFY(process.waitForFinished(10000));
+    QFile file(report);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), QByteArray("started\nshell -i\n"));
 }
 
 void TestRunTexts::fromSetting_data()
