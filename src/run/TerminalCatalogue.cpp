@@ -3,8 +3,9 @@
 #include "app/LanguageManager.h"
 
 #include <QFileInfo>
-#include <QProcess>
 #include <QStandardPaths>
+
+#include <utility>
 
 namespace {
 struct KnownTerminal
@@ -262,11 +263,61 @@ std::optional<TerminalLaunch> launch(const Terminal &terminal, RunForm form,
     return std::nullopt;
 }
 
+std::optional<QStringList> splitWords(const QString &text)
+{
+    QStringList words;
+    QString word;
+    bool inWord = false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c == u' ' || c == u'\t' || c == u'\n') {
+            if (inWord)
+                words << std::exchange(word, QString());
+            inWord = false;
+            continue;
+        }
+        inWord = true;
+        if (c == u'\\') {
+            if (++i == text.size())
+                return std::nullopt;
+            if (text.at(i) != u'\n')
+                word += text.at(i);
+        } else if (c == u'\'') {
+            const qsizetype end = text.indexOf(u'\'', i + 1);
+            if (end < 0)
+                return std::nullopt;
+            word += QStringView(text).sliced(i + 1, end - i - 1);
+            i = end;
+        } else if (c == u'"') {
+            for (++i;; ++i) {
+                if (i == text.size())
+                    return std::nullopt;
+                const QChar d = text.at(i);
+                if (d == u'"')
+                    break;
+                if (d == u'\\' && i + 1 < text.size() &&
+                    QStringView(u"\"\\$`\n").contains(text.at(i + 1))) {
+                    if (text.at(++i) != u'\n')
+                        word += text.at(i);
+                } else {
+                    word += d;
+                }
+            }
+        } else {
+            word += c;
+        }
+    }
+    if (inWord)
+        words << word;
+    return words;
+}
+
 std::optional<Terminal> fromSetting(const QString &value)
 {
-    const QStringList tokens = QProcess::splitCommand(value.trimmed());
-    if (tokens.isEmpty())
+    const std::optional<QStringList> words = splitWords(value);
+    if (!words || words->isEmpty())
         return std::nullopt;
+    const QStringList &tokens = *words;
     Terminal terminal;
     terminal.executable = tokens.first();
     terminal.extraArguments = tokens.mid(1);

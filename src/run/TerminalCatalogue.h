@@ -77,8 +77,13 @@ std::optional<TerminalLaunch> launch(const Terminal &terminal, RunForm form,
                                      const QProcessEnvironment &environment,
                                      QString *why = nullptr);
 
+// Words as a POSIX shell splits them: blanks separate, '...' and "..." quote,
+// a backslash escapes. nullopt for an unterminated quote.
+std::optional<QStringList> splitWords(const QString &text);
+
 // A stored setting or $TERMINAL: a known name or path, a template holding
-// {command}, or any other program (which gets "-e prog args").
+// {command}, or any other program (which gets "-e prog args"), its words
+// quoted as in a shell.
 std::optional<Terminal> fromSetting(const QString &value);
 
 // The fnkt_terminal preference (absent, empty or "automatic": automatic)

@@ -21,6 +21,7 @@ Q_DECLARE_METATYPE(std::optional<QString>)
 Q_DECLARE_METATYPE(RunForm)
 Q_DECLARE_METATYPE(std::optional<TerminalLaunch>)
 Q_DECLARE_METATYPE(std::optional<Terminal>)
+Q_DECLARE_METATYPE(std::optional<QStringList>)
 
 namespace {
 // Reads an AppleScript string literal the way the runner does; empty when
@@ -88,6 +89,8 @@ private Q_SLOTS:
     void interruptedScriptLeavesTheShell();
     void fromSetting_data();
     void fromSetting();
+    void splitWords_data();
+    void splitWords();
     void choose_data();
     void choose();
 
@@ -469,6 +472,39 @@ void TestRunTexts::fromSetting_data()
                               << terminal(Terminal::Kind::custom, u"st"_s,
                                           {u"-e"_s, u"{command}"_s}, u"st"_s);
     QTest::newRow("blank") << u"  "_s << std::optional<Terminal>();
+    QTest::newRow("single quotes")
+        << u"foot --title 'My run' {command}"_s
+        << terminal(Terminal::Kind::custom, u"foot"_s, {u"--title"_s, u"My run"_s, u"{command}"_s},
+                    u"foot"_s);
+    QTest::newRow("path with a space")
+        << u"/opt/My\\ Terms/st -e"_s
+        << terminal(Terminal::Kind::generic, u"/opt/My Terms/st"_s, {u"-e"_s}, u"st"_s);
+    QTest::newRow("unterminated quote") << u"st -t 'run {command}"_s << std::optional<Terminal>();
+}
+
+void TestRunTexts::splitWords_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<std::optional<QStringList>>("words");
+    auto words = [](const QStringList &list) { return std::optional<QStringList>(list); };
+    QTest::newRow("blanks") << u" a\tb \n c  "_s << words({u"a"_s, u"b"_s, u"c"_s});
+    QTest::newRow("single quotes keep everything")
+        << u"'a \\ \"b\" $c'd"_s << words({u"a \\ \"b\" $cd"_s});
+    QTest::newRow("double quotes escape four")
+        << uR"("a \" \\ \$ \` \n 'b'")"_s << words({uR"(a " \ $ ` \n 'b')"_s});
+    QTest::newRow("backslash outside quotes")
+        << uR"(a\ b \'c\")"_s << words({u"a b"_s, uR"('c")"_s});
+    QTest::newRow("empty quotes are a word")
+        << u"a '' \"\""_s << words({u"a"_s, QString(), QString()});
+    QTest::newRow("open single quote") << u"a 'b"_s << std::optional<QStringList>();
+    QTest::newRow("open double quote") << u"a \"b\\\""_s << std::optional<QStringList>();
+    QTest::newRow("trailing backslash") << u"a\\"_s << std::optional<QStringList>();
+}
+
+void TestRunTexts::splitWords()
+{
+    QFETCH(QString, text);
+    QTEST(TerminalCatalogue::splitWords(text), "words");
 }
 
 void TestRunTexts::fromSetting()
