@@ -154,11 +154,42 @@ QStringList command(const HandOverText &text, const QString &userShell)
             userShell.isEmpty() ? QStringLiteral("/bin/sh") : userShell};
 }
 
+// Single quotes with quotes and backslashes kept outside them, as \' and
+// \\: the same word for sh, GLib, fish and csh (terminator hands the string
+// to the user's login shell, whichever it is; fish reads \\ and \' inside
+// single quotes as escapes).
+namespace {
+QString shellWord(const QString &word)
+{
+    if (isSafeShellWord(word))
+        return word;
+    QString quoted;
+    bool open = false;
+    for (const QChar c : word) {
+        if (c == u'\'' || c == u'\\') {
+            if (open)
+                quoted += u'\'';
+            open = false;
+            quoted += u'\\';
+            quoted += c;
+        } else {
+            if (!open)
+                quoted += u'\'';
+            open = true;
+            quoted += c;
+        }
+    }
+    if (open)
+        quoted += u'\'';
+    return quoted.isEmpty() ? QStringLiteral("''") : quoted;
+}
+} // namespace
+
 QString shellJoin(const QStringList &arguments)
 {
     QStringList words;
     for (const QString &argument : arguments)
-        words << (isSafeShellWord(argument) ? argument : ShellRunner::quoted(argument));
+        words << shellWord(argument);
     return words.join(u' ');
 }
 

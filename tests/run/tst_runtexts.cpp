@@ -83,6 +83,8 @@ private Q_SLOTS:
 
     void launches_data();
     void launches();
+    void shellJoin_data();
+    void shellJoin();
     void customTemplate();
     void commandRunsTheLineAsBuilt();
     void interruptedScriptLeavesTheShell_data();
@@ -338,6 +340,26 @@ void TestRunTexts::launches()
         TerminalCatalogue::launch(*chosen, form, cmd, environment, &why);
     QTEST(launch, "launch");
     QCOMPARE(why.isEmpty(), launch.has_value()); // a refused tab always says why
+}
+
+void TestRunTexts::shellJoin_data()
+{
+    QTest::addColumn<QStringList>("words");
+    QTest::addColumn<QString>("joined");
+    QTest::newRow("safe words stay bare") << QStringList{u"/bin/sh"_s, u"-c"_s} << u"/bin/sh -c"_s;
+    QTest::newRow("blank and empty") << QStringList{u"a b"_s, QString()} << u"'a b' ''"_s;
+    QTest::newRow("quotes and backslashes outside single quotes")
+        << QStringList{uR"(it's a\b)"_s, uR"(c\)"_s, uR"(\'')"_s}
+        << uR"('it'\''s a'\\'b' 'c'\\ \\\'\')"_s;
+}
+
+// Tilix and terminator get one string that GLib or the user's login shell
+// splits again: sh and a POSIX reader give back the same words.
+void TestRunTexts::shellJoin()
+{
+    QFETCH(QStringList, words);
+    QTEST(TerminalCatalogue::shellJoin(words), "joined");
+    QCOMPARE(TerminalCatalogue::splitWords(TerminalCatalogue::shellJoin(words)), words);
 }
 
 void TestRunTexts::customTemplate()
