@@ -358,8 +358,10 @@ std::optional<Terminal> fromSetting(const QString &value)
         return terminal;
     }
     if (tokens.size() == 1) {
-        if (auto knownTerminal =
-                known(withoutWrapper(baseName(terminal.executable)), terminal.executable))
+        // The wrapper only understands xterm's options and drops the
+        // terminal's own: the program beside it is asked instead.
+        const QString program = withoutWrapper(terminal.executable);
+        if (auto knownTerminal = known(baseName(program), program))
             return knownTerminal;
     }
     terminal.kind = Terminal::Kind::generic;

@@ -480,10 +480,13 @@ void TestRunTexts::fromSetting_data()
     QTest::newRow("known by path")
         << u"/opt/kitty/bin/kitty"_s
         << terminal(Terminal::Kind::kitty, u"/opt/kitty/bin/kitty"_s, {}, u"kitty"_s);
-    QTest::newRow("Debian wrapper")
+    QTest::newRow("Debian wrapper: the program beside it")
         << u"/usr/bin/gnome-terminal.wrapper"_s
-        << terminal(Terminal::Kind::gnomeTerminal, u"/usr/bin/gnome-terminal.wrapper"_s, {},
+        << terminal(Terminal::Kind::gnomeTerminal, u"/usr/bin/gnome-terminal"_s, {},
                     u"gnome-terminal-server"_s);
+    QTest::newRow("Debian wrapper by name")
+        << u"xfce4-terminal.wrapper"_s
+        << terminal(Terminal::Kind::xfce4Terminal, u"xfce4-terminal"_s, {}, u"xfce4-terminal"_s);
     QTest::newRow("other program")
         << u"lxterminal"_s
         << terminal(Terminal::Kind::generic, u"lxterminal"_s, {}, u"lxterminal"_s);
@@ -552,6 +555,10 @@ void TestRunTexts::choose_data()
     QTest::newRow("preference not installed")
         << std::optional<QString>(u"xterm"_s) << QStringList{u"kitty"_s} << QString() << QString()
         << LanguageManager::localized(u"找不到终端程序：%@"_s, {u"xterm"_s}) << -1;
+    QTest::newRow("preference names Debian's wrapper")
+        << std::optional<QString>(u"gnome-terminal.wrapper"_s)
+        << QStringList{u"gnome-terminal"_s, u"gnome-terminal.wrapper"_s} << QString() << QString()
+        << u"gnome-terminal"_s << int(Terminal::Kind::gnomeTerminal);
     QTest::newRow("\"automatic\" is automatic")
         << std::optional<QString>(u"automatic"_s) << QStringList{u"foot"_s} << QString()
         << QString() << u"foot"_s << int(Terminal::Kind::foot);
