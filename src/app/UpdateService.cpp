@@ -37,6 +37,12 @@ QMessageBox *messageBox(QMessageBox::Icon icon, const QString &text, const QStri
     return box;
 }
 
+QString tooLarge()
+{
+    return QStringLiteral("the feed is larger than %1 MiB")
+        .arg(UpdateService::maxFeedBytes / (1024 * 1024));
+}
+
 void present(QMessageBox *box)
 {
     box->show();
@@ -160,7 +166,15 @@ void UpdateService::startCheck(bool userInitiated)
     request.setHeader(QNetworkRequest::UserAgentHeader,
                       QStringLiteral("Orlenta/%1").arg(m_currentVersion));
     m_reply = m_network->get(request);
+    m_feedTooLarge = false;
     connect(m_reply.data(), &QNetworkReply::finished, this, &UpdateService::finishCheck);
+    // A feed is a few kilobytes; whatever sends far more is not one.
+    connect(m_reply.data(), &QNetworkReply::readyRead, this, [this] {
+        if (m_reply && m_reply->bytesAvailable() > maxFeedBytes) {
+            m_feedTooLarge = true;
+            m_reply->abort();
+        }
+    });
 }
 
 void UpdateService::finishCheck()
@@ -174,11 +188,18 @@ void UpdateService::finishCheck()
 
     if (reply->error() != QNetworkReply::NoError) {
         if (userInitiated)
-            m_ui->showCheckFailed(reply->errorString());
+            m_ui->showCheckFailed(m_feedTooLarge ? tooLarge() : reply->errorString());
         Q_EMIT checkFinished();
         return;
     }
-    const AppcastParseResult feed = parseAppcast(reply->readAll());
+    const QByteArray bytes = reply->read(maxFeedBytes + 1);
+    if (bytes.size() > maxFeedBytes) {
+        if (userInitiated)
+            m_ui->showCheckFailed(tooLarge());
+        Q_EMIT checkFinished();
+        return;
+    }
+    const AppcastParseResult feed = parseAppcast(bytes);
     if (feed.error) {
         if (userInitiated)
             m_ui->showCheckFailed(*feed.error);

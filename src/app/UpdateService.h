@@ -43,6 +43,7 @@ class UpdateService : public QObject
 public:
     static constexpr auto defaultFirstCheck = std::chrono::minutes(5);
     static constexpr auto defaultInterval = std::chrono::hours(24);
+    static constexpr qint64 maxFeedBytes = 4 * 1024 * 1024;
 
     explicit UpdateService(QObject *parent = nullptr);
     ~UpdateService() override;
@@ -97,4 +98,5 @@ private:
     QNetworkAccessManager *m_network = nullptr;
     QPointer<QNetworkReply> m_reply;
     bool m_userWaiting = false;
+    bool m_feedTooLarge = false;
 };

@@ -234,6 +234,12 @@ void TestUpdateService::overHttpLoopback_data()
     QTest::newRow("200") << httpResponse("200 OK", kFeed) << QStringLiteral("available 2.0");
     QTest::newRow("404") << httpResponse("404 Not Found", "<html>gone</html>")
                          << QStringLiteral("failed");
+    // A valid feed, were it not for its size.
+    QTest::newRow("oversized") << httpResponse("200 OK",
+                                               kFeed + "<!--" +
+                                                   QByteArray(UpdateService::maxFeedBytes, ' ') +
+                                                   "-->")
+                               << QStringLiteral("failed");
 }
 
 void TestUpdateService::overHttpLoopback()
