@@ -118,6 +118,8 @@ QList<qint64> processIDs(const QStringList &names, const QString &procRoot, bool
         process.executable = readLink(root, path);
         std::snprintf(path, sizeof path, "%s/cmdline", id);
         const QByteArray commandLine = readSmallFile(root, path);
+        if (commandLine.isEmpty()) // a terminal that has ended but not been reaped
+            continue;
         for (const QByteArray &argument : commandLine.split('\0'))
             process.arguments << QString::fromLocal8Bit(argument);
         if (matches(process, names))

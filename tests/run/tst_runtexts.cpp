@@ -687,11 +687,13 @@ void TestRunTexts::lookupInProcTree()
     addProcess(u"12"_s, "bash", QByteArray("bash\0-l\0", 8));
     addProcess(u"345"_s, "gnome-terminal-", QByteArray("/usr/libexec/gnome-terminal-server\0", 35));
     addProcess(u"self"_s, "xterm", QByteArray("xterm\0", 6)); // not a process id
+    addProcess(u"77"_s, "foot", QByteArray());                // ended, not yet reaped
     QVERIFY(writeFile(proc.filePath(u"uptime"_s), "1 2\n"));
 
     QVERIFY(ProcessLookup::isRunning({u"gnome-terminal-server"_s}, proc.path()));
     QVERIFY(ProcessLookup::isRunning({u"konsole"_s, u"bash"_s}, proc.path()));
     QVERIFY(!ProcessLookup::isRunning({u"xterm"_s}, proc.path()));
+    QVERIFY(!ProcessLookup::isRunning({u"foot"_s}, proc.path()));
     QVERIFY(!ProcessLookup::isRunning({u"gnome-terminal-other"_s}, proc.path()));
     QVERIFY(!ProcessLookup::isRunning({u"bash"_s}, proc.filePath(u"missing"_s)));
     QCOMPARE(ProcessLookup::processIDs({u"gnome-terminal-server"_s, u"bash"_s}, proc.path()).size(),
