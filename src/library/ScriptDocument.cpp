@@ -740,7 +740,14 @@ private:
 QByteArray ScriptDocument::numberText(double value)
 {
     char buffer[64];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    // Plain decimals in the range every timestamp lives in: the shortest form
+    // alone would write a whole second like 790000000 as "7.9e+08". Beyond
+    // 2^53, or below 1e-4, the exponent form is what documents hold.
+    const double magnitude = std::fabs(value);
+    const bool plain = magnitude == 0 || (magnitude >= 1e-4 && magnitude <= 0x1p53);
+    const auto result =
+        plain ? std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed)
+              : std::to_chars(buffer, buffer + sizeof buffer, value);
     return QByteArray(buffer, result.ptr - buffer);
 }
 

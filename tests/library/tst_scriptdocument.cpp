@@ -137,6 +137,12 @@ private Q_SLOTS:
         QTest::newRow("sub-millisecond") << 723456789.123456 << QByteArray("723456789.123456");
         QTest::newRow("negative") << -978307200.0 << QByteArray("-978307200");
         QTest::newRow("zero") << 0.0 << QByteArray("0");
+        QTest::newRow("whole second with trailing zeros") << 790000000.0 << QByteArray("790000000");
+        QTest::newRow("round billion") << 1e9 << QByteArray("1000000000");
+        QTest::newRow("ten thousandth") << 0.0001 << QByteArray("0.0001");
+        QTest::newRow("2^53") << 9007199254740992.0 << QByteArray("9007199254740992");
+        QTest::newRow("beyond 2^53") << 1e16 << QByteArray("1e+16");
+        QTest::newRow("tiny") << 1e-5 << QByteArray("1e-05");
     }
     void numberText()
     {
@@ -149,10 +155,14 @@ private Q_SLOTS:
     {
         QRandomGenerator random(7);
         for (int i = 0; i < 2000; ++i) {
-            const double value = random.generateDouble() * 1e9;
+            // Whole seconds too, where round numbers are common.
+            const double value =
+                i % 2 ? random.generateDouble() * 1e9 : double(random.bounded(1000)) * 1e6;
+            const QByteArray text = ScriptDocument::numberText(value);
             bool ok = false;
-            QCOMPARE(ScriptDocument::numberText(value).toDouble(&ok), value);
+            QCOMPARE(text.toDouble(&ok), value);
             QVERIFY(ok);
+            QVERIFY2(!text.contains('e'), text.constData());
         }
     }
 
