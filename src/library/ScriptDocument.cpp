@@ -158,9 +158,12 @@ public:
         if (m_p == m_end)
             return syntax("the document is empty");
         if (*m_p != '{') {
-            if (skipValue() && (space(), m_p == m_end))
-                return fail(QStringLiteral("the document is not a JSON object"));
-            return false;
+            if (!skipValue())
+                return false;
+            space();
+            if (m_p != m_end)
+                return syntax("text after the document");
+            return fail(QStringLiteral("the document is not a JSON object"));
         }
         ++m_p;
         bool hasPublished = false;

@@ -494,6 +494,26 @@ private Q_SLOTS:
             QVERIFY(decoded.error.startsWith(u"not valid JSON at offset "));
     }
 
+    // The reason is what the store reports when it moves a document aside.
+    void everyRejectionSaysWhy_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("array, then text") << QByteArray("[1] x") << "text after the document";
+        QTest::newRow("string, then text") << QByteArray("\"a\" 1") << "text after the document";
+        QTest::newRow("object, then text") << QByteArray("{} x") << "text after the document";
+        QTest::newRow("bare number") << QByteArray("12") << "not a JSON object";
+        QTest::newRow("whitespace only") << QByteArray(" \n") << "the document is empty";
+    }
+    void everyRejectionSaysWhy()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, reason);
+        const ScriptDocument::Decoded decoded = ScriptDocument::decode(bytes, readingTime);
+        QVERIFY(!decoded);
+        QVERIFY2(decoded.error.contains(reason), qPrintable(decoded.error));
+    }
+
     void deepFolderChains()
     {
         const auto chain = [](int depth) {
