@@ -11,97 +11,235 @@ namespace {
 constexpr char hexDigits[] = "0123456789abcdef";
 constexpr char upperHexDigits[] = "0123456789ABCDEF";
 
+// Output written through a cursor into a buffer that grows by doubling:
+// appending to a QByteArray piece by piece costs more than all the
+// formatting of a large document put together.
+class Buffer
+{
+public:
+    explicit Buffer(QByteArray initial = QByteArray(), qsizetype capacity = 0)
+        : m_bytes(std::move(initial))
+    {
+        const qsizetype used = m_bytes.size();
+        m_bytes.resize(std::max(used + 64, capacity));
+        m_cursor = m_bytes.data() + used;
+        m_end = m_bytes.data() + m_bytes.size();
+    }
+
+    QByteArray take()
+    {
+        m_bytes.truncate(m_cursor - m_bytes.data());
+        m_cursor = m_end = nullptr;
+        return std::move(m_bytes);
+    }
+
+    void reserve(qsizetype more)
+    {
+        if (m_end - m_cursor >= more)
+            return;
+        const qsizetype used = m_cursor - m_bytes.data();
+        m_bytes.resize(std::max(2 * m_bytes.size(), used + more));
+        m_cursor = m_bytes.data() + used;
+        m_end = m_bytes.data() + m_bytes.size();
+    }
+
+    void put(char c)
+    {
+        reserve(1);
+        *m_cursor++ = c;
+    }
+
+    void put(const char *text, qsizetype length)
+    {
+        reserve(length);
+        std::memcpy(m_cursor, text, size_t(length));
+        m_cursor += length;
+    }
+
+    template <qsizetype N> void put(const char (&literal)[N]) { put(literal, N - 1); }
+
+    void spaces(qsizetype count)
+    {
+        reserve(count);
+        std::memset(m_cursor, ' ', size_t(count));
+        m_cursor += count;
+    }
+
+    void number(double value)
+    {
+        reserve(64);
+        m_cursor = ScriptDocument::writeNumber(m_cursor, value);
+    }
+
+    // A JSON string literal: quotes, backslash, solidus and control characters
+    // escaped, everything else as UTF-8.
+    void string(const QString &text)
+    {
+        const char16_t *p = reinterpret_cast<const char16_t *>(text.constData());
+        const char16_t *const end = p + text.size();
+        // Enough for the worst case: six bytes for every escaped character.
+        reserve(2 + 6 * (end - p));
+        char *out = m_cursor;
+        *out++ = '"';
+        while (p != end) {
+            const char16_t c = *p++;
+            if (c >= 0x20 && c < 0x80 && c != '"' && c != '\\' && c != '/') {
+                *out++ = char(c);
+            } else if (c < 0x80) {
+                *out++ = '\\';
+                switch (c) {
+                case '"':
+                case '\\':
+                case '/':
+                    *out++ = char(c);
+                    break;
+                case '\b':
+                    *out++ = 'b';
+                    break;
+                case '\f':
+                    *out++ = 'f';
+                    break;
+                case '\n':
+                    *out++ = 'n';
+                    break;
+                case '\r':
+                    *out++ = 'r';
+                    break;
+                case '\t':
+                    *out++ = 't';
+                    break;
+                default:
+                    *out++ = 'u';
+                    *out++ = '0';
+                    *out++ = '0';
+                    *out++ = hexDigits[(c >> 4) & 0xF];
+                    *out++ = hexDigits[c & 0xF];
+                }
+            } else if (c < 0x800) {
+                *out++ = char(0xC0 | (c >> 6));
+                *out++ = char(0x80 | (c & 0x3F));
+            } else if (!QChar::isSurrogate(c)) {
+                *out++ = char(0xE0 | (c >> 12));
+                *out++ = char(0x80 | ((c >> 6) & 0x3F));
+                *out++ = char(0x80 | (c & 0x3F));
+            } else if (QChar::isHighSurrogate(c) && p != end && QChar::isLowSurrogate(*p)) {
+                const char32_t u = QChar::surrogateToUcs4(c, *p++);
+                *out++ = char(0xF0 | (u >> 18));
+                *out++ = char(0x80 | ((u >> 12) & 0x3F));
+                *out++ = char(0x80 | ((u >> 6) & 0x3F));
+                *out++ = char(0x80 | (u & 0x3F));
+            } else {
+                // A lone surrogate: written as Qt's own encoder writes it.
+                const QByteArray replaced = QStringView(p - 1, 1).toUtf8();
+                std::memcpy(out, replaced.constData(), size_t(replaced.size()));
+                out += replaced.size();
+            }
+        }
+        *out++ = '"';
+        m_cursor = out;
+    }
+
+private:
+    QByteArray m_bytes;
+    char *m_cursor = nullptr;
+    char *m_end = nullptr;
+};
+
 class Writer
 {
 public:
-    QByteArray out;
+    Buffer out{QByteArray(), 1 << 16};
     bool failed = false;
 
-    void indent(int level)
-    {
-        static constexpr char spaces[] = "                                                  "
-                                         "                                                  ";
-        constexpr int chunk = int(sizeof spaces) - 1;
-        for (int width = level * 2; width > 0; width -= chunk)
-            out.append(spaces, std::min(width, chunk));
-    }
+    void indent(int level) { out.spaces(qsizetype(level) * 2); }
 
-    void key(int level, const char *name)
+    template <qsizetype N> void key(int level, const char (&name)[N])
     {
         indent(level);
-        out.append('"').append(name).append("\" : ");
+        out.put('"');
+        out.put(name);
+        out.put("\" : ");
     }
 
     void stringArray(int level, const QStringList &list)
     {
-        out.append('[');
+        out.put('[');
         if (list.isEmpty()) {
             emptyTail(level);
             return;
         }
         for (qsizetype i = 0; i < list.size(); ++i) {
-            out.append(i == 0 ? "\n" : ",\n");
+            if (i == 0)
+                out.put('\n');
+            else
+                out.put(",\n");
             indent(level + 1);
-            ScriptDocument::appendString(out, list.at(i));
+            out.string(list.at(i));
         }
-        out.append('\n');
+        out.put('\n');
         indent(level);
-        out.append(']');
+        out.put(']');
     }
 
     void nodeArray(int level, const QList<ShellNode> &list)
     {
-        out.append('[');
+        out.put('[');
         if (list.isEmpty()) {
             emptyTail(level);
             return;
         }
         for (qsizetype i = 0; i < list.size(); ++i) {
-            out.append(i == 0 ? "\n" : ",\n");
+            if (i == 0)
+                out.put('\n');
+            else
+                out.put(",\n");
             node(level + 1, list.at(i));
         }
-        out.append('\n');
+        out.put('\n');
         indent(level);
-        out.append(']');
+        out.put(']');
     }
 
     // Keys in ascending order: args, children, createdAt, filePath, id, kind, name.
     void node(int level, const ShellNode &node)
     {
         indent(level);
-        out.append("{\n");
+        out.put("{\n");
         const int inner = level + 1;
         if (node.args) {
             key(inner, "args");
             stringArray(inner, *node.args);
-            out.append(",\n");
+            out.put(",\n");
         }
         if (node.children) {
             key(inner, "children");
             nodeArray(inner, *node.children);
-            out.append(",\n");
+            out.put(",\n");
         }
         key(inner, "createdAt");
         if (!std::isfinite(node.createdAt))
             failed = true;
-        out.append(ScriptDocument::numberText(node.createdAt));
-        out.append(",\n");
+        out.number(node.createdAt);
+        out.put(",\n");
         if (node.filePath) {
             key(inner, "filePath");
-            ScriptDocument::appendString(out, *node.filePath);
-            out.append(",\n");
+            out.string(*node.filePath);
+            out.put(",\n");
         }
         key(inner, "id");
         appendUuid(node.id);
-        out.append(",\n");
+        out.put(",\n");
         key(inner, "kind");
-        out.append(node.kind == NodeKind::folder ? "\"folder\"" : "\"script\"");
-        out.append(",\n");
+        if (node.kind == NodeKind::folder)
+            out.put("\"folder\"");
+        else
+            out.put("\"script\"");
+        out.put(",\n");
         key(inner, "name");
-        ScriptDocument::appendString(out, node.name);
-        out.append('\n');
+        out.string(node.name);
+        out.put('\n');
         indent(level);
-        out.append('}');
+        out.put('}');
     }
 
 private:
@@ -125,15 +263,15 @@ private:
         for (int i = 2; i < 8; ++i)
             hex(id.data4[i], 2);
         *p++ = '"';
-        out.append(text, p - text);
+        out.put(text, p - text);
     }
 
     // An empty array keeps an empty line inside it.
     void emptyTail(int level)
     {
-        out.append("\n\n");
+        out.put("\n\n");
         indent(level);
-        out.append(']');
+        out.put(']');
     }
 };
 
@@ -740,82 +878,28 @@ private:
 
 } // namespace
 
-QByteArray ScriptDocument::numberText(double value)
+char *ScriptDocument::writeNumber(char *out, double value)
 {
-    char buffer[64];
     // Plain decimals in the range every timestamp lives in: the shortest form
     // alone would write a whole second like 790000000 as "7.9e+08". Beyond
     // 2^53, or below 1e-4, the exponent form is what documents hold.
     const double magnitude = std::fabs(value);
     const bool plain = magnitude == 0 || (magnitude >= 1e-4 && magnitude <= 0x1p53);
-    const auto result =
-        plain ? std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed)
-              : std::to_chars(buffer, buffer + sizeof buffer, value);
-    return QByteArray(buffer, result.ptr - buffer);
+    return plain ? std::to_chars(out, out + 64, value, std::chars_format::fixed).ptr
+                 : std::to_chars(out, out + 64, value).ptr;
+}
+
+QByteArray ScriptDocument::numberText(double value)
+{
+    char buffer[64];
+    return QByteArray(buffer, writeNumber(buffer, value) - buffer);
 }
 
 void ScriptDocument::appendString(QByteArray &out, const QString &text)
 {
-    out.append('"');
-    const char16_t *p = reinterpret_cast<const char16_t *>(text.constData());
-    const char16_t *const end = p + text.size();
-    while (p != end) {
-        // Copy the longest run that needs no escaping in one go.
-        const char16_t *run = p;
-        while (p != end && *p >= 0x20 && *p < 0x80 && *p != '"' && *p != '\\' && *p != '/')
-            ++p;
-        if (p != run) {
-            const qsizetype length = p - run;
-            const qsizetype at = out.size();
-            if (out.capacity() < at + length)
-                out.reserve(2 * (at + length));
-            out.resize(at + length);
-            char *target = out.data() + at;
-            for (qsizetype i = 0; i < length; ++i)
-                target[i] = char(run[i]);
-        }
-        if (p == end)
-            break;
-        if (*p >= 0x80) {
-            run = p;
-            while (p != end && *p >= 0x80)
-                ++p;
-            out.append(QStringView(run, p - run).toUtf8());
-            continue;
-        }
-        const char c = char(*p++);
-        switch (c) {
-        case '"':
-            out.append("\\\"");
-            break;
-        case '\\':
-            out.append("\\\\");
-            break;
-        case '/':
-            out.append("\\/");
-            break;
-        case '\b':
-            out.append("\\b");
-            break;
-        case '\f':
-            out.append("\\f");
-            break;
-        case '\n':
-            out.append("\\n");
-            break;
-        case '\r':
-            out.append("\\r");
-            break;
-        case '\t':
-            out.append("\\t");
-            break;
-        default:
-            out.append("\\u00");
-            out.append(hexDigits[(c >> 4) & 0xF]);
-            out.append(hexDigits[c & 0xF]);
-        }
-    }
-    out.append('"');
+    Buffer buffer(std::move(out));
+    buffer.string(text);
+    out = buffer.take();
 }
 
 bool ScriptDocument::isUuidText(QStringView text)
@@ -841,17 +925,19 @@ bool ScriptDocument::isUuidText(QStringView text)
 QByteArray ScriptDocument::encode(const Persisted &document)
 {
     Writer writer;
-    writer.out.reserve(1024 * 1024);
-    writer.out.append("{\n");
+    writer.out.put("{\n");
     writer.key(1, "isPublished");
-    writer.out.append(document.isPublished ? "true" : "false");
-    writer.out.append(",\n");
+    if (document.isPublished)
+        writer.out.put("true");
+    else
+        writer.out.put("false");
+    writer.out.put(",\n");
     writer.key(1, "roots");
     writer.nodeArray(1, document.roots);
-    writer.out.append("\n}");
+    writer.out.put("\n}");
     if (writer.failed)
         return QByteArray();
-    return writer.out;
+    return writer.out.take();
 }
 
 ScriptDocument::Decoded ScriptDocument::decode(const QByteArray &bytes, double now)

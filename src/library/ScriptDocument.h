@@ -30,6 +30,8 @@ public:
 
     // Shortest text that reads back to the same double ("723456700", "723456789.5").
     static QByteArray numberText(double value);
+    // The same into a buffer with room for 64 characters; returns the end.
+    static char *writeNumber(char *out, double value);
     // A JSON string literal: quotes, backslash, solidus and control characters escaped.
     static void appendString(QByteArray &out, const QString &text);
 

@@ -191,6 +191,43 @@ private Q_SLOTS:
         QCOMPARE(out, json);
     }
 
+    // Whatever a name holds, the document written must read back.
+    void loneSurrogatesStillGiveAReadableDocument()
+    {
+        Persisted document = goldenDocument();
+        QString name = QStringLiteral("a");
+        name.append(QChar(char16_t(0xD800)));
+        name.append(u'b');
+        name.append(QChar(char16_t(0xDC00)));
+        document.roots[1].name = name;
+        const ScriptDocument::Decoded decoded =
+            ScriptDocument::decode(ScriptDocument::encode(document), readingTime);
+        QVERIFY2(decoded, qPrintable(decoded.error));
+        QCOMPARE(decoded.persisted->roots.at(1).name.size(), 4);
+        QVERIFY(decoded.persisted->roots.at(1).name.startsWith(u'a'));
+    }
+
+    // Far beyond the writer's first buffer: long texts in many nodes.
+    void largeDocumentsRoundTrip()
+    {
+        Persisted document = goldenDocument();
+        QString longName;
+        for (int i = 0; i < 20000; ++i)
+            longName += QStringLiteral("名/\"\n😀x");
+        document.roots[1].name = longName;
+        ShellNode script = document.roots[0].children->first();
+        for (int i = 0; i < 3000; ++i) {
+            script.id = QUuid::createUuid();
+            script.createdAt = 700000000 + i * 1000.0;
+            document.roots[0].children->append(script);
+        }
+        const QByteArray bytes = ScriptDocument::encode(document);
+        QVERIFY(bytes.size() > 1000000);
+        const ScriptDocument::Decoded decoded = ScriptDocument::decode(bytes, readingTime);
+        QVERIFY2(decoded, qPrintable(decoded.error));
+        QCOMPARE(*decoded.persisted, document);
+    }
+
     void refusesToWriteNonFiniteTimestamps()
     {
         Persisted document = goldenDocument();
