@@ -1,11 +1,13 @@
 // Importing a large script tree and moving a node in a large library, both
 // with the save of the whole document that every edit makes.
+#include "library/ScriptDocument.h"
 #include "library/ShellStore.h"
 #include "platform/Locations.h"
 #include "settings/Preferences.h"
 
 #include <QDir>
 #include <QFile>
+#include <QSaveFile>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
@@ -132,6 +134,35 @@ void BM_MoveNode10kTreeOnly(benchmark::State &state)
     }
 }
 BENCHMARK(BM_MoveNode10kTreeOnly)->Unit(benchmark::kMillisecond);
+
+// The save's own shares: encoding the document, then the atomic write.
+void BM_Encode10k(benchmark::State &state)
+{
+    const Persisted document{largeLibrary(), true};
+    qsizetype bytes = 0;
+    for (auto _ : state) {
+        const QByteArray out = ScriptDocument::encode(document);
+        bytes = out.size();
+        benchmark::DoNotOptimize(out.constData());
+    }
+    state.counters["bytes"] = double(bytes);
+}
+BENCHMARK(BM_Encode10k)->Unit(benchmark::kMillisecond);
+
+void BM_AtomicWrite10k(benchmark::State &state)
+{
+    QTemporaryDir dir;
+    const QByteArray bytes = ScriptDocument::encode(Persisted{largeLibrary(), true});
+    const QString path = dir.filePath(QStringLiteral("tallowBay.json"));
+    for (auto _ : state) {
+        QSaveFile file(path);
+        file.setDirectWriteFallback(false);
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() ||
+            !file.commit())
+            state.SkipWithError("write failed");
+    }
+}
+BENCHMARK(BM_AtomicWrite10k)->Unit(benchmark::kMillisecond);
 
 void BM_Save10k(benchmark::State &state)
 {
