@@ -91,6 +91,54 @@ QList<ShellNode> insertedBefore(QList<ShellNode> list, const ShellNode &node,
     return list;
 }
 
+// The walks below copy only the lists on the way to a match; every other
+// list stays shared with the input, so an edit of a large forest costs
+// little more than its depth. None when nothing matched.
+std::optional<QList<ShellNode>> updated(const QList<ShellNode> &list, const QUuid &id,
+                                        const std::function<void(ShellNode &)> &change)
+{
+    std::optional<QList<ShellNode>> result;
+    for (qsizetype i = 0; i < list.size(); ++i) {
+        const ShellNode &node = list.at(i);
+        if (node.id == id) {
+            if (!result)
+                result = list;
+            change((*result)[i]);
+        } else if (node.children) {
+            if (std::optional<QList<ShellNode>> children = updated(*node.children, id, change)) {
+                if (!result)
+                    result = list;
+                (*result)[i].children = std::move(children);
+            }
+        }
+    }
+    return result;
+}
+
+std::optional<QList<ShellNode>> removed(const QList<ShellNode> &list, const QUuid &id)
+{
+    std::optional<QList<ShellNode>> result;
+    for (qsizetype i = 0; i < list.size(); ++i) {
+        const ShellNode &node = list.at(i);
+        const bool drop = node.id == id;
+        std::optional<QList<ShellNode>> children;
+        if (!drop && node.children)
+            children = removed(*node.children, id);
+        if (!result && (drop || children)) {
+            result.emplace();
+            result->reserve(list.size());
+            for (qsizetype j = 0; j < i; ++j)
+                result->append(list.at(j));
+        }
+        if (drop || !result)
+            continue;
+        result->append(node);
+        if (children)
+            result->last().children = std::move(children);
+    }
+    return result;
+}
+
 } // namespace
 
 bool ShellNode::operator==(const ShellNode &other) const = default;
@@ -192,28 +240,12 @@ std::optional<QUuid> parentID(const QList<ShellNode> &list, const QUuid &id,
 QList<ShellNode> updating(const QList<ShellNode> &list, const QUuid &id,
                           const std::function<void(ShellNode &)> &change)
 {
-    QList<ShellNode> result = list;
-    for (ShellNode &node : result) {
-        if (node.id == id)
-            change(node);
-        else if (node.children)
-            node.children = updating(*node.children, id, change);
-    }
-    return result;
+    return updated(list, id, change).value_or(list);
 }
 
 QList<ShellNode> removing(const QList<ShellNode> &list, const QUuid &id)
 {
-    QList<ShellNode> result;
-    result.reserve(list.size());
-    for (const ShellNode &node : list) {
-        if (node.id == id)
-            continue;
-        result.append(node);
-        if (node.children)
-            result.last().children = removing(*node.children, id);
-    }
-    return result;
+    return removed(list, id).value_or(list);
 }
 
 QList<ShellNode> appending(const QList<ShellNode> &list, const ShellNode &node, const QUuid &parent)

@@ -160,6 +160,28 @@ private Q_SLOTS:
         QCOMPARE(ids(Forest::removing(forest, uid(5))), (QList<int>{1, 6}));
     }
 
+    // Duplicate ids (never made by the store): every match, in every branch.
+    void duplicatesAreAllReached()
+    {
+        QList<ShellNode> forest = sampleForest();
+        forest[2].children->append(script(3, QStringLiteral("again"))); // 3 also inside 6
+        forest[1].id = uid(3);                                          // and at the top
+        const QList<ShellNode> before = forest;
+        const QList<ShellNode> renamed =
+            Forest::updating(forest, uid(3), [](ShellNode &n) { n.name = QStringLiteral("x"); });
+        QCOMPARE(renamed.at(1).name, QStringLiteral("x"));
+        QCOMPARE(renamed.at(0).children->at(0).children->at(0).name, QStringLiteral("x"));
+        QCOMPARE(renamed.at(2).children->at(0).name, QStringLiteral("x"));
+        const QList<ShellNode> without = Forest::removing(forest, uid(3));
+        QCOMPARE(ids(without), (QList<int>{1, 6}));
+        QVERIFY(!Forest::first(without, uid(3)));
+        QVERIFY(without.at(1).children->isEmpty());
+        QCOMPARE(forest, before); // the input is never changed
+        // Nothing to change: the same value back.
+        QCOMPARE(Forest::removing(forest, uid(99)), forest);
+        QCOMPARE(Forest::updating(forest, uid(99), [](ShellNode &n) { n.name.clear(); }), forest);
+    }
+
     void appending()
     {
         const QList<ShellNode> forest = sampleForest();
