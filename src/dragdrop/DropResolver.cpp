@@ -1,9 +1,8 @@
 #include "dragdrop/DropResolver.h"
 
 #include "dragdrop/DropDebug.h"
+#include "library/ScriptDocument.h"
 #include "library/ShellNode.h"
-
-#include <QLocale>
 
 #include <algorithm>
 #include <cmath>
@@ -16,10 +15,10 @@ QString whole(qreal v)
     return QString::number(static_cast<qint64>(std::trunc(v)));
 }
 
-// A decimal that always shows it is one: 10.0, 10.5.
+// A decimal that always shows it is one: 10.0, 10.5, 120000.0.
 QString decimal(qreal v)
 {
-    QString text = QString::number(v, 'g', QLocale::FloatingPointShortest);
+    QString text = QString::fromLatin1(ScriptDocument::numberText(v));
     if (std::isfinite(v) && !text.contains(u'.') && !text.contains(u'e'))
         text += QStringLiteral(".0");
     return text;

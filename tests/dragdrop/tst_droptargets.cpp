@@ -221,6 +221,9 @@ private Q_SLOTS:
         DropTargetResolver bare;
         QCOMPARE(bare.resolve({QPointF(1, 2), std::nullopt}).entry,
                  QStringLiteral("HIT 无表格，回退 frame 命中 host=(1.0, 2.0) → root"));
+        // Plain decimals at any size a window can have, never 1e+05.
+        QCOMPARE(bare.resolve({QPointF(120000, -0.25), std::nullopt}).entry,
+                 QStringLiteral("HIT 无表格，回退 frame 命中 host=(120000.0, -0.25) → root"));
     }
 
     // Registry hit-testing on the published rectangles alone.
