@@ -2,11 +2,16 @@
 #include "app/Launcher.h"
 #include "app/SingleInstance.h"
 #include "app/mac_tallowBayApp.h"
+#include "platform/RuntimeDirectory.h"
 
 #include <QCoreApplication>
+#include <QDir>
 
 int main(int argc, char *argv[])
 {
+    // Before anything reads it: the tray app and its command-line clients must
+    // agree on the runtime folder, and Qt must not warn about a missing one.
+    RuntimeDirectory::ensure(QDir::tempPath());
     const QStringList arguments = CommandLine::arguments(argc, argv);
     const ParsedCommandLine parsed = CommandLine::parse(arguments);
     const Launcher::Streams streams = Launcher::processStreams();
