@@ -8,6 +8,7 @@
 #include "run/ShellRunner.h"
 #include "settings/Preferences.h"
 
+#include "FakeTerminalBackEnd.h"
 #include "TestSupport.h"
 
 #include <QDir>
@@ -23,24 +24,6 @@
 using namespace std::chrono_literals;
 
 namespace {
-// Takes every hand-over, reports the command line, and completes later with
-// the next status of its list.
-class FakeBackEnd : public TerminalBackEnd
-{
-public:
-    QStringList commandLines;
-    QList<int> statuses;
-
-    bool isTerminalRunning() override { return true; }
-    void run(RunForm, const HandOverText &text, const ChunkHandler &onChunk,
-             RunCompletion completion) override
-    {
-        const int status = statuses.value(commandLines.size(), 0);
-        commandLines << text.commandLine;
-        onChunk(QStringLiteral("[%1]\n").arg(text.commandLine));
-        QTimer::singleShot(1, this, [completion, status] { completion(status, QString()); });
-    }
-};
 
 struct Result
 {
@@ -96,7 +79,7 @@ class TestCommandExecutor : public QObject
     std::unique_ptr<TestHome> m_home;
     std::unique_ptr<Preferences> m_preferences;
     std::unique_ptr<ShellStore> m_store;
-    FakeBackEnd *m_backEnd = nullptr;
+    FakeTerminalBackEnd *m_backEnd = nullptr;
     std::unique_ptr<ShellRunner> m_runner;
     std::unique_ptr<RunController> m_runs;
     std::unique_ptr<CommandExecutor> m_executor;
@@ -147,7 +130,9 @@ private Q_SLOTS:
         m_preferences = std::make_unique<Preferences>(m_home->preferencesFile());
         m_store = std::make_unique<ShellStore>(*m_preferences, m_home->locations());
         m_store->setLineSink([](const QString &) {});
-        auto backEnd = std::make_unique<FakeBackEnd>();
+        auto backEnd = std::make_unique<FakeTerminalBackEnd>(
+            [](const HandOverText &text) { return QStringLiteral("[%1]\n").arg(text.commandLine); },
+            1);
         m_backEnd = backEnd.get();
         m_runner = std::make_unique<ShellRunner>(std::move(backEnd), m_preferences.get());
         m_runs = std::make_unique<RunController>(nullptr, m_runner.get());

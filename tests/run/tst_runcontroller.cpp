@@ -1,4 +1,5 @@
 // Runs of whole nodes: order, log, statuses and the store's last message.
+#include "FakeTerminalBackEnd.h"
 #include "TestSupport.h"
 
 #include "app/LanguageManager.h"
@@ -16,24 +17,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-// Records what it is given, reports the file name as a chunk and completes
-// with the next status from its list, later from the event loop.
-class FakeBackEnd : public TerminalBackEnd
-{
-public:
-    QStringList commandLines;
-    QList<int> statuses;
-
-    bool isTerminalRunning() override { return true; }
-    void run(RunForm, const HandOverText &text, const ChunkHandler &onChunk,
-             RunCompletion completion) override
-    {
-        const int status = statuses.value(commandLines.size(), 0);
-        commandLines << text.commandLine;
-        onChunk(u'[' + text.fileName + u"]\n"_s);
-        QTimer::singleShot(5, this, [completion, status] { completion(status, QString()); });
-    }
-};
 
 ShellNode folder(const QString &name, const QList<ShellNode> &children)
 {
@@ -73,7 +56,7 @@ private:
     std::unique_ptr<TestHome> m_home;
     std::unique_ptr<Preferences> m_preferences;
     std::unique_ptr<ShellStore> m_store;
-    FakeBackEnd *m_backEnd = nullptr;
+    FakeTerminalBackEnd *m_backEnd = nullptr;
     std::unique_ptr<ShellRunner> m_runner;
     std::unique_ptr<RunController> m_controller;
 
@@ -102,7 +85,8 @@ void TestRunController::init()
     QVERIFY(m_home->isValid());
     m_preferences = std::make_unique<Preferences>(m_home->preferencesFile());
     m_store = std::make_unique<ShellStore>(*m_preferences, m_home->locations());
-    auto backEnd = std::make_unique<FakeBackEnd>();
+    auto backEnd = std::make_unique<FakeTerminalBackEnd>(
+        [](const HandOverText &text) { return u'[' + text.fileName + u"]\n"_s; }, 5);
     m_backEnd = backEnd.get();
     m_runner = std::make_unique<ShellRunner>(std::move(backEnd), m_preferences.get());
     m_controller = std::make_unique<RunController>(nullptr, m_runner.get());
