@@ -35,6 +35,22 @@ int failed(SingleInstance &instance, const Streams &streams)
     streams.standardError(QStringLiteral("orlenta: %1\n").arg(instance.errorString()));
     return 2;
 }
+
+// A status when another instance answered (or the election failed); nothing
+// when this process is the instance now.
+std::optional<int> elect(const QStringList &arguments, SingleInstance &instance,
+                         const Streams &streams)
+{
+    switch (instance.elect()) {
+    case SingleInstance::Role::secondary:
+        return forward(arguments, instance, streams);
+    case SingleInstance::Role::failed:
+        return failed(instance, streams);
+    case SingleInstance::Role::primary:
+        break;
+    }
+    return std::nullopt;
+}
 } // namespace
 
 Streams processStreams()
@@ -46,14 +62,8 @@ Streams processStreams()
 int runCommand(const QStringList &arguments, SingleInstance &instance,
                const std::function<int()> &carryOutHere, const Streams &streams)
 {
-    switch (instance.elect()) {
-    case SingleInstance::Role::secondary:
-        return forward(arguments, instance, streams);
-    case SingleInstance::Role::failed:
-        return failed(instance, streams);
-    case SingleInstance::Role::primary:
-        break;
-    }
+    if (const std::optional<int> status = elect(arguments, instance, streams))
+        return *status;
     const int status = carryOutHere();
     instance.release();
     return status;
@@ -73,14 +83,8 @@ int carryOutInProcess(const Command &command, const Streams &streams)
 std::optional<int> joinOrBecomeInstance(const QStringList &arguments, SingleInstance &instance,
                                         const Streams &streams)
 {
-    switch (instance.elect()) {
-    case SingleInstance::Role::secondary:
-        return forward(arguments, instance, streams);
-    case SingleInstance::Role::failed:
-        return failed(instance, streams);
-    case SingleInstance::Role::primary:
-        break;
-    }
+    if (const std::optional<int> status = elect(arguments, instance, streams))
+        return *status;
     if (!instance.listen()) {
         // Still the only instance (the lock is ours); later starts cannot
         // reach it, so say why once.
