@@ -157,8 +157,7 @@ void BM_AtomicWrite10k(benchmark::State &state)
     for (auto _ : state) {
         QSaveFile file(path);
         file.setDirectWriteFallback(false);
-        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() ||
-            !file.commit())
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
             state.SkipWithError("write failed");
     }
 }

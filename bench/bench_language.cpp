@@ -1,8 +1,8 @@
 // 1,000 text lookups in English: reading the table from disk on every lookup
 // against the parsed table kept per file (path, size, times), and the Chinese
 // path that reads no table.
-#include "app/LanguageManager.h"
-#include "app/StringsTable.h"
+#include "language/LanguageManager.h"
+#include "language/StringsTable.h"
 #include "settings/Preferences.h"
 
 #include <QTemporaryDir>

@@ -2,8 +2,8 @@
 // launcher process has started (not the terminal's own start-up).
 #include "library/ShellStore.h"
 #include "platform/Locations.h"
+#include "platform/ProcessLookup.h"
 #include "run/LinuxTerminalBackEnd.h"
-#include "run/ProcessLookup.h"
 #include "run/RunController.h"
 #include "run/ShellRunner.h"
 #include "run/TerminalCatalogue.h"

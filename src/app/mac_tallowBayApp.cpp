@@ -1,22 +1,24 @@
 #include "app/mac_tallowBayApp.h"
 
-#include "app/Appearance.h"
-#include "app/CommandExecutor.h"
-#include "app/IconMap.h"
-#include "app/LanguageManager.h"
-#include "app/Launcher.h"
-#include "app/MainWindowManager.h"
-#include "app/Notifier.h"
-#include "app/SingleInstance.h"
 #include "app/TrayWaiter.h"
-#include "app/UpdateService.h"
+#include "cli/CommandExecutor.h"
+#include "dragdrop/DropDebug.h"
+#include "instance/InstanceElection.h"
+#include "instance/SingleInstance.h"
+#include "language/LanguageManager.h"
 #include "library/ShellStore.h"
 #include "menubar/MenuBarView.h"
 #include "platform/Locations.h"
 #include "run/RunController.h"
 #include "settings/PreferenceKeys.h"
 #include "settings/Preferences.h"
-#include "settings/SettingsWindow.h"
+#include "settings/window/SettingsWindow.h"
+#include "ui/Appearance.h"
+#include "ui/DesktopNotifier.h"
+#include "ui/IconMap.h"
+#include "ui/MainWindowManager.h"
+#include "ui/UpdateDialogs.h"
+#include "update/UpdateService.h"
 #include "window/MainWindow.h"
 
 #include <QCursor>
@@ -39,13 +41,17 @@ mac_tallowBayApp::mac_tallowBayApp(int &argc, char **argv, const Command &comman
     m_quitAfterStart = arguments.contains(QStringLiteral("--quit-after-start"));
 
     m_instance = std::make_unique<SingleInstance>(SingleInstance::defaultFolder());
-    m_handedOver =
-        Launcher::joinOrBecomeInstance(arguments, *m_instance, Launcher::processStreams());
+    m_handedOver = InstanceElection::joinOrBecomeInstance(arguments, *m_instance,
+                                                          InstanceElection::processStreams());
     if (m_handedOver)
         return;
 
     setWindowIcon(IconMap::applicationIcon());
     LanguageManager::shared();
+    m_updateDialogs = std::make_unique<DialogUpdateUserInterface>();
+    UpdateService::shared().setUserInterface(m_updateDialogs.get());
+    UpdateService::shared().setFocusProbe(
+        [] { return QGuiApplication::applicationState() == Qt::ApplicationActive; });
 
     Preferences &preferences = Preferences::standard();
     applyAppAppearance(
@@ -65,6 +71,7 @@ mac_tallowBayApp::mac_tallowBayApp(int &argc, char **argv, const Command &comman
     });
 
     m_store = std::make_unique<ShellStore>(preferences, Locations::system());
+    m_store->setDiagnosticLog(&DropDebug::log);
     m_runController = std::make_unique<RunController>();
     connect(this, &QGuiApplication::applicationStateChanged, m_store.get(),
             [this](Qt::ApplicationState state) {
@@ -75,7 +82,7 @@ mac_tallowBayApp::mac_tallowBayApp(int &argc, char **argv, const Command &comman
     m_executor = std::make_unique<CommandExecutor>(*m_store, *m_runController);
     m_executor->setWindowRequests({[this] { focusOrOpenMain(); }, [this] { openSettings(); }});
     if (m_instance->server())
-        Launcher::serve(*m_instance->server(), *m_executor);
+        InstanceElection::serve(*m_instance->server(), *m_executor);
 
     m_menuBarView = std::make_unique<MenuBarView>(*m_store, *m_runController);
     connect(m_menuBarView.get(), &MenuBarView::settingsRequested, this,

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/CommandLine.h"
+#include "cli/CommandLine.h"
 
 #include <QApplication>
 #include <QPointer>
@@ -10,6 +10,7 @@
 
 class CommandExecutor;
 class DesktopNotifier;
+class DialogUpdateUserInterface;
 class MenuBarView;
 class QSystemTrayIcon;
 class RunController;
@@ -58,6 +59,7 @@ private:
     std::unique_ptr<MenuBarView> m_menuBarView;
     std::unique_ptr<QSystemTrayIcon> m_tray;
     std::unique_ptr<DesktopNotifier> m_notifier;
+    std::unique_ptr<DialogUpdateUserInterface> m_updateDialogs;
     QPointer<SettingsWindow> m_settings;
     std::unique_ptr<TrayWaiter> m_trayWaiter;
     bool m_quitAfterStart = false;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "library/NodePlacement.h"
+
 #include <QString>
 #include <QUuid>
 
@@ -24,6 +26,10 @@ struct DropTarget
 
     bool operator==(const DropTarget &other) const = default;
 
+    // The store applies drops as placements; a drop target is one.
+    NodePlacement placement() const { return {static_cast<NodePlacement::Kind>(kind), id, parent}; }
+    operator NodePlacement() const { return placement(); }
+
     // folder(1A2B), before(1A2B, parent=root), root
-    QString debugDesc() const;
+    QString debugDesc() const { return placement().debugDesc(); }
 };

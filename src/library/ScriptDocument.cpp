@@ -1,5 +1,8 @@
 #include "library/ScriptDocument.h"
 
+#include "library/json/JsonBuffer.h"
+#include "library/json/JsonCursor.h"
+
 #include <QDateTime>
 
 #include <charconv>
@@ -8,147 +11,12 @@
 
 namespace {
 
-constexpr char hexDigits[] = "0123456789abcdef";
 constexpr char upperHexDigits[] = "0123456789ABCDEF";
-
-// Output written through a cursor into a buffer that grows by doubling:
-// appending to a QByteArray piece by piece costs more than all the
-// formatting of a large document put together.
-class Buffer
-{
-public:
-    explicit Buffer(QByteArray initial = QByteArray(), qsizetype capacity = 0)
-        : m_bytes(std::move(initial))
-    {
-        const qsizetype used = m_bytes.size();
-        m_bytes.resize(std::max(used + 64, capacity));
-        m_cursor = m_bytes.data() + used;
-        m_end = m_bytes.data() + m_bytes.size();
-    }
-
-    QByteArray take()
-    {
-        m_bytes.truncate(m_cursor - m_bytes.data());
-        m_cursor = m_end = nullptr;
-        return std::move(m_bytes);
-    }
-
-    void reserve(qsizetype more)
-    {
-        if (m_end - m_cursor >= more)
-            return;
-        const qsizetype used = m_cursor - m_bytes.data();
-        m_bytes.resize(std::max(2 * m_bytes.size(), used + more));
-        m_cursor = m_bytes.data() + used;
-        m_end = m_bytes.data() + m_bytes.size();
-    }
-
-    void put(char c)
-    {
-        reserve(1);
-        *m_cursor++ = c;
-    }
-
-    void put(const char *text, qsizetype length)
-    {
-        reserve(length);
-        std::memcpy(m_cursor, text, size_t(length));
-        m_cursor += length;
-    }
-
-    template <qsizetype N> void put(const char (&literal)[N]) { put(literal, N - 1); }
-
-    void spaces(qsizetype count)
-    {
-        reserve(count);
-        std::memset(m_cursor, ' ', size_t(count));
-        m_cursor += count;
-    }
-
-    void number(double value)
-    {
-        reserve(64);
-        m_cursor = ScriptDocument::writeNumber(m_cursor, value);
-    }
-
-    // A JSON string literal: quotes, backslash, solidus and control characters
-    // escaped, everything else as UTF-8.
-    void string(const QString &text)
-    {
-        const char16_t *p = reinterpret_cast<const char16_t *>(text.constData());
-        const char16_t *const end = p + text.size();
-        // Enough for the worst case: six bytes for every escaped character.
-        reserve(2 + 6 * (end - p));
-        char *out = m_cursor;
-        *out++ = '"';
-        while (p != end) {
-            const char16_t c = *p++;
-            if (c >= 0x20 && c < 0x80 && c != '"' && c != '\\' && c != '/') {
-                *out++ = char(c);
-            } else if (c < 0x80) {
-                *out++ = '\\';
-                switch (c) {
-                case '"':
-                case '\\':
-                case '/':
-                    *out++ = char(c);
-                    break;
-                case '\b':
-                    *out++ = 'b';
-                    break;
-                case '\f':
-                    *out++ = 'f';
-                    break;
-                case '\n':
-                    *out++ = 'n';
-                    break;
-                case '\r':
-                    *out++ = 'r';
-                    break;
-                case '\t':
-                    *out++ = 't';
-                    break;
-                default:
-                    *out++ = 'u';
-                    *out++ = '0';
-                    *out++ = '0';
-                    *out++ = hexDigits[(c >> 4) & 0xF];
-                    *out++ = hexDigits[c & 0xF];
-                }
-            } else if (c < 0x800) {
-                *out++ = char(0xC0 | (c >> 6));
-                *out++ = char(0x80 | (c & 0x3F));
-            } else if (!QChar::isSurrogate(c)) {
-                *out++ = char(0xE0 | (c >> 12));
-                *out++ = char(0x80 | ((c >> 6) & 0x3F));
-                *out++ = char(0x80 | (c & 0x3F));
-            } else if (QChar::isHighSurrogate(c) && p != end && QChar::isLowSurrogate(*p)) {
-                const char32_t u = QChar::surrogateToUcs4(c, *p++);
-                *out++ = char(0xF0 | (u >> 18));
-                *out++ = char(0x80 | ((u >> 12) & 0x3F));
-                *out++ = char(0x80 | ((u >> 6) & 0x3F));
-                *out++ = char(0x80 | (u & 0x3F));
-            } else {
-                // A lone surrogate: written as Qt's own encoder writes it.
-                const QByteArray replaced = QStringView(p - 1, 1).toUtf8();
-                std::memcpy(out, replaced.constData(), size_t(replaced.size()));
-                out += replaced.size();
-            }
-        }
-        *out++ = '"';
-        m_cursor = out;
-    }
-
-private:
-    QByteArray m_bytes;
-    char *m_cursor = nullptr;
-    char *m_end = nullptr;
-};
 
 class Writer
 {
 public:
-    Buffer out{QByteArray(), 1 << 16};
+    JsonBuffer out{QByteArray(), 1 << 16};
     bool failed = false;
 
     void indent(int level) { out.spaces(qsizetype(level) * 2); }
@@ -275,20 +143,11 @@ private:
     }
 };
 
-// Strict JSON (RFC 8259) read in one pass straight into nodes; a document
-// of 100,000 nodes is some 40 MB, too slow to build as a QJsonDocument first.
-class Parser
+// The document read in one pass straight into nodes.
+class Parser : public JsonCursor
 {
 public:
-    Parser(const QByteArray &bytes, double now)
-        : m_begin(bytes.constData()), m_p(bytes.constData()),
-          m_end(bytes.constData() + bytes.size()), m_now(now)
-    {
-        if (m_end - m_p >= 3 && std::memcmp(m_p, "\xEF\xBB\xBF", 3) == 0)
-            m_p += 3;
-    }
-
-    QString error;
+    Parser(const QByteArray &bytes, double now) : JsonCursor(bytes), m_now(now) {}
 
     bool document(Persisted &out)
     {
@@ -306,7 +165,8 @@ public:
         ++m_p;
         bool hasPublished = false;
         bool hasRoots = false;
-        if (!members([&](Key key) {
+        if (!members([&](const QString &name) {
+                const Key key = keyOf(name);
                 switch (key) {
                 case Key::isPublished:
                     if (literal("true"))
@@ -351,28 +211,8 @@ private:
         isPublished,
         roots
     };
-    static constexpr int maxDepth = 512;
-
-    const char *m_begin;
-    const char *m_p;
-    const char *m_end;
     double m_now;
-    int m_depth = 0;
     QList<qsizetype> m_path; // indices of the nodes being read, for error texts
-
-    bool fail(const QString &what)
-    {
-        if (error.isEmpty())
-            error = what;
-        return false;
-    }
-
-    bool syntax(const char *what)
-    {
-        return fail(QStringLiteral("not valid JSON at offset %1: %2")
-                        .arg(m_p - m_begin)
-                        .arg(QLatin1StringView(what)));
-    }
 
     bool nodeFail(const QString &what)
     {
@@ -383,268 +223,6 @@ private:
             where += u'[' + QString::number(m_path.at(i)) + u']';
         }
         return fail(where + u' ' + what);
-    }
-
-    void space()
-    {
-        while (m_p != m_end && (*m_p == ' ' || *m_p == '\n' || *m_p == '\r' || *m_p == '\t'))
-            ++m_p;
-    }
-
-    bool literal(const char *word)
-    {
-        const size_t length = std::strlen(word);
-        if (size_t(m_end - m_p) < length || std::memcmp(m_p, word, length) != 0)
-            return false;
-        m_p += length;
-        return true;
-    }
-
-    bool enter()
-    {
-        if (++m_depth > maxDepth)
-            return syntax("too deeply nested");
-        return true;
-    }
-
-    static int hexValue(char c)
-    {
-        if (c >= '0' && c <= '9')
-            return c - '0';
-        if (c >= 'a' && c <= 'f')
-            return c - 'a' + 10;
-        if (c >= 'A' && c <= 'F')
-            return c - 'A' + 10;
-        return -1;
-    }
-
-    bool hex4(char16_t &out)
-    {
-        if (m_end - m_p < 4)
-            return syntax("bad \\u escape");
-        int value = 0;
-        for (int i = 0; i < 4; ++i) {
-            const int digit = hexValue(m_p[i]);
-            if (digit < 0)
-                return syntax("bad \\u escape");
-            value = value * 16 + digit;
-        }
-        m_p += 4;
-        out = char16_t(value);
-        return true;
-    }
-
-    bool appendRun(QString &out, const char *from, const char *to, bool ascii)
-    {
-        if (ascii) {
-            out.append(QLatin1StringView(from, to - from));
-            return true;
-        }
-        const QByteArrayView run(from, to - from);
-        if (!run.isValidUtf8())
-            return syntax("invalid UTF-8 in a string");
-        out.append(QString::fromUtf8(run));
-        return true;
-    }
-
-    // At the opening quote.
-    bool string(QString &out)
-    {
-        out.clear();
-        const char *run = ++m_p;
-        bool ascii = true;
-        for (;;) {
-            while (m_p != m_end) {
-                const unsigned char c = static_cast<unsigned char>(*m_p);
-                if (c == '"' || c == '\\')
-                    break;
-                if (c < 0x20)
-                    return syntax("control character in a string");
-                ascii = ascii && c < 0x80;
-                ++m_p;
-            }
-            if (m_p == m_end)
-                return syntax("unterminated string");
-            if (!appendRun(out, run, m_p, ascii))
-                return false;
-            if (*m_p == '"') {
-                ++m_p;
-                return true;
-            }
-            ++m_p; // the backslash
-            if (m_p == m_end)
-                return syntax("unterminated string");
-            switch (*m_p++) {
-            case '"':
-                out.append(u'"');
-                break;
-            case '\\':
-                out.append(u'\\');
-                break;
-            case '/':
-                out.append(u'/');
-                break;
-            case 'b':
-                out.append(u'\b');
-                break;
-            case 'f':
-                out.append(u'\f');
-                break;
-            case 'n':
-                out.append(u'\n');
-                break;
-            case 'r':
-                out.append(u'\r');
-                break;
-            case 't':
-                out.append(u'\t');
-                break;
-            case 'u': {
-                char16_t unit = 0;
-                if (!hex4(unit))
-                    return false;
-                if (QChar::isLowSurrogate(unit))
-                    return syntax("unpaired surrogate in a string");
-                if (QChar::isHighSurrogate(unit)) {
-                    char16_t low = 0;
-                    if (!literal("\\u") || !hex4(low) || !QChar::isLowSurrogate(low))
-                        return syntax("unpaired surrogate in a string");
-                    out.append(QChar(unit));
-                    out.append(QChar(low));
-                } else {
-                    out.append(QChar(unit));
-                }
-                break;
-            }
-            default:
-                --m_p;
-                return syntax("bad escape in a string");
-            }
-            run = m_p;
-            ascii = true;
-        }
-    }
-
-    bool number(double *out)
-    {
-        const char *start = m_p;
-        if (m_p != m_end && *m_p == '-')
-            ++m_p;
-        const auto digits = [this] {
-            const char *from = m_p;
-            while (m_p != m_end && *m_p >= '0' && *m_p <= '9')
-                ++m_p;
-            return m_p - from;
-        };
-        if (m_p != m_end && *m_p == '0')
-            ++m_p;
-        else if (digits() == 0)
-            return syntax("bad number");
-        if (m_p != m_end && *m_p == '.') {
-            ++m_p;
-            if (digits() == 0)
-                return syntax("bad number");
-        }
-        if (m_p != m_end && (*m_p == 'e' || *m_p == 'E')) {
-            ++m_p;
-            if (m_p != m_end && (*m_p == '+' || *m_p == '-'))
-                ++m_p;
-            if (digits() == 0)
-                return syntax("bad number");
-        }
-        double value = 0;
-        const auto result = std::from_chars(start, m_p, value);
-        if (result.ec == std::errc::result_out_of_range) {
-            // Too small to represent reads as zero, too large is an error.
-            if (decimalOrder(start, m_p) > 0)
-                return syntax("number out of range");
-            value = *start == '-' ? -0.0 : 0.0;
-        } else if (result.ec != std::errc()) {
-            return syntax("bad number");
-        }
-        if (out)
-            *out = value;
-        return true;
-    }
-
-    // For a valid JSON number that is not zero: the power of ten of its
-    // leading digit, plus one (123 gives 3, 0.05 gives -1), saturated.
-    static long long decimalOrder(const char *from, const char *to)
-    {
-        if (*from == '-')
-            ++from;
-        long long order = 0;
-        bool leading = true;
-        bool fraction = false;
-        const char *p = from;
-        for (; p != to && *p != 'e' && *p != 'E'; ++p) {
-            if (*p == '.') {
-                fraction = true;
-                continue;
-            }
-            if (leading && *p == '0') {
-                if (fraction)
-                    --order;
-                continue;
-            }
-            if (leading) {
-                leading = false;
-                if (fraction)
-                    break;
-            }
-            if (!fraction)
-                ++order;
-        }
-        while (p != to && *p != 'e' && *p != 'E')
-            ++p;
-        if (p == to)
-            return order;
-        ++p;
-        const bool negative = *p == '-';
-        if (*p == '-' || *p == '+')
-            ++p;
-        long long exponent = 0;
-        for (; p != to && exponent < 1000000000; ++p)
-            exponent = exponent * 10 + (*p - '0');
-        return order + (negative ? -exponent : exponent);
-    }
-
-    bool skipValue()
-    {
-        if (m_p == m_end)
-            return syntax("a value is missing");
-        switch (*m_p) {
-        case '"': {
-            QString ignored;
-            return string(ignored);
-        }
-        case '{':
-            ++m_p;
-            if (!enter())
-                return false;
-            if (!members([this](Key) { return skipValue(); }))
-                return false;
-            --m_depth;
-            return true;
-        case '[':
-            ++m_p;
-            if (!enter())
-                return false;
-            if (!elements([this](qsizetype) { return skipValue(); }))
-                return false;
-            --m_depth;
-            return true;
-        case 't':
-        case 'f':
-        case 'n':
-            if (literal("true") || literal("false") || literal("null"))
-                return true;
-            return syntax("unknown word");
-        default:
-            if (*m_p == '-' || *m_p == '.' || (*m_p >= '0' && *m_p <= '9'))
-                return number(nullptr);
-            return syntax("unexpected character");
-        }
     }
 
     static Key keyOf(const QString &key)
@@ -669,68 +247,6 @@ private:
             return key == u"isPublished" ? Key::isPublished : Key::other;
         default:
             return Key::other;
-        }
-    }
-
-    // After the opening brace: "key": value pairs up to the closing brace.
-    template <typename Member> bool members(Member &&member)
-    {
-        space();
-        if (m_p != m_end && *m_p == '}') {
-            ++m_p;
-            return true;
-        }
-        QString key;
-        for (;;) {
-            space();
-            if (m_p == m_end || *m_p != '"')
-                return syntax("a key is missing");
-            if (!string(key))
-                return false;
-            space();
-            if (m_p == m_end || *m_p != ':')
-                return syntax("a colon is missing");
-            ++m_p;
-            space();
-            if (m_p == m_end)
-                return syntax("a value is missing");
-            if (!member(keyOf(key)))
-                return false;
-            space();
-            if (m_p != m_end && *m_p == ',') {
-                ++m_p;
-                continue;
-            }
-            if (m_p != m_end && *m_p == '}') {
-                ++m_p;
-                return true;
-            }
-            return syntax("a comma or closing brace is missing");
-        }
-    }
-
-    // After the opening bracket: values up to the closing bracket.
-    template <typename Element> bool elements(Element &&element)
-    {
-        space();
-        if (m_p != m_end && *m_p == ']') {
-            ++m_p;
-            return true;
-        }
-        for (qsizetype index = 0;; ++index) {
-            space();
-            if (!element(index))
-                return false;
-            space();
-            if (m_p != m_end && *m_p == ',') {
-                ++m_p;
-                continue;
-            }
-            if (m_p != m_end && *m_p == ']') {
-                ++m_p;
-                return true;
-            }
-            return syntax("a comma or closing bracket is missing");
         }
     }
 
@@ -806,7 +322,8 @@ private:
         bool hasName = false;
         bool hasKind = false;
         bool hasCreatedAt = false;
-        const bool ok = members([&](Key key) {
+        const bool ok = members([&](const QString &name) {
+            const Key key = keyOf(name);
             switch (key) {
             case Key::id:
                 hasID = true;
@@ -880,13 +397,7 @@ private:
 
 char *ScriptDocument::writeNumber(char *out, double value)
 {
-    // Plain decimals in the range every timestamp lives in: the shortest form
-    // alone would write a whole second like 790000000 as "7.9e+08". Beyond
-    // 2^53, or below 1e-4, the exponent form is what documents hold.
-    const double magnitude = std::fabs(value);
-    const bool plain = magnitude == 0 || (magnitude >= 1e-4 && magnitude <= 0x1p53);
-    return plain ? std::to_chars(out, out + 64, value, std::chars_format::fixed).ptr
-                 : std::to_chars(out, out + 64, value).ptr;
+    return JsonBuffer::writeNumber(out, value);
 }
 
 QByteArray ScriptDocument::numberText(double value)
@@ -897,7 +408,7 @@ QByteArray ScriptDocument::numberText(double value)
 
 void ScriptDocument::appendString(QByteArray &out, const QString &text)
 {
-    Buffer buffer(std::move(out));
+    JsonBuffer buffer(std::move(out));
     buffer.string(text);
     out = buffer.take();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "library/NodePlacement.h"
 #include "library/Persisted.h"
 #include "library/Profile.h"
 #include "library/ShellNode.h"
@@ -15,7 +16,6 @@
 #include <optional>
 
 class Preferences;
-struct DropTarget;
 
 // The one owner of the script library while the app runs. Every edit
 // replaces roots as a whole and saves the document at once.
@@ -74,8 +74,10 @@ public:
     void setArgs(const QUuid &id, const QStringList &args);
     void deleteNode(const QUuid &id); // roots.removing(id), then save()
     bool moveNode(const QUuid &id, std::optional<QUuid> toParent, std::optional<QUuid> before);
-    void applyNodeDrop(const QUuid &id, const DropTarget &target);
-    void applyFileDrop(const QList<QUrl> &urls, const DropTarget &target);
+    // Where applyNodeDrop writes its decisions (the drop log); none by default.
+    void setDiagnosticLog(std::function<void(const QString &)> log) { m_diagnose = std::move(log); }
+    void applyNodeDrop(const QUuid &id, const NodePlacement &target);
+    void applyFileDrop(const QList<QUrl> &urls, const NodePlacement &target);
     QString timestampFolderName() const;
     ShellNode buildTree(const QString &directory) const;
 
@@ -101,6 +103,11 @@ Q_SIGNALS:
     void lastRunMessageChanged();
 
 private:
+    void diagnose(const QString &message) const
+    {
+        if (m_diagnose)
+            m_diagnose(message);
+    }
     // Top level, or an existing folder: nothing else may receive children.
     bool acceptsChildren(std::optional<QUuid> parent) const;
     // Appends under the parent and saves; a null id when the parent is refused.
@@ -112,6 +119,7 @@ private:
     bool m_isPublished = false;
     QString m_lastRunMessage;
     SortMode m_sortMode = SortMode::custom;
+    std::function<void(const QString &)> m_diagnose;
     QUuid m_currentProfileID;
     QList<Profile> m_customProfiles;
     QSet<QString> m_snapshottedPaths;

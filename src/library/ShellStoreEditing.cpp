@@ -2,8 +2,6 @@
 // assigns it and saves at once.
 #include "library/ShellStore.h"
 
-#include "dragdrop/DropDebug.h"
-#include "dragdrop/DropTarget.h"
 #include "library/NameCollation.h"
 
 #include <QDir>
@@ -222,38 +220,38 @@ bool ShellStore::moveNode(const QUuid &id, std::optional<QUuid> toParent,
     return true;
 }
 
-void ShellStore::applyNodeDrop(const QUuid &id, const DropTarget &target)
+void ShellStore::applyNodeDrop(const QUuid &id, const NodePlacement &target)
 {
     const std::optional<QUuid> oldParent = Forest::parentID(m_roots, id);
-    DropDebug::log(QStringLiteral("APPLY ") + target.debugDesc() + QStringLiteral(" dragged=") +
-                   shortID(id) + QStringLiteral(" 原父=") + shortOrRoot(oldParent) +
-                   QStringLiteral(" sortMode=") + toRaw(m_sortMode));
+    diagnose(QStringLiteral("APPLY ") + target.debugDesc() + QStringLiteral(" dragged=") +
+             shortID(id) + QStringLiteral(" 原父=") + shortOrRoot(oldParent) +
+             QStringLiteral(" sortMode=") + toRaw(m_sortMode));
 
     switch (target.kind) {
-    case DropTarget::Kind::folder:
+    case NodePlacement::Kind::folder:
         moveNode(id, target.id, std::nullopt);
         break;
-    case DropTarget::Kind::before:
+    case NodePlacement::Kind::before:
         // Under the name sort a reorder within one parent would not show.
         if (m_sortMode == SortMode::name && oldParent == target.parent) {
-            DropDebug::log(QStringLiteral("APPLY 忽略：名称排序下同父级纯排序"));
+            diagnose(QStringLiteral("APPLY 忽略：名称排序下同父级纯排序"));
             return;
         }
         moveNode(id, target.parent, target.id);
         break;
-    case DropTarget::Kind::root:
+    case NodePlacement::Kind::root:
         moveNode(id, std::nullopt, std::nullopt);
         break;
     }
-    DropDebug::log(QStringLiteral("APPLY 结束 新父=") + shortOrRoot(Forest::parentID(m_roots, id)));
+    diagnose(QStringLiteral("APPLY 结束 新父=") + shortOrRoot(Forest::parentID(m_roots, id)));
 }
 
-void ShellStore::applyFileDrop(const QList<QUrl> &urls, const DropTarget &target)
+void ShellStore::applyFileDrop(const QList<QUrl> &urls, const NodePlacement &target)
 {
     std::optional<QUuid> parent;
-    if (target.kind == DropTarget::Kind::folder)
+    if (target.kind == NodePlacement::Kind::folder)
         parent = target.id;
-    else if (target.kind == DropTarget::Kind::before)
+    else if (target.kind == NodePlacement::Kind::before)
         parent = target.parent; // new nodes are appended, not placed before the row
 
     for (const QUrl &url : urls) {

@@ -1,9 +1,9 @@
 #include "menubar/MenuBarView.h"
 
-#include "app/IconMap.h"
-#include "app/LanguageManager.h"
+#include "language/LanguageManager.h"
 #include "library/ShellStore.h"
 #include "run/RunController.h"
+#include "ui/IconMap.h"
 
 #include <QAction>
 #include <QMenu>

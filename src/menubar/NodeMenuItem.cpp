@@ -1,7 +1,7 @@
 #include "menubar/NodeMenuItem.h"
 
-#include "app/IconMap.h"
-#include "app/LanguageManager.h"
+#include "language/LanguageManager.h"
+#include "ui/IconMap.h"
 
 #include <QAction>
 #include <QMenu>

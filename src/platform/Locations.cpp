@@ -23,6 +23,7 @@ Locations Locations::under(const QString &root)
     l.home = dir.filePath(QStringLiteral("home"));
     l.documents = dir.filePath(QStringLiteral("home/Documents"));
     l.applicationSupport = dir.filePath(QStringLiteral("home/.local/share"));
-    l.cloudDrive = dir.filePath(QStringLiteral("home/Library/Mobile Documents/com~apple~CloudDocs"));
+    l.cloudDrive =
+        dir.filePath(QStringLiteral("home/Library/Mobile Documents/com~apple~CloudDocs"));
     return l;
 }

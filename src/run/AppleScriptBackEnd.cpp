@@ -1,7 +1,7 @@
 #include "run/AppleScriptBackEnd.h"
 
-#include "run/LauncherProcess.h"
-#include "run/ProcessLookup.h"
+#include "platform/ProcessLookup.h"
+#include "run/TerminalProcess.h"
 
 AppleScriptBackEnd::AppleScriptBackEnd(QString runnerPath, std::function<bool()> terminalRunning,
                                        QObject *parent)
@@ -19,10 +19,10 @@ bool AppleScriptBackEnd::isTerminalRunning()
 void AppleScriptBackEnd::run(RunForm form, const HandOverText &text, const ChunkHandler &onChunk,
                              RunCompletion completion)
 {
-    LauncherProcess::Request request;
+    TerminalProcess::Request request;
     request.program = m_runnerPath;
     request.arguments = {QStringLiteral("-e"), ShellRunner::appleScript(form, text.doScriptLine)};
     // No time-out: the runner may wait on the user's answer to a permission prompt.
-    LauncherProcess::runAttached(this, request, onChunk, std::move(completion),
+    TerminalProcess::runAttached(this, request, onChunk, std::move(completion),
                                  [this] { Q_EMIT launcherStarted(); });
 }

@@ -1,8 +1,8 @@
 #include "run/LinuxTerminalBackEnd.h"
 
-#include "app/LanguageManager.h"
-#include "run/LauncherProcess.h"
-#include "run/ProcessLookup.h"
+#include "language/LanguageManager.h"
+#include "platform/ProcessLookup.h"
+#include "run/TerminalProcess.h"
 #include "settings/PreferenceKeys.h"
 #include "settings/Preferences.h"
 
@@ -61,7 +61,7 @@ void LinuxTerminalBackEnd::run(RunForm form, const HandOverText &text, const Chu
         return;
     }
 
-    LauncherProcess::Request request;
+    TerminalProcess::Request request;
     request.program = launch->program;
     request.arguments = launch->arguments;
     request.environment = environment;
@@ -69,9 +69,9 @@ void LinuxTerminalBackEnd::run(RunForm form, const HandOverText &text, const Chu
     request.timeoutMs = m_timeoutMs;
     auto started = [this] { Q_EMIT launcherStarted(); };
     if (launch->detached)
-        LauncherProcess::startDetached(request, onChunk, std::move(completion), started);
+        TerminalProcess::startDetached(request, onChunk, std::move(completion), started);
     else
-        LauncherProcess::runAttached(this, request, onChunk, std::move(completion), started);
+        TerminalProcess::runAttached(this, request, onChunk, std::move(completion), started);
 }
 
 // Tabs from outside need to be told which window: what the terminal's own

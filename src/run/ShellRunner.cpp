@@ -1,6 +1,8 @@
 #include "run/ShellRunner.h"
 
-#include "app/LanguageManager.h"
+#include "run/ShellWords.h"
+
+#include "language/LanguageManager.h"
 #include "settings/PreferenceKeys.h"
 #include "settings/Preferences.h"
 
@@ -33,25 +35,6 @@ QString withoutTrailingSlashes(QString path)
     return path;
 }
 } // namespace
-
-HandOverText HandOverText::build(const QString &filePath, const std::optional<QString> &argOverride)
-{
-    HandOverText text;
-    text.directory = ShellRunner::directory(filePath);
-    text.fileName = ShellRunner::fileName(filePath);
-    text.argumentText = ShellRunner::argumentText(argOverride);
-    text.commandLine = ShellRunner::commandLine(text.directory, text.fileName, text.argumentText);
-    text.escapedCommand = ShellRunner::escapedCommand(text.commandLine);
-    text.doScriptLine = ShellRunner::doScriptLine(text.escapedCommand);
-    text.echoLine = ShellRunner::echoLine(text.directory, text.fileName, text.argumentText);
-    return text;
-}
-
-TerminalBackEnd::~TerminalBackEnd()
-{
-    for (QProcess *process : findChildren<QProcess *>())
-        process->disconnect();
-}
 
 ShellRunner::ShellRunner(std::unique_ptr<TerminalBackEnd> backEnd, Preferences *preferences,
                          QObject *parent)
@@ -97,18 +80,11 @@ QString ShellRunner::argumentText(const std::optional<QString> &argOverride)
     return argOverride.value_or(QString()).trimmed();
 }
 
-QString ShellRunner::quoted(const QString &text)
-{
-    QString inner = text;
-    inner.replace(u'\'', QStringLiteral("'\\''"));
-    return u'\'' + inner + u'\'';
-}
-
 QString ShellRunner::commandLine(const QString &directory, const QString &fileName,
                                  const QString &argumentText)
 {
-    QString line = QStringLiteral("cd ") + quoted(directory) + QStringLiteral(" && ") +
-                   quoted(QStringLiteral("./") + fileName);
+    QString line = QStringLiteral("cd ") + ShellWords::quoted(directory) + QStringLiteral(" && ") +
+                   ShellWords::quoted(QStringLiteral("./") + fileName);
     if (!argumentText.isEmpty())
         line += u' ' + argumentText;
     return line;

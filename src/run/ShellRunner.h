@@ -1,6 +1,9 @@
 #pragma once
 
 #include "library/ShellNode.h"
+#include "run/HandOverText.h"
+#include "run/RunForm.h"
+#include "run/TerminalBackEnd.h"
 
 #include <QObject>
 #include <QString>
@@ -10,53 +13,6 @@
 #include <optional>
 
 class Preferences;
-
-// The three ways a command reaches the terminal.
-enum class RunForm {
-    newWindow, // the terminal runs, every run opens a window
-    newTab,    // the terminal runs, a tab in its front window
-    reuse,     // the terminal is not running: the window it opens at start
-};
-
-// The texts built for one hand-over, from a script's path and argument text.
-struct HandOverText
-{
-    QString directory;
-    QString fileName;
-    QString argumentText;
-    QString commandLine;
-    QString escapedCommand;
-    QString doScriptLine;
-    QString echoLine;
-
-    static HandOverText build(const QString &filePath, const std::optional<QString> &argOverride);
-};
-
-using ChunkHandler = std::function<void(const QString &chunk)>;
-using StatusHandler = std::function<void(int status)>;
-// The status of one launcher run and its error text (standard error, untrimmed).
-using RunCompletion = std::function<void(int status, const QString &errorText)>;
-
-// One way of getting a command line into a terminal: the AppleScript runner
-// on macOS, terminal emulators on Linux.
-class TerminalBackEnd : public QObject
-{
-    Q_OBJECT
-public:
-    using QObject::QObject;
-    // Launchers still running are killed without reporting to anyone.
-    ~TerminalBackEnd() override;
-
-    virtual bool isTerminalRunning() = 0;
-    // Runs one form. Reports its own "诊断" and "启动失败" chunks through onChunk
-    // and calls completion exactly once.
-    virtual void run(RunForm form, const HandOverText &text, const ChunkHandler &onChunk,
-                     RunCompletion completion) = 0;
-
-Q_SIGNALS:
-    // The launcher process has been started (fork and exec done).
-    void launcherStarted();
-};
 
 // Hands one script over to the terminal and reports the hand-over as text
 // chunks and one final status.

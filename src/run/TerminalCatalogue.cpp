@@ -1,6 +1,8 @@
 #include "run/TerminalCatalogue.h"
 
-#include "app/LanguageManager.h"
+#include "run/ShellWords.h"
+
+#include "language/LanguageManager.h"
 
 #include <QFileInfo>
 #include <QStandardPaths>
@@ -43,22 +45,6 @@ QString withoutWrapper(QString name)
     if (name.endsWith(u".wrapper"))
         name.chop(8);
     return name;
-}
-
-bool isSafeShellWord(const QString &word)
-{
-    if (word.isEmpty())
-        return false;
-    for (const QChar c : word) {
-        const char16_t u = c.unicode();
-        const bool safe = (u >= u'a' && u <= u'z') || (u >= u'A' && u <= u'Z') ||
-                          (u >= u'0' && u <= u'9') || u == u'/' || u == u'.' || u == u'-' ||
-                          u == u'_' || u == u'=' || u == u':' || u == u',' || u == u'+' ||
-                          u == u'@' || u == u'%';
-        if (!safe)
-            return false;
-    }
-    return true;
 }
 
 QString tabsUnsupported(const Terminal &terminal)
@@ -154,45 +140,6 @@ QStringList command(const HandOverText &text, const QString &userShell)
             userShell.isEmpty() ? QStringLiteral("/bin/sh") : userShell};
 }
 
-// Single quotes with quotes and backslashes kept outside them, as \' and
-// \\: the same word for sh, GLib, fish and csh (terminator hands the string
-// to the user's login shell, whichever it is; fish reads \\ and \' inside
-// single quotes as escapes).
-namespace {
-QString shellWord(const QString &word)
-{
-    if (isSafeShellWord(word))
-        return word;
-    QString quoted;
-    bool open = false;
-    for (const QChar c : word) {
-        if (c == u'\'' || c == u'\\') {
-            if (open)
-                quoted += u'\'';
-            open = false;
-            quoted += u'\\';
-            quoted += c;
-        } else {
-            if (!open)
-                quoted += u'\'';
-            open = true;
-            quoted += c;
-        }
-    }
-    if (open)
-        quoted += u'\'';
-    return quoted.isEmpty() ? QStringLiteral("''") : quoted;
-}
-} // namespace
-
-QString shellJoin(const QStringList &arguments)
-{
-    QStringList words;
-    for (const QString &argument : arguments)
-        words << shellWord(argument);
-    return words.join(u' ');
-}
-
 std::optional<TerminalLaunch> launch(const Terminal &terminal, RunForm form,
                                      const QStringList &command,
                                      const QProcessEnvironment &environment, QString *why)
@@ -263,13 +210,13 @@ std::optional<TerminalLaunch> launch(const Terminal &terminal, RunForm form,
             arguments << QStringLiteral("--action=app-new-session");
         else if (form == RunForm::newWindow)
             arguments << QStringLiteral("--action=app-new-window");
-        return detached(arguments + QStringList{QStringLiteral("-e"), shellJoin(command)});
+        return detached(arguments + QStringList{QStringLiteral("-e"), ShellWords::join(command)});
     }
     case Terminal::Kind::terminator:
         // -x arguments are joined with spaces when handed to a running
         // terminator; -e is one string that both paths run the same way.
         return detached((tab ? QStringList{QStringLiteral("--new-tab")} : QStringList{}) +
-                        QStringList{QStringLiteral("-e"), shellJoin(command)});
+                        QStringList{QStringLiteral("-e"), ShellWords::join(command)});
     case Terminal::Kind::xterm:
         if (tab)
             return noTabs(tabsUnsupported(terminal));
@@ -286,7 +233,7 @@ std::optional<TerminalLaunch> launch(const Terminal &terminal, RunForm form,
             if (token == placeholder)
                 arguments += command;
             else
-                arguments << QString(token).replace(placeholder, shellJoin(command));
+                arguments << QString(token).replace(placeholder, ShellWords::join(command));
         }
         return detached(arguments);
     }
@@ -294,58 +241,9 @@ std::optional<TerminalLaunch> launch(const Terminal &terminal, RunForm form,
     return std::nullopt;
 }
 
-std::optional<QStringList> splitWords(const QString &text)
-{
-    QStringList words;
-    QString word;
-    bool inWord = false;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text.at(i);
-        if (c == u' ' || c == u'\t' || c == u'\n') {
-            if (inWord)
-                words << std::exchange(word, QString());
-            inWord = false;
-            continue;
-        }
-        inWord = true;
-        if (c == u'\\') {
-            if (++i == text.size())
-                return std::nullopt;
-            if (text.at(i) != u'\n')
-                word += text.at(i);
-        } else if (c == u'\'') {
-            const qsizetype end = text.indexOf(u'\'', i + 1);
-            if (end < 0)
-                return std::nullopt;
-            word += QStringView(text).sliced(i + 1, end - i - 1);
-            i = end;
-        } else if (c == u'"') {
-            for (++i;; ++i) {
-                if (i == text.size())
-                    return std::nullopt;
-                const QChar d = text.at(i);
-                if (d == u'"')
-                    break;
-                if (d == u'\\' && i + 1 < text.size() &&
-                    QStringView(u"\"\\$`\n").contains(text.at(i + 1))) {
-                    if (text.at(++i) != u'\n')
-                        word += text.at(i);
-                } else {
-                    word += d;
-                }
-            }
-        } else {
-            word += c;
-        }
-    }
-    if (inWord)
-        words << word;
-    return words;
-}
-
 std::optional<Terminal> fromSetting(const QString &value)
 {
-    const std::optional<QStringList> words = splitWords(value);
+    const std::optional<QStringList> words = ShellWords::split(value);
     if (!words || words->isEmpty())
         return std::nullopt;
     const QStringList &tokens = *words;

@@ -66,9 +66,6 @@ std::optional<Terminal> known(const QString &id, const QString &executable = {})
 // stays open with the script's output.
 QStringList command(const HandOverText &text, const QString &userShell);
 QString wrapperScript();
-// POSIX quoting of every argument, joined by spaces (for terminals that take
-// one command string and split it again themselves).
-QString shellJoin(const QStringList &arguments);
 
 // The launch for a form; nullopt when the terminal cannot do that form from
 // outside (tabs), with the reason in *why.
@@ -76,10 +73,6 @@ std::optional<TerminalLaunch> launch(const Terminal &terminal, RunForm form,
                                      const QStringList &command,
                                      const QProcessEnvironment &environment,
                                      QString *why = nullptr);
-
-// Words as a POSIX shell splits them: blanks separate, '...' and "..." quote,
-// a backslash escapes. nullopt for an unterminated quote.
-std::optional<QStringList> splitWords(const QString &text);
 
 // A stored setting or $TERMINAL: a known name or path, a template holding
 // {command}, or any other program (which gets "-e prog args"), its words

@@ -1,8 +1,8 @@
 #include "window/MainWindow.h"
 
-#include "app/IconMap.h"
-#include "app/LanguageManager.h"
-#include "app/MainWindowManager.h"
+#include "language/LanguageManager.h"
+#include "ui/IconMap.h"
+#include "ui/MainWindowManager.h"
 
 #include <QShowEvent>
 

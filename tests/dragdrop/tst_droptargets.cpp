@@ -1,5 +1,5 @@
 #include "dragdrop/DropDebug.h"
-#include "dragdrop/DropResolver.h"
+#include "dragdrop/DropTargetResolver.h"
 #include "dragdrop/NodeDrag.h"
 #include "dragdrop/RowFrame.h"
 

@@ -136,6 +136,7 @@ private Q_SLOTS:
         DropDebug::setLogPath(m_home->filePath(QStringLiteral("drop.log")));
         m_preferences = std::make_unique<Preferences>(m_home->preferencesFile());
         m_store = std::make_unique<ShellStore>(*m_preferences, m_home->locations());
+        m_store->setDiagnosticLog(&DropDebug::log);
         m_store->setClock(
             [] { return QDateTime(QDate(2024, 1, 31), QTime(9, 30, 5), Qt::LocalTime); });
     }

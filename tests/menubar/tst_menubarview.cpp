@@ -1,9 +1,9 @@
-#include "app/IconMap.h"
-#include "app/LanguageManager.h"
+#include "language/LanguageManager.h"
 #include "library/ShellStore.h"
 #include "menubar/MenuBarView.h"
 #include "run/RunController.h"
 #include "settings/Preferences.h"
+#include "ui/IconMap.h"
 
 #include "TestSupport.h"
 

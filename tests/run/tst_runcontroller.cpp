@@ -2,7 +2,7 @@
 #include "FakeTerminalBackEnd.h"
 #include "TestSupport.h"
 
-#include "app/LanguageManager.h"
+#include "language/LanguageManager.h"
 #include "library/ShellStore.h"
 #include "run/AppleScriptBackEnd.h"
 #include "run/RunController.h"

@@ -1,8 +1,9 @@
 // The texts of a hand-over, the choice of form, the terminal catalogue and
 // the process lookup: everything that needs no process of its own.
-#include "app/LanguageManager.h"
-#include "run/ProcessLookup.h"
+#include "language/LanguageManager.h"
+#include "platform/ProcessLookup.h"
 #include "run/ShellRunner.h"
+#include "run/ShellWords.h"
 #include "run/TerminalCatalogue.h"
 
 #include <QCoreApplication>
@@ -163,7 +164,7 @@ void TestRunTexts::relativePathIsMadeAbsolute()
     const HandOverText text = HandOverText::build(u"sub/x.sh"_s, std::nullopt);
     QCOMPARE(text.directory, QDir::currentPath() + u"/sub"_s);
     QCOMPARE(text.fileName, u"x.sh"_s);
-    QCOMPARE(ShellRunner::quoted(u"it's"_s), u"'it'\\''s'"_s);
+    QCOMPARE(ShellWords::quoted(u"it's"_s), u"'it'\\''s'"_s);
 }
 
 void TestRunTexts::escapedCommandArrivesUnchanged_data()
@@ -358,8 +359,8 @@ void TestRunTexts::shellJoin_data()
 void TestRunTexts::shellJoin()
 {
     QFETCH(QStringList, words);
-    QTEST(TerminalCatalogue::shellJoin(words), "joined");
-    QCOMPARE(TerminalCatalogue::splitWords(TerminalCatalogue::shellJoin(words)), words);
+    QTEST(ShellWords::join(words), "joined");
+    QCOMPARE(ShellWords::split(ShellWords::join(words)), words);
 }
 
 void TestRunTexts::customTemplate()
@@ -420,7 +421,7 @@ void TestRunTexts::commandRunsTheLineAsBuilt()
     QCOMPARE(lines.value(3), u"-i"_s);
 
     // Tilix and terminator split one string again: it must give the same words.
-    process.start(u"/bin/sh"_s, {u"-c"_s, u"for a in "_s + TerminalCatalogue::shellJoin(command) +
+    process.start(u"/bin/sh"_s, {u"-c"_s, u"for a in "_s + ShellWords::join(command) +
                                               u"; do printf '%s\\0' \"$a\"; done"_s});
     QVERIFY(process.waitForFinished(10000));
     QStringList words = QString::fromUtf8(process.readAllStandardOutput()).split(u'\0');
@@ -529,7 +530,7 @@ void TestRunTexts::splitWords_data()
 void TestRunTexts::splitWords()
 {
     QFETCH(QString, text);
-    QTEST(TerminalCatalogue::splitWords(text), "words");
+    QTEST(ShellWords::split(text), "words");
 }
 
 void TestRunTexts::fromSetting()

@@ -2,7 +2,7 @@
 // terminal emulators, written into a temporary folder.
 #include "TestSupport.h"
 
-#include "app/LanguageManager.h"
+#include "language/LanguageManager.h"
 #include "run/AppleScriptBackEnd.h"
 #include "run/LinuxTerminalBackEnd.h"
 #include "run/ShellRunner.h"

@@ -11,7 +11,8 @@ bool TestHome::write(const QString &relative, const QByteArray &bytes) const
     const QString path = filePath(relative);
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+           file.write(bytes) == bytes.size();
 }
 
 QByteArray TestHome::read(const QString &relative) const

@@ -1,0 +1,41 @@
+#include "app/mac_tallowBayApp.h"
+#include "cli/CommandLine.h"
+#include "instance/InstanceElection.h"
+#include "instance/SingleInstance.h"
+#include "platform/RuntimeDirectory.h"
+
+#include <QCoreApplication>
+#include <QDir>
+
+int main(int argc, char *argv[])
+{
+    // Before anything reads it: the tray app and its command-line clients must
+    // agree on the runtime folder, and Qt must not warn about a missing one.
+    RuntimeDirectory::ensure(QDir::tempPath());
+    const QStringList arguments = CommandLine::arguments(argc, argv);
+    const ParsedCommandLine parsed = CommandLine::parse(arguments);
+    const InstanceElection::Streams streams = InstanceElection::processStreams();
+    if (!parsed.command) {
+        streams.standardError(QStringLiteral("orlenta: %1\n").arg(parsed.error));
+        return 2;
+    }
+    const Command &command = *parsed.command;
+    if (command.verb == Command::Verb::help) {
+        streams.standardOutput(command.text);
+        return 0;
+    }
+    if (CommandLine::needsWindows(command)) {
+        mac_tallowBayApp app(argc, argv, command, arguments);
+        if (const std::optional<int> status = app.handedOver())
+            return *status;
+        return app.exec();
+    }
+
+    // Commands need no display: they work over ssh and from a hotkey alike.
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("orlenta"));
+    SingleInstance instance(SingleInstance::defaultFolder());
+    return InstanceElection::runCommand(
+        arguments, instance, [&] { return InstanceElection::carryOutInProcess(command, streams); },
+        streams);
+}

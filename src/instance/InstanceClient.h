@@ -1,0 +1,49 @@
+#pragma once
+
+#include "instance/InstanceProtocol.h"
+
+#include <QLocalSocket>
+#include <QObject>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+
+class QTimer;
+
+// The starting process's side of a conversation with the running instance:
+// sends one request and relays the answer as it arrives.
+class InstanceClient : public QObject
+{
+    Q_OBJECT
+public:
+    explicit InstanceClient(std::unique_ptr<QLocalSocket> socket, QObject *parent = nullptr);
+    ~InstanceClient() override;
+
+    // Silence from the instance for this long ends the conversation with
+    // an error; every message restarts the clock.
+    void setIdleTimeout(int milliseconds);
+
+    void send(const QStringList &args, const QString &workingDirectory);
+
+    // Sends the request and waits in a local event loop for the answer,
+    // passing text on as it comes. Returns the exit status.
+    int exchange(const QStringList &args, const QString &workingDirectory,
+                 const std::function<void(const QString &)> &standardOutput,
+                 const std::function<void(const QString &)> &standardError);
+
+Q_SIGNALS:
+    void standardOutput(const QString &text);
+    void standardError(const QString &text);
+    // Emitted once: the instance's status, or 2 when the conversation failed.
+    void finished(int status);
+
+private:
+    void read();
+    void fail(const QString &why);
+
+    std::unique_ptr<QLocalSocket> m_socket;
+    InstanceProtocol::FrameReader m_reader;
+    QTimer *m_idle;
+    bool m_done = false;
+};

@@ -1,0 +1,9 @@
+#include "run/TerminalBackEnd.h"
+
+#include <QProcess>
+
+TerminalBackEnd::~TerminalBackEnd()
+{
+    for (QProcess *process : findChildren<QProcess *>())
+        process->disconnect();
+}

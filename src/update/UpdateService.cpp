@@ -1,0 +1,183 @@
+#include "update/UpdateService.h"
+
+#include "language/LanguageManager.h"
+#include "platform/Notifier.h"
+
+#include <QCoreApplication>
+
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+
+#ifndef ORLENTA_UPDATE_FEED_URL
+#define ORLENTA_UPDATE_FEED_URL ""
+#endif
+#ifndef ORLENTA_VERSION
+#define ORLENTA_VERSION "0"
+#endif
+
+namespace {
+
+// Until the application gives a user interface, a requested check shows nothing.
+class SilentUpdateUserInterface : public UpdateUserInterface
+{
+public:
+    void showUpToDate(const QString &) override {}
+    void showUpdateAvailable(const AppcastItem &, const QString &) override {}
+    void showCheckFailed(const QString &) override {}
+    void showNotConfigured() override {}
+};
+
+SilentUpdateUserInterface silentInterface;
+
+QString tooLarge()
+{
+    return QStringLiteral("the feed is larger than %1 MiB")
+        .arg(UpdateService::maxFeedBytes / (1024 * 1024));
+}
+
+} // namespace
+
+UpdateService::UpdateService(QObject *parent)
+    : QObject(parent), m_feedURL(configuredFeedURL()),
+      m_currentVersion(QStringLiteral(ORLENTA_VERSION)), m_ui(&silentInterface)
+{
+    m_timer.setSingleShot(true);
+    // Checks are hours apart; let the system bundle the wake-up with others.
+    m_timer.setTimerType(Qt::VeryCoarseTimer);
+    connect(&m_timer, &QTimer::timeout, this, &UpdateService::scheduledCheck);
+}
+
+UpdateService::~UpdateService()
+{
+    if (m_reply)
+        m_reply->abort();
+}
+
+UpdateService &UpdateService::shared()
+{
+    static UpdateService *instance = new UpdateService(qApp);
+    return *instance;
+}
+
+QUrl UpdateService::configuredFeedURL()
+{
+    const QByteArray fromEnvironment = qgetenv("ORLENTA_UPDATE_FEED_URL");
+    const QString text = fromEnvironment.isNull() ? QStringLiteral(ORLENTA_UPDATE_FEED_URL)
+                                                  : QString::fromUtf8(fromEnvironment);
+    return QUrl(text.trimmed());
+}
+
+void UpdateService::setSchedule(std::chrono::milliseconds first, std::chrono::milliseconds interval)
+{
+    m_first = first;
+    m_interval = interval;
+}
+
+void UpdateService::start()
+{
+    if (m_feedURL.isEmpty() || !m_feedURL.isValid())
+        return; // nothing to check against; the schedule stays off
+    m_timer.start(m_first);
+}
+
+void UpdateService::checkForUpdates()
+{
+    if (m_feedURL.isEmpty() || !m_feedURL.isValid()) {
+        m_ui->showNotConfigured();
+        Q_EMIT checkFinished();
+        return;
+    }
+    startCheck(true);
+}
+
+void UpdateService::scheduledCheck()
+{
+    m_timer.start(m_interval);
+    startCheck(false);
+}
+
+void UpdateService::startCheck(bool userInitiated)
+{
+    m_userWaiting = m_userWaiting || userInitiated;
+    if (m_reply)
+        return; // the check under way answers the user too
+    if (!m_network) {
+        m_network = new QNetworkAccessManager(this);
+        m_network->setTransferTimeout(30000);
+    }
+    QNetworkRequest request(m_feedURL);
+    request.setHeader(QNetworkRequest::UserAgentHeader,
+                      QStringLiteral("Orlenta/%1").arg(m_currentVersion));
+    m_reply = m_network->get(request);
+    m_feedTooLarge = false;
+    connect(m_reply.data(), &QNetworkReply::finished, this, &UpdateService::finishCheck);
+    // A feed is a few kilobytes; whatever sends far more is not one.
+    connect(m_reply.data(), &QNetworkReply::readyRead, this, [this] {
+        if (m_reply && m_reply->bytesAvailable() > maxFeedBytes) {
+            m_feedTooLarge = true;
+            m_reply->abort();
+        }
+    });
+}
+
+void UpdateService::finishCheck()
+{
+    QNetworkReply *reply = m_reply.data();
+    m_reply = nullptr;
+    if (!reply)
+        return;
+    reply->deleteLater();
+    const bool userInitiated = std::exchange(m_userWaiting, false);
+
+    if (reply->error() != QNetworkReply::NoError) {
+        if (userInitiated)
+            m_ui->showCheckFailed(m_feedTooLarge ? tooLarge() : reply->errorString());
+        Q_EMIT checkFinished();
+        return;
+    }
+    const QByteArray bytes = reply->read(maxFeedBytes + 1);
+    if (bytes.size() > maxFeedBytes) {
+        if (userInitiated)
+            m_ui->showCheckFailed(tooLarge());
+        Q_EMIT checkFinished();
+        return;
+    }
+    const AppcastParseResult feed = parseAppcast(bytes);
+    if (feed.error) {
+        if (userInitiated)
+            m_ui->showCheckFailed(*feed.error);
+        Q_EMIT checkFinished();
+        return;
+    }
+    const std::optional<AppcastItem> update = newestUpdate(feed.items, m_currentVersion);
+    if (!update) {
+        if (userInitiated)
+            m_ui->showUpToDate(m_currentVersion);
+    } else if (userInitiated) {
+        m_ui->showUpdateAvailable(*update, m_currentVersion);
+    } else if (standardUserDriverShouldHandleShowingScheduledUpdate(*update, m_inFocus())) {
+        m_ui->showUpdateAvailable(*update, m_currentVersion);
+    }
+    Q_EMIT checkFinished();
+}
+
+bool UpdateService::standardUserDriverShouldHandleShowingScheduledUpdate(const AppcastItem &item,
+                                                                         bool immediateFocus)
+{
+    if (!immediateFocus)
+        postUpdateNotification(item.displayVersionString());
+    return immediateFocus;
+}
+
+void UpdateService::postUpdateNotification(const QString &version)
+{
+    if (!m_notifier)
+        return;
+    // These two texts follow the system's locale, not the interface language.
+    const QString title =
+        LanguageManager::localizedForSystemLocale(QStringLiteral("Orlenta Update Available"));
+    const QString body = LanguageManager::localizedForSystemLocale(
+        QStringLiteral("Version %@ is ready to install."), {version});
+    m_notifier->post(QStringLiteral("orlenta-update"), title, body);
+}

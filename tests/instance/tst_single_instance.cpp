@@ -1,0 +1,365 @@
+#include "instance/InstanceClient.h"
+#include "instance/InstanceProtocol.h"
+#include "instance/InstanceServer.h"
+#include "instance/SingleInstance.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QLocalSocket>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QtEndian>
+
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+using namespace std::chrono_literals;
+
+namespace {
+struct Answer
+{
+    int status = -1;
+    QString out;
+    QString err;
+};
+
+Answer ask(SingleInstance &instance, const QStringList &args, int idleTimeout = 60000)
+{
+    Answer answer;
+    InstanceClient client(instance.takeConnection());
+    client.setIdleTimeout(idleTimeout);
+    answer.status = client.exchange(
+        args, QStringLiteral("/somewhere"), [&](const QString &t) { answer.out += t; },
+        [&](const QString &t) { answer.err += t; });
+    return answer;
+}
+
+// Sends raw bytes to a server and collects whatever comes back until it closes.
+QList<QJsonObject> rawExchange(const QString &socketPath, const QByteArray &bytes)
+{
+    QLocalSocket socket;
+    socket.connectToServer(socketPath);
+    if (!socket.waitForConnected(1000))
+        return {};
+    socket.write(bytes);
+    InstanceProtocol::FrameReader reader;
+    QList<QJsonObject> messages;
+    QElapsedTimer clock;
+    clock.start();
+    while (socket.state() != QLocalSocket::UnconnectedState && clock.elapsed() < 5000) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        reader.append(socket.readAll());
+    }
+    reader.append(socket.readAll());
+    while (auto message = reader.next())
+        messages.append(*message);
+    return messages;
+}
+} // namespace
+
+class TestSingleInstance : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void frameReader_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("messages");
+        QTest::addColumn<bool>("failed");
+
+        const QByteArray one = InstanceProtocol::frame(InstanceProtocol::exit(3));
+        const auto rawFrame = [](const QByteArray &payload) {
+            QByteArray bytes(4, '\0');
+            qToBigEndian(quint32(payload.size()), bytes.data());
+            return bytes + payload;
+        };
+        QTest::newRow("one") << one << 1 << false;
+        QTest::newRow("two in one chunk") << one + one << 2 << false;
+        QTest::newRow("incomplete") << one.left(one.size() - 1) << 0 << false;
+        QTest::newRow("length only") << one.left(4) << 0 << false;
+        QTest::newRow("zero length") << QByteArray(4, '\0') << 0 << true;
+        QTest::newRow("huge length") << QByteArray("\x7f\xff\xff\xff", 4) << 0 << true;
+        QTest::newRow("not json") << rawFrame("hello") << 0 << true;
+        QTest::newRow("array") << rawFrame("[1,2]") << 0 << true;
+        QTest::newRow("no version") << rawFrame(R"({"type":"exit","status":0})") << 0 << true;
+        QTest::newRow("other version")
+            << rawFrame(R"({"v":2,"type":"exit","status":0})") << 0 << true;
+        QTest::newRow("good then bad") << one + rawFrame("x") + one << 1 << true;
+    }
+    void frameReader()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, messages);
+        QFETCH(bool, failed);
+        // Byte by byte and all at once must agree.
+        for (const bool trickle : {false, true}) {
+            InstanceProtocol::FrameReader reader;
+            int seen = 0;
+            if (trickle) {
+                for (char c : bytes) {
+                    reader.append(QByteArray(1, c));
+                    while (reader.next())
+                        ++seen;
+                }
+            } else {
+                reader.append(bytes);
+                while (reader.next())
+                    ++seen;
+            }
+            QCOMPARE(seen, messages);
+            QCOMPARE(reader.failed(), failed);
+        }
+    }
+
+    void folderIsPrivate()
+    {
+        QTemporaryDir dir;
+        const QString folder = dir.filePath(QStringLiteral("a/orlenta"));
+        QString error;
+        QVERIFY2(SingleInstance::prepareFolder(folder, &error), qPrintable(error));
+        QCOMPARE(QFileInfo(folder).permissions() & 0x0077, QFile::Permissions());
+
+        // A folder opened to others is closed again.
+        QFile(folder).setPermissions(QFile::Permissions(0x7755));
+        QVERIFY2(SingleInstance::prepareFolder(folder, &error), qPrintable(error));
+        QCOMPARE(QFileInfo(folder).permissions() & 0x0077, QFile::Permissions());
+
+        // A link planted in its place is refused, not followed.
+        const QString link = dir.filePath(QStringLiteral("link"));
+        QVERIFY(QFile::link(dir.filePath(QStringLiteral("a")), link));
+        QVERIFY(!SingleInstance::prepareFolder(link, &error));
+        QVERIFY(error.contains(link));
+    }
+
+    void requestAndAnswer()
+    {
+        QTemporaryDir dir;
+        SingleInstance first(dir.path());
+        QCOMPARE(first.elect(1s), SingleInstance::Role::primary);
+        InstanceServer *server = first.listen();
+        QVERIFY(server);
+        QStringList seenArgs;
+        QString seenCwd;
+        server->setHandler([&](InstanceRequest *request) {
+            seenArgs = request->arguments();
+            seenCwd = request->workingDirectory();
+            request->writeStandardOutput(QStringLiteral("line 1\n"));
+            request->writeStandardError(QStringLiteral("warn\n"));
+            // Answered later, as a run is.
+            QTimer::singleShot(10, request, [request] {
+                request->writeStandardOutput(QStringLiteral("line 2\n"));
+                request->finish(7);
+            });
+        });
+
+        SingleInstance second(dir.path());
+        QCOMPARE(second.elect(1s), SingleInstance::Role::secondary);
+        const Answer answer = ask(second, {QStringLiteral("run"), QStringLiteral("Tools/日本")});
+        QCOMPARE(answer.status, 7);
+        QCOMPARE(answer.out, QStringLiteral("line 1\nline 2\n"));
+        QCOMPARE(answer.err, QStringLiteral("warn\n"));
+        QCOMPARE(seenArgs, QStringList({QStringLiteral("run"), QStringLiteral("Tools/日本")}));
+        QCOMPARE(seenCwd, QStringLiteral("/somewhere"));
+    }
+
+    void everyRequestIsAnswered_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("withHandler");
+        QTest::addColumn<QString>("complaint");
+
+        QByteArray otherVersion = R"({"v":9,"type":"request","args":[]})";
+        QByteArray framed(4, '\0');
+        qToBigEndian(quint32(otherVersion.size()), framed.data());
+        QTest::newRow("no handler yet")
+            << InstanceProtocol::frame(InstanceProtocol::request({}, {})) << false
+            << QStringLiteral("not ready");
+        QTest::newRow("garbage length")
+            << QByteArray("\xff\xff\xff\xff", 4) << true << QStringLiteral("could not read");
+        QTest::newRow("other version")
+            << framed + otherVersion << true << QStringLiteral("protocol version 9");
+        QTest::newRow("not a request") << InstanceProtocol::frame(InstanceProtocol::exit(0)) << true
+                                       << QStringLiteral("not a request");
+    }
+    void everyRequestIsAnswered()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, withHandler);
+        QFETCH(QString, complaint);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("s"));
+        InstanceServer server;
+        QVERIFY(server.listen(path));
+        bool handled = false;
+        if (withHandler)
+            server.setHandler([&](InstanceRequest *request) {
+                handled = true;
+                request->finish(0);
+            });
+        const QList<QJsonObject> messages = rawExchange(path, bytes);
+        QVERIFY(!handled);
+        QCOMPARE(messages.size(), 2);
+        QCOMPARE(messages[0].value(QStringLiteral("type")).toString(), QStringLiteral("stderr"));
+        QVERIFY2(messages[0].value(QStringLiteral("text")).toString().contains(complaint),
+                 qPrintable(messages[0].value(QStringLiteral("text")).toString()));
+        QCOMPARE(messages[1].value(QStringLiteral("type")).toString(), QStringLiteral("exit"));
+        QCOMPARE(messages[1].value(QStringLiteral("status")).toInt(), 2);
+    }
+
+    void silentClientIsDropped()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("s"));
+        InstanceServer server;
+        server.setRequestTimeout(50);
+        QVERIFY(server.listen(path));
+        QLocalSocket socket;
+        socket.connectToServer(path);
+        QVERIFY(socket.waitForConnected(1000));
+        QTRY_COMPARE_WITH_TIMEOUT(socket.state(), QLocalSocket::UnconnectedState, 2000);
+    }
+
+    void clientReportsABrokenConversation()
+    {
+        QTemporaryDir dir;
+        SingleInstance first(dir.path());
+        QCOMPARE(first.elect(1s), SingleInstance::Role::primary);
+        QVERIFY(first.listen());
+        QList<QPointer<InstanceRequest>> pending;
+        first.server()->setHandler([&](InstanceRequest *request) {
+            if (request->arguments().value(0) == QStringLiteral("hang"))
+                pending.append(request); // never answered
+            else
+                request->finish(0);
+        });
+
+        SingleInstance second(dir.path());
+        QCOMPARE(second.elect(1s), SingleInstance::Role::secondary);
+        const Answer hung = ask(second, {QStringLiteral("hang")}, 100);
+        QCOMPARE(hung.status, 2);
+        QVERIFY2(hung.err.startsWith(QStringLiteral("orlenta: ")), qPrintable(hung.err));
+        QCOMPARE(hung.err.count(u'\n'), 1);
+
+        // The instance goes away mid-answer.
+        SingleInstance third(dir.path());
+        QCOMPARE(third.elect(1s), SingleInstance::Role::secondary);
+        first.server()->setHandler([&](InstanceRequest *request) {
+            request->writeStandardOutput(QStringLiteral("partial\n"));
+            QTimer::singleShot(50, &first, [&first] { first.release(); });
+        });
+        const Answer cut = ask(third, {QStringLiteral("run")});
+        QCOMPARE(cut.status, 2);
+        QCOMPARE(cut.out, QStringLiteral("partial\n"));
+        QVERIFY(cut.err.contains(QStringLiteral("closed the connection")));
+    }
+
+    void busyHolderFailsAfterPatience()
+    {
+        QTemporaryDir dir;
+        SingleInstance holder(dir.path());
+        QCOMPARE(holder.elect(1s), SingleInstance::Role::primary);
+        // Holding the lock without listening, as a command in its own process does.
+        SingleInstance late(dir.path());
+        QElapsedTimer clock;
+        clock.start();
+        QCOMPARE(late.elect(150ms), SingleInstance::Role::failed);
+        QVERIFY(clock.elapsed() < 2000);
+        QVERIFY2(late.errorString().contains(QString::number(QCoreApplication::applicationPid())),
+                 qPrintable(late.errorString()));
+
+        // Once it lets go, the next start wins.
+        holder.release();
+        QCOMPARE(late.elect(1s), SingleInstance::Role::primary);
+    }
+
+    void staleSocketFileIsReplaced()
+    {
+        QTemporaryDir dir;
+        SingleInstance instance(dir.path());
+        // A socket file nobody listens on, as a crash leaves it.
+        const QByteArray path = instance.socketPath().toLocal8Bit();
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        qstrncpy(address.sun_path, path.constData(), sizeof address.sun_path);
+        QCOMPARE(::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address), 0);
+        ::close(fd);
+        QVERIFY(QFileInfo::exists(instance.socketPath()));
+
+        QCOMPARE(instance.elect(1s), SingleInstance::Role::primary);
+        QVERIFY2(instance.listen(), qPrintable(instance.errorString()));
+        SingleInstance other(dir.path());
+        QCOMPARE(other.elect(1s), SingleInstance::Role::secondary);
+    }
+
+    void killedInstanceDoesNotBlock()
+    {
+        QTemporaryDir dir;
+        QProcess victim;
+        victim.start(QStringLiteral(CONTENDER_PATH), {dir.path()});
+        QVERIFY(victim.waitForReadyRead(5000));
+        QCOMPARE(victim.readAll(), QByteArray("primary\n"));
+        victim.kill();
+        QVERIFY(victim.state() == QProcess::NotRunning || victim.waitForFinished(5000));
+        SingleInstance probe(dir.path());
+        QVERIFY(QFileInfo::exists(probe.lockPath()));
+        QVERIFY(QFileInfo::exists(probe.socketPath()));
+
+        QElapsedTimer clock;
+        clock.start();
+        SingleInstance next(dir.path());
+        QCOMPARE(next.elect(5s), SingleInstance::Role::primary);
+        QVERIFY2(next.listen(), qPrintable(next.errorString()));
+        QVERIFY(clock.elapsed() < 1000);
+        QCOMPARE(probe.elect(1s), SingleInstance::Role::secondary);
+    }
+
+    void tenSimultaneousStartsGiveOneInstance()
+    {
+        QTemporaryDir dir;
+        std::vector<std::unique_ptr<QProcess>> processes;
+        for (int i = 0; i < 10; ++i) {
+            processes.push_back(std::make_unique<QProcess>());
+            processes.back()->start(QStringLiteral(CONTENDER_PATH), {dir.path()});
+        }
+        QProcess *primary = nullptr;
+        int secondaries = 0;
+        for (auto &process : processes) {
+            QVERIFY(process->waitForStarted(5000));
+            QVERIFY(process->waitForReadyRead(10000));
+            const QByteArray output = process->readAll();
+            if (output == "primary\n") {
+                QVERIFY2(!primary, "two primaries");
+                primary = process.get();
+                continue;
+            }
+            QVERIFY(process->state() == QProcess::NotRunning || process->waitForFinished(10000));
+            const QByteArray all = output + process->readAll();
+            QVERIFY2(all.startsWith("secondary 0 pong "), all.constData());
+            ++secondaries;
+        }
+        QVERIFY(primary);
+        QCOMPARE(secondaries, 9);
+        QCOMPARE(primary->state(), QProcess::Running);
+
+        SingleInstance controller(dir.path());
+        QCOMPARE(controller.elect(2s), SingleInstance::Role::secondary);
+        QCOMPARE(ask(controller, {QStringLiteral("quit")}).status, 0);
+        // It may have ended already while the answer was awaited.
+        QTRY_COMPARE_WITH_TIMEOUT(primary->state(), QProcess::NotRunning, 5000);
+        QCOMPARE(primary->exitStatus(), QProcess::NormalExit);
+        QCOMPARE(primary->exitCode(), 0);
+        // A clean exit leaves nothing behind that the next start must clean up.
+        QVERIFY(!QFileInfo::exists(controller.socketPath()));
+        QVERIFY(!QFileInfo::exists(controller.lockPath()));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSingleInstance)
+#include "tst_single_instance.moc"
