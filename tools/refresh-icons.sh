@@ -1,11 +1,11 @@
 #!/bin/sh
-# Copies the bootstrap-icons SVGs that src/app/IconMap.cpp names into
+# Copies the bootstrap-icons SVGs that src/ui/IconMap.cpp names into
 # resources/icons/, with the set's licence. The copies are committed, so a
 # build never needs the network; run this only to refresh or add icons.
 set -eu
 
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
-MAP="$ROOT/src/app/IconMap.cpp"
+MAP="$ROOT/src/ui/IconMap.cpp"
 DEST="$ROOT/resources/icons"
 VERSION=${BOOTSTRAP_ICONS_VERSION:-1.13.2}
 

@@ -10,6 +10,8 @@
 #include "menubar/MenuBarView.h"
 #include "platform/Locations.h"
 #include "run/RunController.h"
+#include "run/RunHistory.h"
+#include "palette/widgets/QuickRunPalette.h"
 #include "settings/PreferenceKeys.h"
 #include "settings/Preferences.h"
 #include "settings/window/SettingsWindow.h"
@@ -22,6 +24,7 @@
 #include "window/MainWindow.h"
 
 #include <QCursor>
+#include <QDateTime>
 #include <QDir>
 #include <QMenu>
 #include <QSessionManager>
@@ -73,6 +76,8 @@ mac_tallowBayApp::mac_tallowBayApp(int &argc, char **argv, const Command &comman
     m_store = std::make_unique<ShellStore>(preferences, Locations::system());
     m_store->setDiagnosticLog(&DropDebug::log);
     m_runController = std::make_unique<RunController>();
+    m_runHistory = std::make_unique<RunHistory>(preferences);
+    m_runController->setHistory(m_runHistory.get());
     connect(this, &QGuiApplication::applicationStateChanged, m_store.get(),
             [this](Qt::ApplicationState state) {
                 if (state == Qt::ApplicationActive)
@@ -80,11 +85,14 @@ mac_tallowBayApp::mac_tallowBayApp(int &argc, char **argv, const Command &comman
             });
 
     m_executor = std::make_unique<CommandExecutor>(*m_store, *m_runController);
-    m_executor->setWindowRequests({[this] { focusOrOpenMain(); }, [this] { openSettings(); }});
+    m_executor->setWindowRequests({[this] { focusOrOpenMain(); }, [this] { openSettings(); },
+                                   [this] { openQuickRun(); }});
     if (m_instance->server())
         InstanceElection::serve(*m_instance->server(), *m_executor);
 
     m_menuBarView = std::make_unique<MenuBarView>(*m_store, *m_runController);
+    connect(m_menuBarView.get(), &MenuBarView::quickRunRequested, this,
+            &mac_tallowBayApp::openQuickRun);
     connect(m_menuBarView.get(), &MenuBarView::settingsRequested, this,
             &mac_tallowBayApp::openSettings);
     connect(m_menuBarView.get(), &MenuBarView::checkForUpdatesRequested, this,
@@ -105,6 +113,7 @@ mac_tallowBayApp::~mac_tallowBayApp()
     // Windows hold references to the store and the run controller.
     delete MainWindowManager::shared().window();
     delete m_settings.data();
+    m_quickRun.reset();
     m_tray.reset();
     m_menuBarView.reset();
     m_executor.reset();
@@ -157,6 +166,22 @@ void mac_tallowBayApp::focusOrOpenMain()
 {
     MainWindowManager::shared().focusOrOpen(
         [this] { return new MainWindow(*m_store, *m_runController); });
+}
+
+void mac_tallowBayApp::openQuickRun()
+{
+    if (!m_quickRun) {
+        m_quickRun = std::make_unique<QuickRunPalette>(*m_store, *m_runController, *m_runHistory);
+        connect(m_quickRun.get(), &QuickRunPalette::showInWindowRequested, this,
+                [this](const QUuid &) { focusOrOpenMain(); });
+        if (qEnvironmentVariableIsSet("ORLENTA_TRACE_PALETTE"))
+            connect(m_quickRun.get(), &QuickRunPalette::presented, this, [] {
+                // For tools/measure-palette.sh: when the palette was first painted.
+                std::fprintf(stderr, "palette-painted %lld\n",
+                             static_cast<long long>(QDateTime::currentMSecsSinceEpoch()));
+            });
+    }
+    m_quickRun->present();
 }
 
 void mac_tallowBayApp::openSettings()

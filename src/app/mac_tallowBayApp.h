@@ -11,6 +11,8 @@
 class CommandExecutor;
 class DesktopNotifier;
 class DialogUpdateUserInterface;
+class QuickRunPalette;
+class RunHistory;
 class MenuBarView;
 class QSystemTrayIcon;
 class RunController;
@@ -44,6 +46,7 @@ public:
 
     void focusOrOpenMain();
     void openSettings();
+    void openQuickRun();
 
 private:
     void applicationDidFinishLaunching();
@@ -61,6 +64,8 @@ private:
     std::unique_ptr<DesktopNotifier> m_notifier;
     std::unique_ptr<DialogUpdateUserInterface> m_updateDialogs;
     QPointer<SettingsWindow> m_settings;
+    std::unique_ptr<RunHistory> m_runHistory;
+    std::unique_ptr<QuickRunPalette> m_quickRun;
     std::unique_ptr<TrayWaiter> m_trayWaiter;
     bool m_quitAfterStart = false;
 };

@@ -228,6 +228,9 @@ void CommandExecutor::execute(const Command &command, const QString &workingDire
     case Verb::settings:
         window(m_windows.openSettings, *reply);
         return;
+    case Verb::palette:
+        window(m_windows.openPalette, *reply);
+        return;
     case Verb::list:
         list(command, *reply);
         return;

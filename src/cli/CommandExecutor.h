@@ -21,6 +21,7 @@ struct WindowRequests
 {
     std::function<void()> openManagementWindow; // raise it, or open it when closed
     std::function<void()> openSettings;
+    std::function<void()> openPalette;
 };
 
 // Carries out a parsed command against the store and the run controller,

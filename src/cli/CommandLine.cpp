@@ -275,6 +275,15 @@ const QList<Spec> &specs()
                   {},
                   false,
                   {}});
+        t.append({Verb::palette,
+                  QStringLiteral("palette"),
+                  QStringLiteral("Show the quick-run palette: type, then Enter runs."),
+                  {},
+                  0,
+                  0,
+                  {},
+                  false,
+                  {}});
         t.append({Verb::settings,
                   QStringLiteral("settings"),
                   QStringLiteral("Open the settings window."),
@@ -464,7 +473,7 @@ QStringList arguments(int argc, char **argv)
 bool needsWindows(const Command &command)
 {
     return command.verb == Verb::start || command.verb == Verb::open ||
-           command.verb == Verb::settings;
+           command.verb == Verb::settings || command.verb == Verb::palette;
 }
 
 } // namespace CommandLine

@@ -30,6 +30,7 @@ struct Command
         sync,
         open,
         settings,
+        palette,
     };
 
     Verb verb = Verb::start;

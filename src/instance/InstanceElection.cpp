@@ -7,6 +7,7 @@
 #include "library/ShellStore.h"
 #include "platform/Locations.h"
 #include "run/RunController.h"
+#include "run/RunHistory.h"
 #include "settings/Preferences.h"
 
 #include <QDir>
@@ -75,6 +76,8 @@ int carryOutInProcess(const Command &command, const Streams &streams)
     // Its diagnostics must not mix with output meant for a script.
     store.setLineSink([&streams](const QString &line) { streams.standardError(line + u'\n'); });
     RunController runs;
+    RunHistory history(Preferences::standard());
+    runs.setHistory(&history);
     CommandExecutor executor(store, runs);
     return executor.executeAndWait(command, QDir::currentPath(), streams.standardOutput,
                                    streams.standardError);

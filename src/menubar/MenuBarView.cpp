@@ -65,6 +65,11 @@ void MenuBarView::rebuild()
     addTree();
     m_menu->addSeparator();
 
+    QAction *quickRun = m_menu->addAction(IconMap::icon(QStringLiteral("magnifyingglass")),
+                                          LanguageManager::localized(QStringLiteral("快速运行…")));
+    quickRun->setObjectName(QStringLiteral("quickRun"));
+    connect(quickRun, &QAction::triggered, this, &MenuBarView::quickRunRequested);
+
     QAction *settings = m_menu->addAction(IconMap::icon(QStringLiteral("gearshape")),
                                           LanguageManager::localized(QStringLiteral("设置…")));
     settings->setObjectName(QStringLiteral("settings"));

@@ -31,6 +31,7 @@ public:
     int rebuildCount() const { return m_rebuilds; }
 
 Q_SIGNALS:
+    void quickRunRequested();
     void settingsRequested();
     void checkForUpdatesRequested();
     void mainWindowRequested();

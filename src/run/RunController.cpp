@@ -1,6 +1,7 @@
 #include "run/RunController.h"
 
 #include "library/ShellStore.h"
+#include "run/RunHistory.h"
 #include "run/ShellRunner.h"
 
 #include <QPointer>
@@ -31,6 +32,8 @@ quint64 RunController::run(const ShellNode &node, ShellStore &store, std::option
     QList<ShellNode> scripts = node.collectScripts();
     if (scripts.isEmpty())
         return 0;
+    if (m_history)
+        m_history->record(node.id, arg);
     auto task = std::make_shared<Task>();
     task->id = ++m_lastRun;
     task->scripts = std::move(scripts);

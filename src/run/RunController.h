@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 
+class RunHistory;
 class ShellRunner;
 class ShellStore;
 
@@ -38,6 +39,9 @@ public:
 
     ShellRunner &runner() const { return *m_runner; }
 
+    // Where every run is remembered (not owned); none by default.
+    void setHistory(RunHistory *history) { m_history = history; }
+
     static QString header(const QString &name);
 
 Q_SIGNALS:
@@ -60,6 +64,7 @@ private:
     void setCurrentNodeName(const QString &name);
 
     ShellRunner *m_runner;
+    RunHistory *m_history = nullptr;
     QString m_output;
     bool m_isRunning = false;
     QString m_currentNodeName;

@@ -15,4 +15,6 @@ inline constexpr QLatin1StringView syncICloud{"fnkt_syncICloud"};
 inline constexpr QLatin1StringView toolbarDisplayMode{"fnkt_toolbarDisplayMode"};
 // Linux only: which terminal takes the runs (absent = automatic).
 inline constexpr QLatin1StringView terminal{"fnkt_terminal"};
+// The quick-run palette's recent runs, newest first (a JSON array).
+inline constexpr QLatin1StringView recentRuns{"fnkt_recentRuns"};
 } // namespace PreferenceKeys

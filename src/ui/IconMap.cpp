@@ -51,6 +51,7 @@ constexpr Entry kMap[] = {
     {"tray.2", "inboxes"},
     {"checkmark", "check-lg"},
     {"paintbrush", "brush"},
+    {"magnifyingglass", "search"},
 };
 // clang-format on
 

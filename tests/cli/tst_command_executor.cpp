@@ -582,7 +582,9 @@ private Q_SLOTS:
     {
         int management = 0;
         int settings = 0;
-        m_executor->setWindowRequests({[&] { ++management; }, [&] { ++settings; }});
+        int palettes = 0;
+        m_executor->setWindowRequests(
+            {[&] { ++management; }, [&] { ++settings; }, [&] { ++palettes; }});
         startInstance();
         // Starting again, or asking for a window, reaches the running instance.
         SingleInstance second(m_socketFolder->path());
@@ -591,8 +593,10 @@ private Q_SLOTS:
             0);
         QCOMPARE(command({QStringLiteral("open")}).status, 0);
         QCOMPARE(command({QStringLiteral("settings")}).status, 0);
+        QCOMPARE(command({QStringLiteral("palette")}).status, 0);
         QCOMPARE(management, 2);
         QCOMPARE(settings, 1);
+        QCOMPARE(palettes, 1);
     }
 
     void runs_data()

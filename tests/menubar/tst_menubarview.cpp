@@ -54,7 +54,8 @@ QStringList dump(const QMenu *menu)
 }
 
 const QStringList kCommands = {
-    QStringLiteral("---"), QStringLiteral("设置… [gearshape]"),
+    QStringLiteral("---"), QStringLiteral("快速运行… [magnifyingglass]"),
+    QStringLiteral("设置… [gearshape]"),
     QStringLiteral("---"), QStringLiteral("检查更新… [arrow.down.circle]"),
     QStringLiteral("---"), QStringLiteral("打开管理窗口 [macwindow]"),
     QStringLiteral("---"), QStringLiteral("退出 [power]"),
