@@ -1,0 +1,122 @@
+#include "ui/PathChip.h"
+
+#include "ui/TextStyle.h"
+#include "ui/TintedIcon.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPainterPath>
+
+PathChip::PathChip(QWidget *parent) : QFrame(parent)
+{
+    setObjectName(QStringLiteral("pathChip"));
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    auto *layout = new QHBoxLayout(this);
+    layout->setContentsMargins(TextStyle::pixels(9), TextStyle::pixels(6), TextStyle::pixels(9),
+                               TextStyle::pixels(6));
+    layout->setSpacing(TextStyle::pixels(7));
+
+    m_icon = new QLabel(this);
+    m_icon->setObjectName(QStringLiteral("pathChipIcon"));
+    layout->addWidget(m_icon);
+
+    m_text = new QLineEdit(this);
+    m_text->setObjectName(QStringLiteral("pathChipText"));
+    m_text->setReadOnly(true);
+    m_text->setFrame(false);
+    m_text->setFont(TextStyle::monospace(11.5));
+    m_text->setAttribute(Qt::WA_MacShowFocusRect, false);
+    m_text->setMinimumWidth(0);
+    m_text->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    m_text->installEventFilter(this);
+    layout->addWidget(m_text, 1);
+    updateTones();
+}
+
+void PathChip::setPath(const QString &path)
+{
+    m_path = path;
+    setToolTip(path);
+    m_text->setToolTip(path);
+    m_text->setAccessibleName(path);
+    updateShown();
+}
+
+QString PathChip::shownText() const
+{
+    return m_text->text();
+}
+
+QSize PathChip::minimumSizeHint() const
+{
+    const QMargins margins = layout()->contentsMargins();
+    return {margins.left() + margins.right() + 60, QFrame::minimumSizeHint().height()};
+}
+
+void PathChip::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const qreal radius = TextStyle::pixels(7);
+    const QRectF box = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
+    QColor fill = TextStyle::color(palette(), TextStyle::Tone::primary);
+    fill.setAlphaF(0.05f);
+    QColor border = fill;
+    border.setAlphaF(0.08f);
+    painter.setPen(QPen(border, 1));
+    painter.setBrush(fill);
+    painter.drawRoundedRect(box, radius, radius);
+}
+
+bool PathChip::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_text) {
+        switch (event->type()) {
+        case QEvent::Resize:
+        case QEvent::FocusIn:
+        case QEvent::FocusOut:
+            // After the line edit has handled the event itself.
+            QMetaObject::invokeMethod(this, &PathChip::updateShown, Qt::QueuedConnection);
+            break;
+        default:
+            break;
+        }
+    }
+    return QFrame::eventFilter(watched, event);
+}
+
+void PathChip::changeEvent(QEvent *event)
+{
+    QFrame::changeEvent(event);
+    if (event->type() == QEvent::ApplicationPaletteChange)
+        updateTones();
+}
+
+void PathChip::updateShown()
+{
+    // While focused the whole path is there to select; otherwise it fits.
+    QString shown = m_path;
+    if (!m_text->hasFocus()) {
+        const int room = m_text->contentsRect().width() - 4;
+        shown = m_text->fontMetrics().elidedText(m_path, Qt::ElideMiddle, qMax(0, room));
+    }
+    if (shown != m_text->text()) {
+        m_text->setText(shown);
+        m_text->setCursorPosition(0);
+    }
+}
+
+void PathChip::updateTones()
+{
+    const QColor secondary = TextStyle::color(QApplication::palette(), TextStyle::Tone::secondary);
+    m_icon->setPixmap(TintedIcon::pixmap(QStringLiteral("doc.text"), TextStyle::pixels(11),
+                                         secondary, devicePixelRatioF()));
+    TextStyle::setTone(m_text, TextStyle::Tone::secondary);
+    QPalette palette = m_text->palette();
+    palette.setColor(QPalette::Base, Qt::transparent);
+    m_text->setPalette(palette);
+}

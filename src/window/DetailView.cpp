@@ -1,0 +1,392 @@
+#include "window/DetailView.h"
+
+#include "language/LanguageManager.h"
+#include "library/ShellStore.h"
+#include "run/HandOverText.h"
+#include "run/RunController.h"
+#include "ui/ElidedLabel.h"
+#include "ui/FileReveal.h"
+#include "ui/IconMap.h"
+#include "ui/PathChip.h"
+#include "ui/TextStyle.h"
+#include "ui/TintedIcon.h"
+#include "window/OutputPane.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QApplication>
+#include <QClipboard>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenu>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QShortcut>
+#include <QStackedLayout>
+#include <QVBoxLayout>
+
+namespace {
+constexpr int previewMaxLines = 6;
+
+QPixmap tilePixmap(NodeKind kind, qreal dpr)
+{
+    const int side = TextStyle::pixels(36);
+    QPixmap pixmap(QSize(side, side) * dpr);
+    pixmap.setDevicePixelRatio(dpr);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QColor accent = TextStyle::accent(QApplication::palette());
+    QColor fill = accent;
+    fill.setAlphaF(0.14f);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(fill);
+    const qreal radius = TextStyle::pixels(9);
+    painter.drawRoundedRect(QRectF(0, 0, side, side), radius, radius);
+    const int iconSide = TextStyle::pixels(17);
+    const QString symbol =
+        kind == NodeKind::folder ? QStringLiteral("folder.fill") : QStringLiteral("terminal");
+    const QPixmap icon = TintedIcon::pixmap(symbol, iconSide, accent, dpr);
+    const qreal offset = (side - iconSide) / 2.0;
+    painter.drawPixmap(QPointF(offset, offset), icon);
+    return pixmap;
+}
+
+QPushButton *headerButton(const QString &objectName, QWidget *parent)
+{
+    auto *button = new QPushButton(parent);
+    button->setObjectName(objectName);
+    button->setAutoDefault(false);
+    return button;
+}
+} // namespace
+
+DetailView::DetailView(ShellStore &store, RunController &runController, QWidget *parent)
+    : QWidget(parent), m_store(store), m_runController(runController)
+{
+    setObjectName(QStringLiteral("detailView"));
+    m_pages = new QStackedLayout(this);
+    m_pages->setContentsMargins(0, 0, 0, 0);
+    m_emptyPage = makeEmptyPage();
+    m_nodePage = makeNodePage();
+    m_pages->addWidget(m_emptyPage);
+    m_pages->addWidget(m_nodePage);
+    m_pages->setCurrentWidget(m_emptyPage);
+
+    auto *returnKey = new QShortcut(QKeySequence(Qt::Key_Return), this);
+    returnKey->setContext(Qt::WindowShortcut);
+    connect(returnKey, &QShortcut::activated, this, &DetailView::runFromKeyboard);
+
+    connect(&m_store, &ShellStore::changed, this, &DetailView::refresh);
+    connect(&m_runController, &RunController::isRunningChanged, this, &DetailView::followRunning);
+    followRunning();
+}
+
+QWidget *DetailView::makeEmptyPage()
+{
+    auto *page = new QWidget(this);
+    page->setObjectName(QStringLiteral("detailEmpty"));
+    auto *column = new QVBoxLayout(page);
+    column->setSpacing(TextStyle::pixels(16));
+    column->addStretch(1);
+    auto *icon = new QLabel(page);
+    icon->setPixmap(TintedIcon::pixmap(
+        QStringLiteral("terminal"), TextStyle::pixels(48),
+        TextStyle::color(QApplication::palette(), TextStyle::Tone::tertiary), devicePixelRatioF()));
+    column->addWidget(icon, 0, Qt::AlignHCenter);
+    auto *title =
+        new QLabel(LanguageManager::localized(QStringLiteral("选择左侧的脚本或文件夹")), page);
+    title->setObjectName(QStringLiteral("detailEmptyTitle"));
+    title->setFont(TextStyle::font(13, QFont::Bold));
+    title->setAlignment(Qt::AlignCenter);
+    title->setWordWrap(true);
+    column->addWidget(title);
+    auto *text = new QLabel(LanguageManager::localized(QStringLiteral(
+                                "新建文件夹、添加或拖入 shell 脚本（.sh / "
+                                ".command），导入整个文件夹，\n在菜单栏中即可运行已添加的脚本。")),
+                            page);
+    text->setObjectName(QStringLiteral("detailEmptyText"));
+    text->setFont(TextStyle::font(10));
+    text->setAlignment(Qt::AlignCenter);
+    text->setWordWrap(true);
+    TextStyle::setTone(text, TextStyle::Tone::secondary);
+    column->addWidget(text);
+    column->addStretch(1);
+    return page;
+}
+
+QWidget *DetailView::makeNodePage()
+{
+    auto *page = new QWidget(this);
+    page->setObjectName(QStringLiteral("detailNode"));
+    auto *column = new QVBoxLayout(page);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+
+    m_headerScroll = new QScrollArea(page);
+    m_headerScroll->setObjectName(QStringLiteral("detailHeaderScroll"));
+    m_headerScroll->setFrameShape(QFrame::NoFrame);
+    m_headerScroll->setWidgetResizable(true);
+    m_headerScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_headerScroll->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
+    m_headerBlock = new QWidget(m_headerScroll);
+    m_headerBlock->setObjectName(QStringLiteral("detailHeader"));
+    auto *header = new QVBoxLayout(m_headerBlock);
+    const int inset = TextStyle::pixels(16);
+    header->setContentsMargins(inset, inset, inset, inset);
+    header->setSpacing(TextStyle::pixels(12));
+
+    auto *line = new QHBoxLayout;
+    line->setSpacing(TextStyle::pixels(12));
+    m_tile = new QLabel(m_headerBlock);
+    m_tile->setObjectName(QStringLiteral("nodeIconTile"));
+    line->addWidget(m_tile, 0, Qt::AlignVCenter);
+
+    auto *titles = new QVBoxLayout;
+    titles->setSpacing(TextStyle::pixels(2));
+    m_name = new ElidedLabel(Qt::ElideRight, m_headerBlock);
+    m_name->setObjectName(QStringLiteral("nodeName"));
+    m_name->setFont(TextStyle::font(20, QFont::Bold));
+    m_name->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    titles->addWidget(m_name);
+    m_summary = new QLabel(m_headerBlock);
+    m_summary->setObjectName(QStringLiteral("nodeSummary"));
+    m_summary->setFont(TextStyle::font(10));
+    TextStyle::setTone(m_summary, TextStyle::Tone::secondary);
+    titles->addWidget(m_summary);
+    line->addLayout(titles, 1);
+    line->addSpacing(TextStyle::pixels(12) - line->spacing());
+
+    auto *controls = new QHBoxLayout;
+    controls->setSpacing(TextStyle::pixels(8));
+    m_run = headerButton(QStringLiteral("runButton"), m_headerBlock);
+    m_run->setIcon(IconMap::icon(QStringLiteral("play.fill")));
+    connect(m_run, &QPushButton::clicked, this, [this] {
+        if (!m_run->menu())
+            run(std::nullopt);
+    });
+    controls->addWidget(m_run);
+    m_reveal = headerButton(QStringLiteral("revealButton"), m_headerBlock);
+#if defined(Q_OS_MACOS)
+    m_reveal->setText(LanguageManager::localized(QStringLiteral("Finder")));
+#else
+    m_reveal->setText(LanguageManager::localized(QStringLiteral("文件管理器")));
+    m_reveal->setToolTip(LanguageManager::localized(QStringLiteral("在文件管理器中显示")));
+#endif
+    m_reveal->setAccessibleName(m_reveal->text());
+    connect(m_reveal, &QPushButton::clicked, this, [this] {
+        if (m_node && m_node->filePath)
+            FileReveal::showInFileManager(*m_node->filePath);
+    });
+    controls->addWidget(m_reveal);
+    m_copy = headerButton(QStringLiteral("copyPathButton"), m_headerBlock);
+    m_copy->setText(LanguageManager::localized(QStringLiteral("复制路径")));
+    m_copy->setAccessibleName(m_copy->text());
+    connect(m_copy, &QPushButton::clicked, this, [this] {
+        if (m_node && m_node->filePath)
+            QGuiApplication::clipboard()->setText(*m_node->filePath);
+    });
+    controls->addWidget(m_copy);
+    line->addLayout(controls);
+    header->addLayout(line);
+
+    m_chip = new PathChip(m_headerBlock);
+    header->addWidget(m_chip);
+
+    m_previewHeading = new QLabel(
+        LanguageManager::localized(QStringLiteral("运行时交给终端的命令")), m_headerBlock);
+    m_previewHeading->setObjectName(QStringLiteral("commandPreviewHeading"));
+    m_previewHeading->setFont(TextStyle::font(11, QFont::DemiBold));
+    TextStyle::setTone(m_previewHeading, TextStyle::Tone::secondary);
+    header->addWidget(m_previewHeading);
+    m_preview = new QPlainTextEdit(m_headerBlock);
+    m_preview->setObjectName(QStringLiteral("commandPreview"));
+    m_preview->setAccessibleName(m_previewHeading->text());
+    m_preview->setReadOnly(true);
+    m_preview->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    m_preview->setFont(TextStyle::monospace(11));
+    m_preview->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    m_preview->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_preview->document()->setDocumentMargin(TextStyle::pixels(6));
+    m_preview->setTabChangesFocus(true);
+    m_preview->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    header->addWidget(m_preview);
+
+    m_headerScroll->setWidget(m_headerBlock);
+    column->addWidget(m_headerScroll);
+
+    m_output = new OutputPane(m_runController, page);
+    column->addWidget(m_output, 1);
+    return page;
+}
+
+void DetailView::showNode(std::optional<QUuid> id)
+{
+    m_requested = id;
+    refresh();
+}
+
+std::optional<QUuid> DetailView::shownNodeID() const
+{
+    return m_node ? std::optional(m_node->id) : std::nullopt;
+}
+
+void DetailView::setArgsWriter(ScriptArgsEditor::Writer writer)
+{
+    m_argsWriter = std::move(writer);
+    if (m_editor && m_argsWriter)
+        m_editor->setWriter(m_argsWriter);
+}
+
+QStringList DetailView::commandLines(const ShellNode &script)
+{
+    const QString path = script.filePath.value_or(QString());
+    const QStringList presets = script.argPresets();
+    QStringList lines;
+    if (presets.isEmpty())
+        lines.append(HandOverText::build(path, std::nullopt).commandLine);
+    for (const QString &preset : presets)
+        lines.append(HandOverText::build(path, preset).commandLine);
+    return lines;
+}
+
+void DetailView::refresh()
+{
+    std::optional<ShellNode> node;
+    if (m_requested)
+        node = Forest::first(m_store.roots(), *m_requested);
+    if (!node) {
+        dropEditor();
+        m_node.reset();
+        m_pages->setCurrentWidget(m_emptyPage);
+        return;
+    }
+    const bool sameNode = m_node && m_node->id == node->id;
+    m_node = node;
+    showHeader(*node);
+    if (sameNode && m_editor) {
+        m_editor->followStore(*node);
+    } else {
+        dropEditor();
+        if (node->kind == NodeKind::script) {
+            m_editor = new ScriptArgsEditor(m_store, *node, m_headerBlock);
+            if (m_argsWriter)
+                m_editor->setWriter(m_argsWriter);
+            m_headerBlock->layout()->addWidget(m_editor);
+            m_editor->show();
+        }
+    }
+    m_pages->setCurrentWidget(m_nodePage);
+}
+
+void DetailView::dropEditor()
+{
+    if (!m_editor)
+        return;
+    // Later: the editor may be in the middle of one of its own signals.
+    m_editor->hide();
+    m_editor->deleteLater();
+    m_editor = nullptr;
+}
+
+void DetailView::showHeader(const ShellNode &node)
+{
+    const bool folder = node.kind == NodeKind::folder;
+    if (!m_tile->property("kind").isValid() || m_tile->property("kind").toInt() != int(node.kind)) {
+        m_tile->setPixmap(tilePixmap(node.kind, devicePixelRatioF()));
+        m_tile->setProperty("kind", int(node.kind));
+    }
+    m_name->setFullText(node.displayName());
+    m_summary->setVisible(folder);
+    if (folder) {
+        const qsizetype items = node.children ? node.children->size() : 0;
+        m_summary->setText(LanguageManager::localized(
+            QStringLiteral("%@ 个脚本 · %@ 个子项"),
+            {QString::number(node.collectScripts().size()), QString::number(items)}));
+    }
+    updateRunControl(node);
+    const bool hasPath = node.filePath && !node.filePath->isEmpty();
+    m_reveal->setEnabled(hasPath);
+    m_copy->setEnabled(hasPath);
+    const bool chip = !folder && hasPath;
+    m_chip->setVisible(chip);
+    if (chip)
+        m_chip->setPath(*node.filePath);
+    updatePreview(node);
+}
+
+void DetailView::updateRunControl(const ShellNode &node)
+{
+    const QStringList presets = node.kind == NodeKind::script ? node.argPresets() : QStringList();
+    const QString text = node.kind == NodeKind::folder
+                             ? LanguageManager::localized(QStringLiteral("运行全部"))
+                             : LanguageManager::localized(QStringLiteral("运行"));
+    m_run->setText(text);
+    m_run->setAccessibleName(text);
+    if (presets == m_runMenuPresets && (presets.isEmpty() == !m_run->menu()))
+        return;
+    m_runMenuPresets = presets;
+    if (QMenu *old = m_run->menu()) {
+        m_run->setMenu(nullptr);
+        old->deleteLater();
+    }
+    if (presets.isEmpty())
+        return;
+    auto *menu = new QMenu(m_run);
+    menu->setObjectName(QStringLiteral("runMenu"));
+    for (const QString &preset : presets) {
+        QAction *action = menu->addAction(IconMap::icon(QStringLiteral("play.fill")), preset);
+        connect(action, &QAction::triggered, this, [this, preset] { run(preset); });
+    }
+    m_run->setMenu(menu);
+}
+
+void DetailView::updatePreview(const ShellNode &node)
+{
+    const bool show = node.kind == NodeKind::script && node.filePath && !node.filePath->isEmpty();
+    m_previewHeading->setVisible(show);
+    m_preview->setVisible(show);
+    if (!show)
+        return;
+    const QString text = commandLines(node).join(u'\n');
+    if (text != m_preview->toPlainText())
+        m_preview->setPlainText(text);
+    // As tall as its lines, wrapped to the width, up to a few lines.
+    const int lines = qBound(
+        1, int(m_preview->document()->documentLayout()->documentSize().height()), previewMaxLines);
+    const int height = lines * m_preview->fontMetrics().lineSpacing() +
+                       2 * int(m_preview->document()->documentMargin()) +
+                       2 * m_preview->frameWidth();
+    m_preview->setFixedHeight(height);
+}
+
+void DetailView::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    // The header may grow with many presets; the log keeps at least a part.
+    m_headerScroll->setMaximumHeight(qMax(120, height() * 3 / 5));
+    if (m_node)
+        updatePreview(*m_node);
+}
+
+void DetailView::followRunning()
+{
+    m_run->setEnabled(!m_runController.isRunning());
+}
+
+void DetailView::runFromKeyboard()
+{
+    if (!m_node || m_pages->currentWidget() != m_nodePage || !m_run->isEnabled())
+        return;
+    if (m_run->menu())
+        m_run->showMenu();
+    else
+        run(std::nullopt);
+}
+
+void DetailView::run(std::optional<QString> preset)
+{
+    if (m_node)
+        m_runController.run(*m_node, m_store, std::move(preset));
+}

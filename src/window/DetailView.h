@@ -1,0 +1,83 @@
+#pragma once
+
+#include "library/ShellNode.h"
+#include "window/ScriptArgsEditor.h"
+
+#include <QPointer>
+#include <QWidget>
+
+#include <optional>
+
+class ElidedLabel;
+class OutputPane;
+class PathChip;
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
+class QScrollArea;
+class QStackedLayout;
+class RunController;
+class ShellStore;
+
+// The right-hand column of the management window: a welcome text while
+// nothing is selected; otherwise the node's header with its run control,
+// path, command preview and presets, above the run log.
+class DetailView : public QWidget
+{
+    Q_OBJECT
+public:
+    DetailView(ShellStore &store, RunController &runController, QWidget *parent = nullptr);
+
+    // The node to show, looked up in the store now and after every change of
+    // the store; none, or an id that is not in the tree, shows the welcome.
+    void showNode(std::optional<QUuid> id);
+    std::optional<QUuid> shownNodeID() const;
+
+    // How the preset editor writes; by default straight to the store.
+    void setArgsWriter(ScriptArgsEditor::Writer writer);
+
+    ScriptArgsEditor *argsEditor() const { return m_editor; }
+
+    // The command lines a run of the script would hand to the terminal, one
+    // per preset, or one without argument when it has none.
+    static QStringList commandLines(const ShellNode &script);
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    QWidget *makeEmptyPage();
+    QWidget *makeNodePage();
+    void refresh();
+    void dropEditor();
+    void showHeader(const ShellNode &node);
+    void updateRunControl(const ShellNode &node);
+    void updatePreview(const ShellNode &node);
+    void followRunning();
+    void runFromKeyboard();
+    void run(std::optional<QString> preset);
+
+    ShellStore &m_store;
+    RunController &m_runController;
+    std::optional<QUuid> m_requested;
+    std::optional<ShellNode> m_node;
+    ScriptArgsEditor::Writer m_argsWriter;
+
+    QStackedLayout *m_pages = nullptr;
+    QWidget *m_emptyPage = nullptr;
+    QWidget *m_nodePage = nullptr;
+    QScrollArea *m_headerScroll = nullptr;
+    QLabel *m_tile = nullptr;
+    ElidedLabel *m_name = nullptr;
+    QLabel *m_summary = nullptr;
+    QPushButton *m_run = nullptr;
+    QStringList m_runMenuPresets;
+    QPushButton *m_reveal = nullptr;
+    QPushButton *m_copy = nullptr;
+    PathChip *m_chip = nullptr;
+    QLabel *m_previewHeading = nullptr;
+    QPlainTextEdit *m_preview = nullptr;
+    QPointer<ScriptArgsEditor> m_editor;
+    QWidget *m_headerBlock = nullptr;
+    OutputPane *m_output = nullptr;
+};

@@ -1,0 +1,62 @@
+#include "window/ProfileMenu.h"
+
+#include "language/LanguageManager.h"
+#include "library/ShellStore.h"
+#include "ui/IconMap.h"
+
+ProfileMenu::ProfileMenu(ShellStore &store, ConfigPicker pickConfig, QWidget *parent)
+    : QMenu(parent), m_store(store), m_pickConfig(std::move(pickConfig))
+{
+    setObjectName(QStringLiteral("profileMenu"));
+    connect(this, &QMenu::aboutToShow, this, &ProfileMenu::rebuild);
+    rebuild();
+}
+
+void ProfileMenu::rebuild()
+{
+    clear();
+    for (const Profile &profile : m_store.profiles()) {
+        // The built-in names are keys; a custom profile's name is the user's.
+        const bool builtIn =
+            profile.id == Profile::localProfileID || profile.id == Profile::iCloudProfileID;
+        QAction *action =
+            addAction(builtIn ? LanguageManager::localized(profile.name) : profile.name);
+        action->setCheckable(true);
+        action->setChecked(profile.id == m_store.currentProfileID());
+        const QUuid id = profile.id;
+        connect(action, &QAction::triggered, this, [this, id] {
+            if (id == Profile::iCloudProfileID)
+                m_store.switchTo(id, m_store.currentProfile().path);
+            else
+                m_store.switchTo(id, std::nullopt);
+        });
+    }
+    addSeparator();
+
+    QMenu *remove = addMenu(LanguageManager::localized(QStringLiteral("移除配置")));
+    remove->setObjectName(QStringLiteral("removeProfileMenu"));
+    if (m_store.customProfiles().isEmpty()) {
+        remove->addAction(LanguageManager::localized(QStringLiteral("暂无自定义配置")))
+            ->setEnabled(false);
+    }
+    for (const Profile &profile : m_store.customProfiles()) {
+        QAction *action = remove->addAction(profile.name);
+        action->setToolTip(profile.path);
+        const QUuid id = profile.id;
+        connect(action, &QAction::triggered, this,
+                [this, id] { m_store.removeProfile(id, false); });
+    }
+    addSeparator();
+
+    QAction *open = addAction(IconMap::icon(QStringLiteral("folder.badge.plus")),
+                              LanguageManager::localized(QStringLiteral("打开其他配置文件…")));
+    connect(open, &QAction::triggered, this, &ProfileMenu::openOtherConfig);
+}
+
+void ProfileMenu::openOtherConfig()
+{
+    if (!m_pickConfig)
+        return;
+    if (const std::optional<QString> path = m_pickConfig())
+        m_store.addProfile(*path, std::nullopt);
+}

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QMenu>
+
+#include <functional>
+#include <optional>
+
+class ShellStore;
+
+// The toolbar's "配置" menu: every profile (the current one checked), the
+// custom profiles to forget, and another document to open. Built afresh each
+// time it opens, so it always shows the store's profiles as they are.
+class ProfileMenu : public QMenu
+{
+    Q_OBJECT
+public:
+    // The JSON picker: a chosen document path, or none when cancelled.
+    using ConfigPicker = std::function<std::optional<QString>()>;
+
+    ProfileMenu(ShellStore &store, ConfigPicker pickConfig, QWidget *parent = nullptr);
+
+    void rebuild();
+    void openOtherConfig();
+
+private:
+    ShellStore &m_store;
+    ConfigPicker m_pickConfig;
+};

@@ -1,0 +1,76 @@
+#pragma once
+
+#include <QObject>
+#include <QUuid>
+
+#include <functional>
+#include <optional>
+
+class Preferences;
+class ProfileMenu;
+class QAction;
+class QLabel;
+class QToolBar;
+class QToolButton;
+class QWidget;
+class ShellStore;
+class ToolbarDisplayMode;
+
+// The commands of the management window's toolbar: new folder, add scripts,
+// import folder, the sort order, the profile menu and settings. They go into
+// the window's toolbar before the window's own trailing items.
+class WindowToolbar : public QObject
+{
+    Q_OBJECT
+public:
+    struct Hooks
+    {
+        // Where additions go: the selected folder, a selected script's
+        // parent, or none for the top level.
+        std::function<std::optional<QUuid>()> selectedFolderID;
+        std::function<QStringList()> pickScripts;
+        std::function<std::optional<QString>()> pickFolder;
+        std::function<std::optional<QString>()> pickConfig;
+    };
+
+    // before: the first of the window's own items; none appends.
+    WindowToolbar(QToolBar &toolbar, ShellStore &store, Preferences &preferences, Hooks hooks,
+                  QAction *before = nullptr);
+
+    bool addScriptPressed() const { return m_addScriptPressed; }
+    bool importFolderPressed() const { return m_importFolderPressed; }
+    ToolbarDisplayMode &displayMode() const { return *m_displayMode; }
+    ProfileMenu &profileMenu() const { return *m_profileMenu; }
+
+    void addScripts();
+    void importFolder();
+
+Q_SIGNALS:
+    void settingsRequested();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void retranslate();
+    void followSortMode();
+    void followStyle();
+    void setPressed(QAction *action, bool pressed);
+
+    QToolBar &m_toolbar;
+    ShellStore &m_store;
+    Hooks m_hooks;
+    QAction *m_newFolder;
+    QAction *m_addScripts;
+    QAction *m_importFolder;
+    QWidget *m_sort;
+    QLabel *m_sortTitle;
+    QToolButton *m_sortCustom;
+    QToolButton *m_sortName;
+    QAction *m_profiles;
+    ProfileMenu *m_profileMenu;
+    QAction *m_settings;
+    ToolbarDisplayMode *m_displayMode;
+    bool m_addScriptPressed = false;
+    bool m_importFolderPressed = false;
+};
