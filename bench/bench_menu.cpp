@@ -38,7 +38,46 @@ QList<ShellNode> scripts(int count)
     return roots;
 }
 
+// Submenus fill when first shown; this opens every one, as a tray host that
+// reads the whole menu would.
+int fillAll(QMenu *menu)
+{
+    int actions = 0;
+    for (QAction *action : menu->actions()) {
+        ++actions;
+        if (QMenu *submenu = action->menu()) {
+            Q_EMIT submenu->aboutToShow();
+            actions += fillAll(submenu);
+        }
+    }
+    return actions;
+}
+
 void BM_MenuBuild(benchmark::State &state)
+{
+    TestHome home;
+    Preferences preferences(home.preferencesFile());
+    ShellStore store(preferences, home.locations());
+    store.setRoots(scripts(static_cast<int>(state.range(0))));
+    store.setPublished(true);
+    RunController runs;
+    MenuBarView view(store, runs);
+    int actions = 0;
+    for (auto _ : state) {
+        view.rebuild();
+        actions = fillAll(view.menu());
+        // In the app every rebuild runs from the event loop, which then
+        // delivers what building posted.
+        state.PauseTiming();
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+    }
+    state.counters["actions"] = actions;
+}
+BENCHMARK(BM_MenuBuild)->Arg(1000)->Arg(5000)->Unit(benchmark::kMillisecond);
+
+// What a start pays: the top level only.
+void BM_MenuTopLevel(benchmark::State &state)
 {
     TestHome home;
     Preferences preferences(home.preferencesFile());
@@ -49,15 +88,12 @@ void BM_MenuBuild(benchmark::State &state)
     MenuBarView view(store, runs);
     for (auto _ : state) {
         view.rebuild();
-        // In the app every rebuild runs from the event loop, which then
-        // delivers what building posted.
         state.PauseTiming();
         QCoreApplication::processEvents();
         state.ResumeTiming();
     }
-    state.counters["actions"] = static_cast<double>(view.menu()->findChildren<QAction *>().size());
 }
-BENCHMARK(BM_MenuBuild)->Arg(1000)->Arg(5000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MenuTopLevel)->Arg(1000)->Arg(5000)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

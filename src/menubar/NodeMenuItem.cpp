@@ -20,6 +20,26 @@ QString NodeMenuItem::escapedTitle(const QString &text)
     return title;
 }
 
+namespace {
+
+// A submenu is filled when it is first about to show, so a big library costs
+// one empty submenu per entry of the top level at start. A desktop that reads
+// the menu over D-Bus announces a submenu (AboutToShow) before reading it,
+// which Qt passes on as the same signal.
+QMenu *addSubmenu(QMenu *menu, const QString &title, const QIcon &icon,
+                  std::function<void(QMenu *)> fill)
+{
+    auto *submenu = new QMenu(title, menu);
+    submenu->setIcon(icon);
+    QObject::connect(
+        submenu, &QMenu::aboutToShow, submenu, [submenu, fill = std::move(fill)] { fill(submenu); },
+        Qt::SingleShotConnection);
+    menu->addMenu(submenu);
+    return submenu;
+}
+
+} // namespace
+
 void NodeMenuItem::addTo(QMenu *menu, const MenuRunner &run) const
 {
     static const QIcon folderIcon = IconMap::icon(QStringLiteral("folder"));
@@ -28,34 +48,32 @@ void NodeMenuItem::addTo(QMenu *menu, const MenuRunner &run) const
 
     const QString title = escapedTitle(m_node.displayName());
     if (m_node.kind == NodeKind::folder) {
-        auto *submenu = new QMenu(title, menu);
-        submenu->setIcon(folderIcon);
-        if (!m_node.children || m_node.children->isEmpty()) {
-            submenu->addAction(LanguageManager::localized(QStringLiteral("（空文件夹）")))
-                ->setEnabled(false);
-        } else {
-            for (const ShellNode &child : *m_node.children)
-                NodeMenuItem(child, m_store, m_runController).addTo(submenu, run);
-        }
-        menu->addMenu(submenu);
+        addSubmenu(
+            menu, title, folderIcon,
+            [node = m_node, &store = m_store, &runs = m_runController, run](QMenu *submenu) {
+                if (!node.children || node.children->isEmpty()) {
+                    submenu->addAction(LanguageManager::localized(QStringLiteral("（空文件夹）")))
+                        ->setEnabled(false);
+                    return;
+                }
+                for (const ShellNode &child : *node.children)
+                    NodeMenuItem(child, store, runs).addTo(submenu, run);
+            });
         return;
     }
 
     const QStringList presets = m_node.argPresets();
     if (presets.isEmpty()) {
         QAction *action = menu->addAction(terminalIcon, title);
-        const ShellNode node = m_node;
         QObject::connect(action, &QAction::triggered, action,
-                         [run, node] { run(node, std::nullopt); });
+                         [run, node = m_node] { run(node, std::nullopt); });
         return;
     }
-    auto *submenu = new QMenu(title, menu);
-    submenu->setIcon(terminalIcon);
-    for (const QString &preset : presets) {
-        QAction *action = submenu->addAction(play, escapedTitle(preset));
-        const ShellNode node = m_node;
-        QObject::connect(action, &QAction::triggered, action,
-                         [run, node, preset] { run(node, preset); });
-    }
-    menu->addMenu(submenu);
+    addSubmenu(menu, title, terminalIcon, [node = m_node, presets, run](QMenu *submenu) {
+        for (const QString &preset : presets) {
+            QAction *action = submenu->addAction(play, escapedTitle(preset));
+            QObject::connect(action, &QAction::triggered, action,
+                             [run, node, preset] { run(node, preset); });
+        }
+    });
 }

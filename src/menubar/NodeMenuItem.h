@@ -22,8 +22,7 @@ public:
     NodeMenuItem(ShellNode node, ShellStore &store, RunController &runController);
 
     // Appends this node (and, for a folder, its whole subtree) to menu.
-    // Submenus are built at once: hosts that show a tray menu from outside
-    // the process never ask for a lazily filled one.
+    // A submenu's entries are added when it is first about to show.
     void addTo(QMenu *menu, const MenuRunner &run) const;
 
     const ShellNode &node() const { return m_node; }

@@ -41,8 +41,10 @@ void dump(const QMenu *menu, int depth, QStringList &lines)
         if (action->menu())
             line += QStringLiteral(" >");
         lines.append(line);
-        if (action->menu())
+        if (action->menu()) {
+            Q_EMIT action->menu()->aboutToShow(); // as a tray host does before reading it
             dump(action->menu(), depth + 1, lines);
+        }
     }
 }
 
@@ -88,9 +90,11 @@ QAction *findAction(const QMenu *menu, const QString &text)
     for (QAction *action : menu->actions()) {
         if (action->text() == text)
             return action;
-        if (action->menu())
+        if (action->menu()) {
+            Q_EMIT action->menu()->aboutToShow();
             if (QAction *found = findAction(action->menu(), text))
                 return found;
+        }
     }
     return nullptr;
 }
@@ -118,6 +122,7 @@ private Q_SLOTS:
     void waitsWhileOpen();
     void rebuildsOnLanguageChange();
     void commandsEmitTheirRequests();
+    void submenusFillWhenOpenedByKeyboard();
 
 private:
     std::unique_ptr<TestHome> m_home;
@@ -328,6 +333,36 @@ void TestMenuBarView::commandsEmitTheirRequests()
     QCOMPARE(updates.size(), 1);
     QCOMPARE(main.size(), 1);
     QCOMPARE(quit.size(), 1);
+}
+
+void TestMenuBarView::submenusFillWhenOpenedByKeyboard()
+{
+    const ShellNode svc = script(QStringLiteral("svc"), QStringLiteral("/x/svc.sh"),
+                                 QStringList{QStringLiteral("start"), QStringLiteral("stop")});
+    m_store->setRoots({folder(QStringLiteral("tools"), QList<ShellNode>{svc})});
+    m_store->setPublished(true);
+    m_view->rebuild();
+    QMenu *menu = m_view->menu();
+    QMenu *tools = menu->actions().first()->menu();
+    QVERIFY(tools);
+    QVERIFY(tools->actions().isEmpty()); // nothing built before it is shown
+
+    menu->popup(QPoint(10, 10));
+    QVERIFY(QTest::qWaitForWindowExposed(menu));
+    QTest::keyClick(menu, Qt::Key_Down);
+    QTest::keyClick(menu, Qt::Key_Right);
+    QTRY_VERIFY(tools->isVisible());
+    QCOMPARE(tools->actions().size(), 1);
+    QMenu *presets = tools->actions().first()->menu();
+    QVERIFY(presets);
+    QTest::keyClick(tools, Qt::Key_Right); // a submenu opened by key selects its first entry
+    QTRY_VERIFY(presets->isVisible());
+    QCOMPARE(presets->actions().size(), 2);
+    QTest::keyClick(presets, Qt::Key_Down);
+    QTest::keyClick(presets, Qt::Key_Return);
+    QTRY_COMPARE(m_ran.size(), 1);
+    QCOMPARE(m_ran.first().id, svc.id);
+    QCOMPARE(m_ran.first().arg, std::optional<QString>(QStringLiteral("stop")));
 }
 
 QTEST_MAIN(TestMenuBarView)
