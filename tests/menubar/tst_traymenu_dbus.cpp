@@ -179,6 +179,19 @@ ShellNode script(const QString &name, std::optional<QStringList> args = std::nul
     return node;
 }
 
+// The application's commands below the tree, as the menu holds them.
+QStringList commandsOf(const QMenu *menu)
+{
+    QStringList lines;
+    bool below = false;
+    for (const QAction *action : menu->actions()) {
+        below = below || action->isSeparator();
+        if (below)
+            lines.append(action->isSeparator() ? QStringLiteral("---") : action->text());
+    }
+    return lines;
+}
+
 // Runs work in a thread of its own and keeps the main thread's event loop
 // going until it has finished.
 template <typename Work> auto inThread(Work work)
@@ -312,10 +325,8 @@ void TestTrayMenuDBus::everySubmenuIsReadable()
                             QStringLiteral("many >")};
     for (int i = 0; i < 30; ++i)
         expected.append(QStringLiteral("  s%1").arg(i));
-    expected +=
-        {QStringLiteral("top"),          QStringLiteral("---"),       QStringLiteral("设置…"),
-         QStringLiteral("---"),          QStringLiteral("检查更新…"), QStringLiteral("---"),
-         QStringLiteral("打开管理窗口"), QStringLiteral("---"),       QStringLiteral("退出")};
+    expected.append(QStringLiteral("top"));
+    expected += commandsOf(m_view->menu());
     const QStringList lines = inThread([this] {
         QStringList out;
         m_client->dump(0, 0, out);
