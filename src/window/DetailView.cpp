@@ -19,15 +19,15 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPainter>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QShortcut>
 #include <QStackedLayout>
+#include <QTextEdit>
 #include <QVBoxLayout>
 
 namespace {
-constexpr int previewMaxLines = 6;
+constexpr int previewMaxLines = 4;
 
 QPixmap tilePixmap(NodeKind kind, qreal dpr)
 {
@@ -129,8 +129,8 @@ QWidget *DetailView::makeNodePage()
     m_headerScroll->setFrameShape(QFrame::NoFrame);
     m_headerScroll->setWidgetResizable(true);
     m_headerScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_headerScroll->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
     m_headerBlock = new QWidget(m_headerScroll);
+    m_headerBlock->installEventFilter(this);
     m_headerBlock->setObjectName(QStringLiteral("detailHeader"));
     auto *header = new QVBoxLayout(m_headerBlock);
     const int inset = TextStyle::pixels(16);
@@ -200,18 +200,24 @@ QWidget *DetailView::makeNodePage()
     m_previewHeading->setFont(TextStyle::font(11, QFont::DemiBold));
     TextStyle::setTone(m_previewHeading, TextStyle::Tone::secondary);
     header->addWidget(m_previewHeading);
-    m_preview = new QPlainTextEdit(m_headerBlock);
+    m_preview = new QTextEdit(m_headerBlock);
     m_preview->setObjectName(QStringLiteral("commandPreview"));
     m_preview->setAccessibleName(m_previewHeading->text());
     m_preview->setReadOnly(true);
+    m_preview->setAcceptRichText(false);
     m_preview->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     m_preview->setFont(TextStyle::monospace(11));
     m_preview->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     m_preview->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_preview->installEventFilter(this);
     m_preview->document()->setDocumentMargin(TextStyle::pixels(6));
     m_preview->setTabChangesFocus(true);
     m_preview->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     header->addWidget(m_preview);
+    m_editorSlot = new QVBoxLayout;
+    m_editorSlot->setContentsMargins(0, 0, 0, 0);
+    header->addLayout(m_editorSlot);
+    header->addStretch(1);
 
     m_headerScroll->setWidget(m_headerBlock);
     column->addWidget(m_headerScroll);
@@ -273,7 +279,7 @@ void DetailView::refresh()
             m_editor = new ScriptArgsEditor(m_store, *node, m_headerBlock);
             if (m_argsWriter)
                 m_editor->setWriter(m_argsWriter);
-            m_headerBlock->layout()->addWidget(m_editor);
+            m_editorSlot->addWidget(m_editor);
             m_editor->show();
         }
     }
@@ -352,22 +358,47 @@ void DetailView::updatePreview(const ShellNode &node)
     const QString text = commandLines(node).join(u'\n');
     if (text != m_preview->toPlainText())
         m_preview->setPlainText(text);
-    // As tall as its lines, wrapped to the width, up to a few lines.
-    const int lines = qBound(
-        1, int(m_preview->document()->documentLayout()->documentSize().height()), previewMaxLines);
-    const int height = lines * m_preview->fontMetrics().lineSpacing() +
-                       2 * int(m_preview->document()->documentMargin()) +
-                       2 * m_preview->frameWidth();
-    m_preview->setFixedHeight(height);
+    fitPreview();
+}
+
+void DetailView::fitPreview()
+{
+    // As tall as its wrapped lines, up to a few; longer lists scroll.
+    QTextDocument *document = m_preview->document();
+    document->setTextWidth(m_preview->viewport()->width());
+    const int cap = previewMaxLines * m_preview->fontMetrics().lineSpacing() +
+                    2 * int(document->documentMargin());
+    const int height = qMin(qCeil(document->size().height()), cap) + 2 * m_preview->frameWidth();
+    if (m_preview->height() != height)
+        m_preview->setFixedHeight(height);
+}
+
+void DetailView::fitHeader()
+{
+    // The header takes what it needs, and at most three fifths of the pane
+    // (many presets scroll), so the log always keeps a part of it.
+    QLayout *layout = m_headerBlock->layout();
+    const int width = m_headerScroll->viewport()->width();
+    const int wanted = layout->hasHeightForWidth() ? layout->totalHeightForWidth(width)
+                                                   : layout->totalSizeHint().height();
+    const int height = qMin(wanted, qMax(120, this->height() * 3 / 5));
+    if (m_headerScroll->height() != height)
+        m_headerScroll->setFixedHeight(height);
+}
+
+bool DetailView::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_headerBlock && event->type() == QEvent::LayoutRequest)
+        QMetaObject::invokeMethod(this, &DetailView::fitHeader, Qt::QueuedConnection);
+    else if (watched == m_preview && event->type() == QEvent::Resize)
+        fitPreview();
+    return QWidget::eventFilter(watched, event);
 }
 
 void DetailView::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
-    // The header may grow with many presets; the log keeps at least a part.
-    m_headerScroll->setMaximumHeight(qMax(120, height() * 3 / 5));
-    if (m_node)
-        updatePreview(*m_node);
+    fitHeader();
 }
 
 void DetailView::followRunning()

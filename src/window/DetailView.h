@@ -12,7 +12,8 @@ class ElidedLabel;
 class OutputPane;
 class PathChip;
 class QLabel;
-class QPlainTextEdit;
+class QTextEdit;
+class QVBoxLayout;
 class QPushButton;
 class QScrollArea;
 class QStackedLayout;
@@ -44,6 +45,7 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     QWidget *makeEmptyPage();
@@ -53,6 +55,8 @@ private:
     void showHeader(const ShellNode &node);
     void updateRunControl(const ShellNode &node);
     void updatePreview(const ShellNode &node);
+    void fitPreview();
+    void fitHeader();
     void followRunning();
     void runFromKeyboard();
     void run(std::optional<QString> preset);
@@ -76,7 +80,8 @@ private:
     QPushButton *m_copy = nullptr;
     PathChip *m_chip = nullptr;
     QLabel *m_previewHeading = nullptr;
-    QPlainTextEdit *m_preview = nullptr;
+    QTextEdit *m_preview = nullptr;
+    QVBoxLayout *m_editorSlot = nullptr;
     QPointer<ScriptArgsEditor> m_editor;
     QWidget *m_headerBlock = nullptr;
     OutputPane *m_output = nullptr;

@@ -18,34 +18,41 @@
 #include <QVBoxLayout>
 
 WindowToolbar::WindowToolbar(QToolBar &toolbar, ShellStore &store, Preferences &preferences,
-                             Hooks hooks, QAction *before)
+                             Hooks hooks, QAction *space, QAction *before)
     : QObject(&toolbar), m_toolbar(toolbar), m_store(store), m_hooks(std::move(hooks))
 {
     setObjectName(QStringLiteral("windowToolbar"));
-    auto addAction = [&](const QString &name, const QString &symbol) {
+    QAction *leading = space ? space : before;
+    auto addAction = [&](const QString &name, const QString &symbol, QAction *position) {
         auto *action = new QAction(IconMap::icon(symbol), QString(), &m_toolbar);
         action->setObjectName(name);
-        m_toolbar.insertAction(before, action);
-        if (QWidget *button = m_toolbar.widgetForAction(action))
+        m_toolbar.insertAction(position, action);
+        if (QWidget *button = m_toolbar.widgetForAction(action)) {
             button->setObjectName(name + QStringLiteral("Button"));
+            // Reachable with Tab like the window's other controls.
+            button->setFocusPolicy(Qt::TabFocus);
+        }
         return action;
     };
 
-    m_newFolder = addAction(QStringLiteral("newFolderAction"), QStringLiteral("folder.badge.plus"));
+    m_newFolder =
+        addAction(QStringLiteral("newFolderAction"), QStringLiteral("folder.badge.plus"), leading);
     connect(m_newFolder, &QAction::triggered, this,
             [this] { m_store.addFolder(std::nullopt, QString()); });
 
     // The first item stands apart at the leading end; the rest follow the gap.
-    auto *gap = new QWidget(&m_toolbar);
-    gap->setObjectName(QStringLiteral("toolbarGap"));
-    gap->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
-    m_toolbar.insertWidget(before, gap);
+    if (!space) {
+        auto *gap = new QWidget(&m_toolbar);
+        gap->setObjectName(QStringLiteral("toolbarGap"));
+        gap->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+        m_toolbar.insertWidget(before, gap);
+    }
 
-    m_addScripts =
-        addAction(QStringLiteral("addScriptsAction"), QStringLiteral("square.and.arrow.down"));
+    m_addScripts = addAction(QStringLiteral("addScriptsAction"),
+                             QStringLiteral("square.and.arrow.down"), before);
     connect(m_addScripts, &QAction::triggered, this, &WindowToolbar::addScripts);
     m_importFolder = addAction(QStringLiteral("importFolderAction"),
-                               QStringLiteral("square.and.arrow.down.on.square"));
+                               QStringLiteral("square.and.arrow.down.on.square"), before);
     connect(m_importFolder, &QAction::triggered, this, &WindowToolbar::importFolder);
     for (QAction *action : {m_addScripts, m_importFolder})
         if (QWidget *button = m_toolbar.widgetForAction(action))
@@ -80,13 +87,13 @@ WindowToolbar::WindowToolbar(QToolBar &toolbar, ShellStore &store, Preferences &
     sortColumn->addWidget(m_sortTitle);
     m_toolbar.insertWidget(before, m_sort);
 
-    m_profiles = addAction(QStringLiteral("profileAction"), QStringLiteral("tray.2"));
+    m_profiles = addAction(QStringLiteral("profileAction"), QStringLiteral("tray.2"), before);
     m_profileMenu = new ProfileMenu(m_store, m_hooks.pickConfig, &m_toolbar);
     m_profiles->setMenu(m_profileMenu);
     if (auto *button = qobject_cast<QToolButton *>(m_toolbar.widgetForAction(m_profiles)))
         button->setPopupMode(QToolButton::InstantPopup);
 
-    m_settings = addAction(QStringLiteral("settingsAction"), QStringLiteral("gearshape"));
+    m_settings = addAction(QStringLiteral("settingsAction"), QStringLiteral("gearshape"), before);
     connect(m_settings, &QAction::triggered, this, &WindowToolbar::settingsRequested);
 
     m_displayMode = new ToolbarDisplayMode(m_toolbar, preferences);

@@ -33,9 +33,11 @@ public:
         std::function<std::optional<QString>()> pickConfig;
     };
 
-    // before: the first of the window's own items; none appends.
+    // space: the window's flexible space; "新建文件夹" goes before it at the
+    // leading end and the others after it. Without one the commands bring
+    // their own. before: the first of the window's trailing items; none appends.
     WindowToolbar(QToolBar &toolbar, ShellStore &store, Preferences &preferences, Hooks hooks,
-                  QAction *before = nullptr);
+                  QAction *space = nullptr, QAction *before = nullptr);
 
     bool addScriptPressed() const { return m_addScriptPressed; }
     bool importFolderPressed() const { return m_importFolderPressed; }

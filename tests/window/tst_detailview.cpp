@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
+#include <QTextEdit>
 #include <QToolButton>
 
 using namespace Qt::StringLiterals;
@@ -289,7 +290,7 @@ void TestDetailView::previewIsTheRunsCommand()
         WindowTestRig::script(u"it's"_s, QStringList{u"start --force \"a b\""_s, u"stop"_s});
     m_rig->store->setRoots({script});
     m_view->showNode(script.id);
-    auto *preview = m_view->findChild<QPlainTextEdit *>(u"commandPreview"_s);
+    auto *preview = m_view->findChild<QTextEdit *>(u"commandPreview"_s);
     const QStringList expected{
         HandOverText::build(*script.filePath, u"start --force \"a b\""_s).commandLine,
         HandOverText::build(*script.filePath, u"stop"_s).commandLine};

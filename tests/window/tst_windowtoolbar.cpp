@@ -95,7 +95,8 @@ void TestWindowToolbar::openWindow()
         ++m_pickerCalls;
         return m_pickedConfig;
     };
-    m_commands = new WindowToolbar(*m_toolbar, *m_rig->store, *m_rig->preferences, hooks, done);
+    m_commands =
+        new WindowToolbar(*m_toolbar, *m_rig->store, *m_rig->preferences, hooks, nullptr, done);
     m_window->resize(900, 500);
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
