@@ -32,24 +32,28 @@ small() {
 }
 
 big() { # total nodes, in folders of 48 scripts and a subfolder of 9 more
-    total=$1 made=0 roots=""
-    while [ "$made" -lt "$total" ]; do
-        f=$((made / 50 + 1)) children="" i=0
-        while [ $i -lt 39 ]; do
-            if [ $((i % 5)) -eq 0 ]; then a='[ "start", "stop" ]'; else a=""; fi
-            children="$children${children:+, }$(script_node "script $f-$i" "/opt/s/$f/$i.sh" "$a")"
-            i=$((i + 1))
-        done
-        sub="" i=0
-        while [ $i -lt 9 ]; do
-            sub="$sub${sub:+, }$(script_node "tool $f-$i" "/opt/s/$f/t$i.sh" "")"
-            i=$((i + 1))
-        done
-        children="$children, $(folder_node "more $f" "$sub")"
-        roots="$roots${roots:+, }$(folder_node "folder $f" "$children")"
-        made=$((made + 50))
-    done
-    printf '{ "isPublished" : true, "roots" : [ %s ] }\n' "$roots"
+    # One awk pass: building the text in the shell is quadratic and takes
+    # minutes at 5,000 nodes.
+    awk -v total="$1" 'BEGIN {
+        srand(1)
+        printf "{ \"isPublished\" : true, \"roots\" : [ "
+        for (made = 0; made < total; made += 50) {
+            f = made / 50 + 1
+            printf "%s{ \"children\" : [ ", (made ? ", " : "")
+            for (i = 0; i < 39; i++) {
+                args = (i % 5 == 0) ? "\"args\" : [ \"start\", \"stop\" ], " : ""
+                printf "%s{ %s\"createdAt\" : 786000000.5, \"filePath\" : \"/opt/s/%d/%d.sh\", \"id\" : \"%s\", \"kind\" : \"script\", \"name\" : \"script %d-%d\" }", (i ? ", " : ""), args, f, i, uuid(), f, i
+            }
+            printf ", { \"children\" : [ "
+            for (i = 0; i < 9; i++)
+                printf "%s{ \"createdAt\" : 786000000.5, \"filePath\" : \"/opt/s/%d/t%d.sh\", \"id\" : \"%s\", \"kind\" : \"script\", \"name\" : \"tool %d-%d\" }", (i ? ", " : ""), f, i, uuid(), f, i
+            printf " ], \"createdAt\" : 786000000.5, \"id\" : \"%s\", \"kind\" : \"folder\", \"name\" : \"more %d\" }", uuid(), f
+            printf " ], \"createdAt\" : 786000000.5, \"id\" : \"%s\", \"kind\" : \"folder\", \"name\" : \"folder %d\" }", uuid(), f
+        }
+        printf " ] }\n"
+    }
+    function hex(n,   s) { s = ""; while (n-- > 0) s = s substr("0123456789ABCDEF", int(rand() * 16) + 1, 1); return s }
+    function uuid() { return hex(8) "-" hex(4) "-4" hex(3) "-A" hex(3) "-" hex(12) }'
 }
 
 case "${1:-small}" in

@@ -81,6 +81,7 @@ void QuickRunPalette::present()
         move(area.center().x() - width() / 2, area.top() + area.height() / 4);
     }
     m_announcePaint = true;
+    update(); // paints again when it was open already
     show();
     raise();
     activateWindow();
