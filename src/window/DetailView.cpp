@@ -74,8 +74,10 @@ DetailView::DetailView(ShellStore &store, RunController &runController, QWidget 
     m_pages->addWidget(m_nodePage);
     m_pages->setCurrentWidget(m_emptyPage);
 
+    // Within the pane only: in the sidebar, Return opens and closes folders,
+    // and a folder must never run all its scripts by a slip.
     auto *returnKey = new QShortcut(QKeySequence(Qt::Key_Return), this);
-    returnKey->setContext(Qt::WindowShortcut);
+    returnKey->setContext(Qt::WidgetWithChildrenShortcut);
     connect(returnKey, &QShortcut::activated, this, &DetailView::runFromKeyboard);
 
     connect(&m_store, &ShellStore::changed, this, &DetailView::refresh);
@@ -86,7 +88,7 @@ DetailView::DetailView(ShellStore &store, RunController &runController, QWidget 
 QWidget *DetailView::makeEmptyPage()
 {
     auto *page = new QWidget(this);
-    page->setObjectName(QStringLiteral("detailEmpty"));
+    page->setObjectName(QStringLiteral("emptyDetail"));
     auto *column = new QVBoxLayout(page);
     column->setSpacing(TextStyle::pixels(16));
     column->addStretch(1);
@@ -97,7 +99,7 @@ QWidget *DetailView::makeEmptyPage()
     column->addWidget(icon, 0, Qt::AlignHCenter);
     auto *title =
         new QLabel(LanguageManager::localized(QStringLiteral("选择左侧的脚本或文件夹")), page);
-    title->setObjectName(QStringLiteral("detailEmptyTitle"));
+    title->setObjectName(QStringLiteral("emptyDetailTitle"));
     title->setFont(TextStyle::font(13, QFont::Bold));
     title->setAlignment(Qt::AlignCenter);
     title->setWordWrap(true);
@@ -106,7 +108,7 @@ QWidget *DetailView::makeEmptyPage()
                                 "新建文件夹、添加或拖入 shell 脚本（.sh / "
                                 ".command），导入整个文件夹，\n在菜单栏中即可运行已添加的脚本。")),
                             page);
-    text->setObjectName(QStringLiteral("detailEmptyText"));
+    text->setObjectName(QStringLiteral("emptyDetailText"));
     text->setFont(TextStyle::font(10));
     text->setAlignment(Qt::AlignCenter);
     text->setWordWrap(true);

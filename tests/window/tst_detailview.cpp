@@ -328,7 +328,7 @@ void TestDetailView::changedElsewhereReloadsTheLines()
 
     // Deleted: the welcome text.
     m_rig->store->deleteNode(script.id);
-    QVERIFY(m_view->findChild<QWidget *>(u"detailEmpty"_s)->isVisible());
+    QVERIFY(m_view->findChild<QWidget *>(u"emptyDetail"_s)->isVisible());
 }
 
 QTEST_MAIN(TestDetailView)
