@@ -80,6 +80,9 @@ DetailView::DetailView(ShellStore &store, RunController &runController, QWidget 
     returnKey->setContext(Qt::WidgetWithChildrenShortcut);
     connect(returnKey, &QShortcut::activated, this, &DetailView::runFromKeyboard);
 
+    retranslate();
+    connect(&LanguageManager::shared(), &LanguageManager::languageChanged, this,
+            &DetailView::retranslate);
     connect(&m_store, &ShellStore::changed, this, &DetailView::refresh);
     connect(&m_runController, &RunController::isRunningChanged, this, &DetailView::followRunning);
     followRunning();
@@ -97,17 +100,15 @@ QWidget *DetailView::makeEmptyPage()
         QStringLiteral("terminal"), TextStyle::pixels(48),
         TextStyle::color(QApplication::palette(), TextStyle::Tone::tertiary), devicePixelRatioF()));
     column->addWidget(icon, 0, Qt::AlignHCenter);
-    auto *title =
-        new QLabel(LanguageManager::localized(QStringLiteral("选择左侧的脚本或文件夹")), page);
+    auto *title = new QLabel(page);
+    m_emptyTitle = title;
     title->setObjectName(QStringLiteral("emptyDetailTitle"));
     title->setFont(TextStyle::font(13, QFont::Bold));
     title->setAlignment(Qt::AlignCenter);
     title->setWordWrap(true);
     column->addWidget(title);
-    auto *text = new QLabel(LanguageManager::localized(QStringLiteral(
-                                "新建文件夹、添加或拖入 shell 脚本（.sh / "
-                                ".command），导入整个文件夹，\n在菜单栏中即可运行已添加的脚本。")),
-                            page);
+    auto *text = new QLabel(page);
+    m_emptyText = text;
     text->setObjectName(QStringLiteral("emptyDetailText"));
     text->setFont(TextStyle::font(10));
     text->setAlignment(Qt::AlignCenter);
@@ -170,21 +171,12 @@ QWidget *DetailView::makeNodePage()
     });
     controls->addWidget(m_run);
     m_reveal = headerButton(QStringLiteral("revealButton"), m_headerBlock);
-#if defined(Q_OS_MACOS)
-    m_reveal->setText(LanguageManager::localized(QStringLiteral("Finder")));
-#else
-    m_reveal->setText(LanguageManager::localized(QStringLiteral("文件管理器")));
-    m_reveal->setToolTip(LanguageManager::localized(QStringLiteral("在文件管理器中显示")));
-#endif
-    m_reveal->setAccessibleName(m_reveal->text());
     connect(m_reveal, &QPushButton::clicked, this, [this] {
         if (m_node && m_node->filePath)
             FileReveal::showInFileManager(*m_node->filePath);
     });
     controls->addWidget(m_reveal);
     m_copy = headerButton(QStringLiteral("copyPathButton"), m_headerBlock);
-    m_copy->setText(LanguageManager::localized(QStringLiteral("复制路径")));
-    m_copy->setAccessibleName(m_copy->text());
     connect(m_copy, &QPushButton::clicked, this, [this] {
         if (m_node && m_node->filePath)
             QGuiApplication::clipboard()->setText(*m_node->filePath);
@@ -204,7 +196,6 @@ QWidget *DetailView::makeNodePage()
     header->addWidget(m_previewHeading);
     m_preview = new QTextEdit(m_headerBlock);
     m_preview->setObjectName(QStringLiteral("commandPreview"));
-    m_preview->setAccessibleName(m_previewHeading->text());
     m_preview->setReadOnly(true);
     m_preview->setAcceptRichText(false);
     m_preview->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
@@ -227,6 +218,29 @@ QWidget *DetailView::makeNodePage()
     m_output = new OutputPane(m_runController, page);
     column->addWidget(m_output, 1);
     return page;
+}
+
+void DetailView::retranslate()
+{
+    m_emptyTitle->setText(LanguageManager::localized(QStringLiteral("选择左侧的脚本或文件夹")));
+    m_emptyText->setText(LanguageManager::localized(
+        QStringLiteral("新建文件夹、添加或拖入 shell 脚本（.sh / "
+                       ".command），导入整个文件夹，\n在菜单栏中即可运行已添加的脚本。")));
+#if defined(Q_OS_MACOS)
+    m_reveal->setText(LanguageManager::localized(QStringLiteral("Finder")));
+#else
+    m_reveal->setText(LanguageManager::localized(QStringLiteral("文件管理器")));
+    m_reveal->setToolTip(LanguageManager::localized(QStringLiteral("在文件管理器中显示")));
+#endif
+    m_reveal->setAccessibleName(m_reveal->text());
+    m_copy->setText(LanguageManager::localized(QStringLiteral("复制路径")));
+    m_copy->setAccessibleName(m_copy->text());
+    m_previewHeading->setText(LanguageManager::localized(QStringLiteral("运行时交给终端的命令")));
+    m_preview->setAccessibleName(m_previewHeading->text());
+    // The editor's texts are set when it is made: make it again.
+    dropEditor();
+    m_node.reset();
+    refresh();
 }
 
 void DetailView::showNode(std::optional<QUuid> id)

@@ -51,6 +51,7 @@ private:
     QWidget *makeEmptyPage();
     QWidget *makeNodePage();
     void refresh();
+    void retranslate();
     void dropEditor();
     void showHeader(const ShellNode &node);
     void updateRunControl(const ShellNode &node);
@@ -70,6 +71,8 @@ private:
     QStackedLayout *m_pages = nullptr;
     QWidget *m_emptyPage = nullptr;
     QWidget *m_nodePage = nullptr;
+    QLabel *m_emptyTitle = nullptr;
+    QLabel *m_emptyText = nullptr;
     QScrollArea *m_headerScroll = nullptr;
     QLabel *m_tile = nullptr;
     ElidedLabel *m_name = nullptr;

@@ -54,9 +54,8 @@ OutputPane::OutputPane(RunController &runController, QWidget *parent)
     m_status->setObjectName(QStringLiteral("outputStatus"));
     TextStyle::setTone(m_status, TextStyle::Tone::secondary);
     bar->addWidget(m_status, 1);
-    m_clear = new QPushButton(LanguageManager::localized(QStringLiteral("清空")), this);
+    m_clear = new QPushButton(this);
     m_clear->setObjectName(QStringLiteral("clearOutput"));
-    m_clear->setAccessibleName(m_clear->text());
     m_clear->setFont(TextStyle::font(10));
     m_clear->setAutoDefault(false);
     connect(m_clear, &QPushButton::clicked, &m_runController, &RunController::clearOutput);
@@ -73,7 +72,6 @@ OutputPane::OutputPane(RunController &runController, QWidget *parent)
     m_text->setFont(TextStyle::monospace(10));
     m_text->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_text->document()->setDocumentMargin(TextStyle::pixels(16));
-    m_text->setAccessibleName(LanguageManager::localized(QStringLiteral("输出")));
     m_stack->addWidget(m_text);
 
     m_empty = new QWidget(m_stack);
@@ -89,9 +87,8 @@ OutputPane::OutputPane(RunController &runController, QWidget *parent)
                            TextStyle::color(QApplication::palette(), TextStyle::Tone::quaternary),
                            devicePixelRatioF()));
     emptyColumn->addWidget(emptyIcon, 0, Qt::AlignHCenter);
-    auto *emptyText = new QLabel(
-        LanguageManager::localized(QStringLiteral("点击「运行」执行脚本，输出会实时显示在这里。")),
-        m_empty);
+    auto *emptyText = new QLabel(m_empty);
+    m_emptyText = emptyText;
     emptyText->setObjectName(QStringLiteral("outputEmptyText"));
     emptyText->setAlignment(Qt::AlignCenter);
     emptyText->setWordWrap(true);
@@ -106,8 +103,20 @@ OutputPane::OutputPane(RunController &runController, QWidget *parent)
     connect(&m_runController, &RunController::currentNodeNameChanged, this,
             &OutputPane::followRunning);
     connect(&m_runController, &RunController::outputChanged, this, &OutputPane::followOutput);
-    followRunning();
+    retranslate();
+    connect(&LanguageManager::shared(), &LanguageManager::languageChanged, this,
+            &OutputPane::retranslate);
     followOutput();
+}
+
+void OutputPane::retranslate()
+{
+    m_clear->setText(LanguageManager::localized(QStringLiteral("清空")));
+    m_clear->setAccessibleName(m_clear->text());
+    m_text->setAccessibleName(LanguageManager::localized(QStringLiteral("输出")));
+    m_emptyText->setText(
+        LanguageManager::localized(QStringLiteral("点击「运行」执行脚本，输出会实时显示在这里。")));
+    followRunning();
 }
 
 void OutputPane::followRunning()

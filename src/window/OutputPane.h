@@ -4,6 +4,7 @@
 
 class BusySpinner;
 class ElidedLabel;
+class QLabel;
 class QPlainTextEdit;
 class QPushButton;
 class QStackedWidget;
@@ -19,6 +20,7 @@ public:
     explicit OutputPane(RunController &runController, QWidget *parent = nullptr);
 
 private:
+    void retranslate();
     void followRunning();
     void followOutput();
 
@@ -29,5 +31,6 @@ private:
     QStackedWidget *m_stack;
     QPlainTextEdit *m_text;
     QWidget *m_empty;
+    QLabel *m_emptyText;
     QString m_shown;
 };

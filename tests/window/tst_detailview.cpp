@@ -52,6 +52,7 @@ void TestDetailView::initTestCase()
     // The shared language manager reads the standard preferences: keep them private.
     static QTemporaryDir preferencesHome;
     Preferences::useStandardFile(preferencesHome.filePath(u"orlenta.ini"_s));
+    LanguageManager::setTablesDirectoryOverride(QStringLiteral(ORLENTA_SOURCE_DIR "/resources"));
 }
 
 void TestDetailView::init()
@@ -124,6 +125,13 @@ void TestDetailView::folderSummary()
     QVERIFY(!run->menu());
     QVERIFY(!m_view->findChild<QWidget *>(u"pathChip"_s)->isVisibleTo(m_view.get()));
     QVERIFY(!m_view->argsEditor());
+
+    // Another language while the pane is open: its texts follow.
+    LanguageManager::shared().setSelection(AppLanguage::en);
+    QCOMPARE(run->text(), u"Run All"_s);
+    QCOMPARE(m_view->findChild<QPushButton *>(u"copyPathButton"_s)->text(), u"Copy Path"_s);
+    LanguageManager::shared().setSelection(AppLanguage::zhHans);
+    QCOMPARE(run->text(), u"运行全部"_s);
 }
 
 void TestDetailView::runControlFollowsNodeAndRuns()
