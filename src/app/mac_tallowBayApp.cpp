@@ -21,7 +21,7 @@
 #include "ui/MainWindowManager.h"
 #include "ui/UpdateDialogs.h"
 #include "update/UpdateService.h"
-#include "window/MainWindow.h"
+#include "window/ContentView.h"
 
 #include <QCursor>
 #include <QDateTime>
@@ -165,7 +165,7 @@ void mac_tallowBayApp::fallBackToWindow()
 void mac_tallowBayApp::focusOrOpenMain()
 {
     MainWindowManager::shared().focusOrOpen(
-        [this] { return new MainWindow(*m_store, *m_runController); });
+        [this] { return new ContentView(*m_store, *m_runController); });
 }
 
 void mac_tallowBayApp::openQuickRun()

@@ -69,6 +69,19 @@ QByteArray entry(const QString &message, const QDateTime &time)
         .toUtf8();
 }
 
+QString listNotation(const QStringList &items)
+{
+    QString out = QStringLiteral("[");
+    for (qsizetype i = 0; i < items.size(); ++i) {
+        if (i > 0)
+            out += QStringLiteral(", ");
+        QString item = items.at(i);
+        item.replace(u'\\', QStringLiteral("\\\\")).replace(u'"', QStringLiteral("\\\""));
+        out += u'"' + item + u'"';
+    }
+    return out + u']';
+}
+
 void log(const QString &message)
 {
     const QByteArray bytes = entry(message, QDateTime::currentDateTimeUtc());

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 
 // The diagnostic log of drag-and-drop decisions. Failures never reach the user.
 namespace DropDebug {
@@ -18,6 +19,9 @@ qint64 pid();
 
 // "pid=<pid> <yyyy-MM-dd HH:mm:ss +0000> <message>\n" in UTF-8.
 QByteArray entry(const QString &message, const QDateTime &time);
+
+// A list as log lines write it: ["a", "b"], with quotes and backslashes escaped.
+QString listNotation(const QStringList &items);
 
 // Appends one entry. The file must be a regular file of our own: a link or
 // anything else planted at the path is left alone and nothing is written.

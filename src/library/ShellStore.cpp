@@ -124,6 +124,7 @@ void ShellStore::makeCurrent(const QUuid &id)
 void ShellStore::setRoots(const QList<ShellNode> &roots)
 {
     m_roots = roots;
+    m_displayRoots.reset();
     Q_EMIT changed();
 }
 
@@ -148,12 +149,15 @@ void ShellStore::setSortMode(SortMode mode)
     if (m_sortMode == mode)
         return;
     m_sortMode = mode;
+    m_displayRoots.reset();
     Q_EMIT changed();
 }
 
-QList<ShellNode> ShellStore::displayRoots() const
+const QList<ShellNode> &ShellStore::displayRoots() const
 {
-    return m_sortMode == SortMode::name ? Forest::sortedByNameTree(m_roots) : m_roots;
+    if (!m_displayRoots)
+        m_displayRoots = m_sortMode == SortMode::name ? Forest::sortedByNameTree(m_roots) : m_roots;
+    return *m_displayRoots;
 }
 
 // Profiles and locations.
@@ -297,6 +301,7 @@ void ShellStore::load()
 
     if (decoded && *decoded) {
         m_roots = std::move(decoded->persisted->roots);
+        m_displayRoots.reset();
         m_isPublished = decoded->persisted->isPublished;
     } else {
         // A document that exists but cannot be used shows as an empty tree,
@@ -306,6 +311,7 @@ void ShellStore::load()
         if (m_lastLoadError)
             m_unreadablePath = path;
         m_roots.clear();
+        m_displayRoots.reset();
         m_isPublished = false;
     }
     Q_EMIT changed();

@@ -44,7 +44,8 @@ public:
     // Where that unreadable document was moved before a save replaced it.
     const std::optional<QString> &movedAsidePath() const { return m_movedAsidePath; }
 
-    QList<ShellNode> displayRoots() const;
+    // Computed once per change of roots or of the sort mode, not per read.
+    const QList<ShellNode> &displayRoots() const;
 
     // Profiles and locations.
     const Locations &locations() const { return m_locations; }
@@ -79,6 +80,10 @@ public:
     void applyNodeDrop(const QUuid &id, const NodePlacement &target);
     void applyFileDrop(const QList<QUrl> &urls, const NodePlacement &target);
     QString timestampFolderName() const;
+    // A file taken as a script: extension ".sh" or ".command" in any letter case.
+    static bool isScriptFileName(const QString &path);
+    // Without spaces and tabs at either end; line breaks stay, as rename trims.
+    static QString blankTrimmed(const QString &text);
     ShellNode buildTree(const QString &directory) const;
 
     // Profile switching and cloud sync.
@@ -116,6 +121,7 @@ private:
     Preferences &m_preferences;
     Locations m_locations;
     QList<ShellNode> m_roots;
+    mutable std::optional<QList<ShellNode>> m_displayRoots;
     bool m_isPublished = false;
     QString m_lastRunMessage;
     SortMode m_sortMode = SortMode::custom;

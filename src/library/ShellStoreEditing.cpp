@@ -134,6 +134,16 @@ QUuid ShellStore::appendNode(std::optional<QUuid> parent, const ShellNode &node)
     return node.id;
 }
 
+bool ShellStore::isScriptFileName(const QString &path)
+{
+    return isScriptFile(path);
+}
+
+QString ShellStore::blankTrimmed(const QString &text)
+{
+    return trimmedBlanks(text);
+}
+
 QString ShellStore::timestampFolderName() const
 {
     return QStringLiteral("文件夹") +

@@ -199,6 +199,40 @@ QIcon icon(const QString &symbol)
     return result;
 }
 
+QPixmap pixmap(const QString &symbol, const QSize &size, const QColor &color, qreal scale)
+{
+    const QString path = resourceFor(symbol);
+    if (path.isEmpty() || size.isEmpty())
+        return {};
+    const QSize px = size * scale;
+    const QString key = QStringLiteral("orlenta-tinted:%1:%2x%3:%4")
+                            .arg(path)
+                            .arg(px.width())
+                            .arg(px.height())
+                            .arg(color.rgba());
+    QPixmap result;
+    if (QPixmapCache::find(key, &result))
+        return result;
+    QByteArray svg = readResource(path);
+    svg.replace("currentColor", color.name(QColor::HexRgb).toLatin1());
+    QImage image(px, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    {
+        QSvgRenderer renderer(svg);
+        QPainter p(&image);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setOpacity(color.alphaF());
+        QSizeF s = renderer.defaultSize();
+        s.scale(px, Qt::KeepAspectRatio);
+        renderer.render(
+            &p, QRectF(QPointF((px.width() - s.width()) / 2, (px.height() - s.height()) / 2), s));
+    }
+    result = QPixmap::fromImage(image);
+    result.setDevicePixelRatio(scale);
+    QPixmapCache::insert(key, result);
+    return result;
+}
+
 QStringList symbols()
 {
     QStringList names;

@@ -16,6 +16,11 @@ QString resourceFor(const QString &symbol);
 // unknown name.
 QIcon icon(const QString &symbol);
 
+// The symbol drawn in one given colour (its alpha included), cached; for
+// views that colour icons by state, such as the sidebar rows. A null pixmap
+// for an unknown name.
+QPixmap pixmap(const QString &symbol, const QSize &size, const QColor &color, qreal scale = 1.0);
+
 // Every symbol name the map knows.
 QStringList symbols();
 

@@ -1,0 +1,83 @@
+#include "library/EditHistory.h"
+
+#include "library/ShellStore.h"
+
+EditHistory::EditHistory(ShellStore &store, int capacity, QObject *parent)
+    : QObject(parent), m_store(store), m_capacity(qMax(1, capacity)), m_last(store.roots()),
+      m_document(documentKey())
+{
+    connect(&m_store, &ShellStore::changed, this, &EditHistory::storeChanged);
+}
+
+QString EditHistory::documentKey() const
+{
+    return uuidText(m_store.currentProfileID()) + u'\n' + m_store.currentDocumentPath();
+}
+
+void EditHistory::storeChanged()
+{
+    const QString document = documentKey();
+    if (document != m_document) {
+        // Another document: its forests have nothing to do with the earlier ones.
+        m_document = document;
+        m_last = m_store.roots();
+        clear();
+        return;
+    }
+    // Equal lists that share their data compare at once; the flag, the sort
+    // mode and the profiles change nothing here.
+    if (m_store.roots() == m_last)
+        return;
+    if (!m_restoring && !(m_groupDepth > 0 && m_groupRecorded)) {
+        m_undo.append(m_last);
+        if (m_undo.size() > m_capacity)
+            m_undo.removeFirst();
+        m_redo.clear();
+        m_groupRecorded = m_groupDepth > 0;
+        Q_EMIT stateChanged();
+    }
+    m_last = m_store.roots();
+}
+
+void EditHistory::restore(QList<QList<ShellNode>> &from, QList<QList<ShellNode>> &to)
+{
+    if (from.isEmpty())
+        return;
+    to.append(m_store.roots());
+    const QList<ShellNode> forest = from.takeLast();
+    m_restoring = true;
+    m_store.setRoots(forest);
+    m_restoring = false;
+    m_store.save();
+    Q_EMIT stateChanged();
+}
+
+void EditHistory::undo()
+{
+    restore(m_undo, m_redo);
+}
+
+void EditHistory::redo()
+{
+    restore(m_redo, m_undo);
+}
+
+void EditHistory::clear()
+{
+    if (m_undo.isEmpty() && m_redo.isEmpty())
+        return;
+    m_undo.clear();
+    m_redo.clear();
+    Q_EMIT stateChanged();
+}
+
+EditHistory::Group::Group(EditHistory &history) : m_history(history)
+{
+    if (m_history.m_groupDepth++ == 0)
+        m_history.m_groupRecorded = false;
+}
+
+EditHistory::Group::~Group()
+{
+    --m_history.m_groupDepth;
+}

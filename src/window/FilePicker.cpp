@@ -1,0 +1,33 @@
+#include "window/FilePicker.h"
+
+#include "language/LanguageManager.h"
+
+#include <QDir>
+#include <QFileDialog>
+
+QStringList DialogFilePicker::chooseScripts(QWidget *parent)
+{
+    QFileDialog dialog(
+        parent,
+        LanguageManager::localized(QStringLiteral("选择要添加的 shell 脚本（.sh / .command）")),
+        QDir::homePath());
+    dialog.setObjectName(QStringLiteral("scriptPicker"));
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    if (dialog.exec() != QDialog::Accepted)
+        return {};
+    return dialog.selectedFiles();
+}
+
+std::optional<QString> DialogFilePicker::chooseFolder(QWidget *parent)
+{
+    QFileDialog dialog(parent, LanguageManager::localized(QStringLiteral("选择要导入的文件夹")),
+                       QDir::homePath());
+    dialog.setObjectName(QStringLiteral("folderPicker"));
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().constFirst();
+}
