@@ -1,9 +1,13 @@
 #!/bin/sh
-# Installs the Debian packages the build, the tests and the app need.
-# Does nothing when all of them are present; uses sudo when not root.
+# Installs the Debian packages one purpose needs; does nothing when all of
+# them are present; uses sudo when not root.
+#   tools/bootstrap.sh run       building and running the app   (make run)
+#   tools/bootstrap.sh test      run + the test tools            (make test)
+#   tools/bootstrap.sh package   run + what `make package` needs
 set -eu
 
-PACKAGES="
+# Compiler, build tools, Qt and a CJK font (the interface is Chinese by default).
+RUN_PACKAGES="
 build-essential
 cmake
 ninja-build
@@ -16,6 +20,12 @@ qt6-qpa-plugins
 qt6-translations-l10n
 libgl-dev
 libxkbcommon-dev
+fonts-noto-cjk
+"
+
+# Tests, benchmarks and the measuring and screenshot tools: an X server with
+# an XEmbed tray, private session buses, the desktop-file validators.
+TEST_PACKAGES="
 libbenchmark-dev
 xvfb
 xauth
@@ -24,9 +34,27 @@ trayer
 xdotool
 time
 imagemagick
-fonts-noto-cjk
+dbus-daemon
 dbus-x11
+desktop-file-utils
+appstream
 "
+
+# CPack's Debian generator: dpkg-shlibdeps and file.
+PACKAGE_PACKAGES="
+dpkg-dev
+file
+"
+
+case "${1:-run}" in
+run) PACKAGES=$RUN_PACKAGES ;;
+test) PACKAGES="$RUN_PACKAGES $TEST_PACKAGES" ;;
+package) PACKAGES="$RUN_PACKAGES $PACKAGE_PACKAGES" ;;
+*)
+    echo "usage: $0 [run|test|package]" >&2
+    exit 2
+    ;;
+esac
 
 missing=""
 for p in $PACKAGES; do

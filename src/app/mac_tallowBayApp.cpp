@@ -40,7 +40,7 @@ mac_tallowBayApp::mac_tallowBayApp(int &argc, char **argv, const Command &comman
     setApplicationName(QStringLiteral("orlenta"));
     setApplicationDisplayName(QStringLiteral("Orlenta"));
     setApplicationVersion(QStringLiteral(ORLENTA_VERSION));
-    setDesktopFileName(QStringLiteral("orlenta"));
+    setDesktopFileName(QStringLiteral("org.orlenta.Orlenta"));
     m_quitAfterStart = arguments.contains(QStringLiteral("--quit-after-start"));
 
     m_instance = std::make_unique<SingleInstance>(SingleInstance::defaultFolder());

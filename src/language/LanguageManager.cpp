@@ -107,7 +107,10 @@ QString findTablesDirectory()
     QStringList candidates;
     if (QCoreApplication::instance()) {
         const QString appDir = QCoreApplication::applicationDirPath();
-        candidates << appDir + u"/resources"_s << appDir + u"/../share/orlenta"_s;
+        // The build tree, then the installed tree: the data folder as seen from
+        // the binary's, so any prefix works.
+        candidates << appDir + u"/resources"_s
+                   << appDir + u'/' + QStringLiteral(ORLENTA_DATA_FROM_BINARY);
     }
     candidates << QStandardPaths::locateAll(QStandardPaths::GenericDataLocation,
                                             QStringLiteral("orlenta"),
