@@ -50,10 +50,16 @@ WindowToolbar::WindowToolbar(QToolBar &toolbar, ShellStore &store, Preferences &
 
     m_addScripts = addAction(QStringLiteral("addScriptsAction"),
                              QStringLiteral("square.and.arrow.down"), before);
-    connect(m_addScripts, &QAction::triggered, this, &WindowToolbar::addScripts);
+    connect(m_addScripts, &QAction::triggered, this, [this] {
+        if (m_hooks.addScripts)
+            m_hooks.addScripts();
+    });
     m_importFolder = addAction(QStringLiteral("importFolderAction"),
                                QStringLiteral("square.and.arrow.down.on.square"), before);
-    connect(m_importFolder, &QAction::triggered, this, &WindowToolbar::importFolder);
+    connect(m_importFolder, &QAction::triggered, this, [this] {
+        if (m_hooks.importFolder)
+            m_hooks.importFolder();
+    });
     for (QAction *action : {m_addScripts, m_importFolder})
         if (QWidget *button = m_toolbar.widgetForAction(action))
             button->installEventFilter(this);
@@ -152,27 +158,6 @@ void WindowToolbar::followStyle()
     // The switch's title shows where the other items show their labels.
     m_sortTitle->setVisible(m_toolbar.toolButtonStyle() == Qt::ToolButtonTextUnderIcon);
     m_sortTitle->setFont(m_toolbar.font());
-}
-
-void WindowToolbar::addScripts()
-{
-    const std::optional<QUuid> destination =
-        m_hooks.selectedFolderID ? m_hooks.selectedFolderID() : std::nullopt;
-    if (!m_hooks.pickScripts)
-        return;
-    for (const QString &path : m_hooks.pickScripts())
-        m_store.addScript(destination, path);
-}
-
-void WindowToolbar::importFolder()
-{
-    if (!m_hooks.pickFolder)
-        return;
-    const std::optional<QString> folder = m_hooks.pickFolder();
-    if (!folder)
-        return;
-    m_store.importFolder(*folder,
-                         m_hooks.selectedFolderID ? m_hooks.selectedFolderID() : std::nullopt);
 }
 
 bool WindowToolbar::eventFilter(QObject *watched, QEvent *event)

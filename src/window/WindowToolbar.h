@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QObject>
-#include <QUuid>
 
 #include <functional>
 #include <optional>
@@ -23,13 +22,13 @@ class WindowToolbar : public QObject
 {
     Q_OBJECT
 public:
+    // The window's own actions behind the buttons: add scripts and import a
+    // folder into the selected folder (each through its picker), and the
+    // picker of another configuration file.
     struct Hooks
     {
-        // Where additions go: the selected folder, a selected script's
-        // parent, or none for the top level.
-        std::function<std::optional<QUuid>()> selectedFolderID;
-        std::function<QStringList()> pickScripts;
-        std::function<std::optional<QString>()> pickFolder;
+        std::function<void()> addScripts;
+        std::function<void()> importFolder;
         std::function<std::optional<QString>()> pickConfig;
     };
 
@@ -43,9 +42,6 @@ public:
     bool importFolderPressed() const { return m_importFolderPressed; }
     ToolbarDisplayMode &displayMode() const { return *m_displayMode; }
     ProfileMenu &profileMenu() const { return *m_profileMenu; }
-
-    void addScripts();
-    void importFolder();
 
 Q_SIGNALS:
     void settingsRequested();
