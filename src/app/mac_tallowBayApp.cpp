@@ -8,10 +8,10 @@
 #include "language/LanguageManager.h"
 #include "library/ShellStore.h"
 #include "menubar/MenuBarView.h"
+#include "palette/widgets/QuickRunPalette.h"
 #include "platform/Locations.h"
 #include "run/RunController.h"
 #include "run/RunHistory.h"
-#include "palette/widgets/QuickRunPalette.h"
 #include "settings/PreferenceKeys.h"
 #include "settings/Preferences.h"
 #include "settings/window/SettingsWindow.h"
@@ -85,8 +85,8 @@ mac_tallowBayApp::mac_tallowBayApp(int &argc, char **argv, const Command &comman
             });
 
     m_executor = std::make_unique<CommandExecutor>(*m_store, *m_runController);
-    m_executor->setWindowRequests({[this] { focusOrOpenMain(); }, [this] { openSettings(); },
-                                   [this] { openQuickRun(); }});
+    m_executor->setWindowRequests(
+        {[this] { focusOrOpenMain(); }, [this] { openSettings(); }, [this] { openQuickRun(); }});
     if (m_instance->server())
         InstanceElection::serve(*m_instance->server(), *m_executor);
 
@@ -164,8 +164,11 @@ void mac_tallowBayApp::fallBackToWindow()
 
 void mac_tallowBayApp::focusOrOpenMain()
 {
-    MainWindowManager::shared().focusOrOpen(
-        [this] { return new ContentView(*m_store, *m_runController); });
+    MainWindowManager::shared().focusOrOpen([this] {
+        auto *window = new ContentView(*m_store, *m_runController);
+        connect(window, &ContentView::settingsRequested, this, &mac_tallowBayApp::openSettings);
+        return window;
+    });
 }
 
 void mac_tallowBayApp::openQuickRun()

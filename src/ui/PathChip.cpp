@@ -1,7 +1,7 @@
 #include "ui/PathChip.h"
 
+#include "ui/IconMap.h"
 #include "ui/TextStyle.h"
-#include "ui/TintedIcon.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -113,8 +113,9 @@ void PathChip::updateShown()
 void PathChip::updateTones()
 {
     const QColor secondary = TextStyle::color(QApplication::palette(), TextStyle::Tone::secondary);
-    m_icon->setPixmap(TintedIcon::pixmap(QStringLiteral("doc.text"), TextStyle::pixels(11),
-                                         secondary, devicePixelRatioF()));
+    m_icon->setPixmap(IconMap::pixmap(QStringLiteral("doc.text"),
+                                      QSize(TextStyle::pixels(11), TextStyle::pixels(11)),
+                                      secondary, devicePixelRatioF()));
     TextStyle::setTone(m_text, TextStyle::Tone::secondary);
     QPalette palette = m_text->palette();
     palette.setColor(QPalette::Base, Qt::transparent);

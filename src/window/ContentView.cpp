@@ -6,14 +6,17 @@
 #include "library/EditHistory.h"
 #include "library/ShellStore.h"
 #include "run/RunController.h"
+#include "settings/Preferences.h"
 #include "ui/FileReveal.h"
 #include "ui/IconMap.h"
 #include "ui/MainWindowManager.h"
+#include "window/DetailView.h"
 #include "window/FilePicker.h"
 #include "window/RenameSheet.h"
 #include "window/ScriptRunEntry.h"
 #include "window/SidebarModel.h"
 #include "window/SidebarTreeView.h"
+#include "window/WindowToolbar.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -118,8 +121,6 @@ void ContentView::buildToolbar()
     m_toolbar->setObjectName(QStringLiteral("toolbar"));
     m_toolbar->setMovable(false);
     m_toolbar->setFloatable(false);
-    m_toolbar->setContextMenuPolicy(Qt::PreventContextMenu);
-    m_toolbar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     addToolBar(Qt::TopToolBarArea, m_toolbar);
 
     auto *space = new QWidget(m_toolbar);
@@ -129,6 +130,14 @@ void ContentView::buildToolbar()
     m_done = m_toolbar->addAction(IconMap::icon(QStringLiteral("checkmark")), QString());
     m_done->setObjectName(QStringLiteral("done"));
     connect(m_done, &QAction::triggered, this, &ContentView::done);
+
+    WindowToolbar::Hooks hooks;
+    hooks.addScripts = [this] { addScriptsWithPicker(); };
+    hooks.importFolder = [this] { importFolderWithPicker(); };
+    hooks.pickConfig = [this] { return m_picker->chooseConfig(this); };
+    auto *commands = new WindowToolbar(*m_toolbar, m_store, Preferences::standard(),
+                                       std::move(hooks), m_trailingSpace, m_done);
+    connect(commands, &WindowToolbar::settingsRequested, this, &ContentView::settingsRequested);
 }
 
 QWidget *ContentView::buildSidebarColumn()
@@ -235,37 +244,12 @@ QWidget *ContentView::buildDetailColumn()
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
 
-    // Shown until the detail pane takes the column.
-    m_emptyDetail = new QWidget(m_detailColumn);
-    m_emptyDetail->setObjectName(QStringLiteral("emptyDetail"));
-    auto *empty = new QVBoxLayout(m_emptyDetail);
-    empty->setSpacing(16);
-    empty->addStretch();
-    auto *icon = new QLabel(m_emptyDetail);
-    icon->setObjectName(QStringLiteral("emptyDetailIcon"));
-    icon->setAlignment(Qt::AlignCenter);
-    icon->setPixmap(IconMap::pixmap(QStringLiteral("terminal"), QSize(48, 48),
-                                    faded(palette(), 0.3), devicePixelRatioF()));
-    empty->addWidget(icon);
-    auto *headline = new QLabel(m_emptyDetail);
-    headline->setObjectName(QStringLiteral("emptyDetailTitle"));
-    headline->setAlignment(Qt::AlignCenter);
-    QFont bold = headline->font();
-    bold.setBold(true);
-    headline->setFont(bold);
-    empty->addWidget(headline);
-    auto *caption = new QLabel(m_emptyDetail);
-    caption->setObjectName(QStringLiteral("emptyDetailText"));
-    caption->setAlignment(Qt::AlignCenter);
-    QFont small = caption->font();
-    small.setPointSizeF(small.pointSizeF() * 0.85);
-    caption->setFont(small);
-    QPalette captionPalette = caption->palette();
-    captionPalette.setColor(QPalette::WindowText, faded(captionPalette, 0.6));
-    caption->setPalette(captionPalette);
-    empty->addWidget(caption);
-    empty->addStretch();
-    layout->addWidget(m_emptyDetail);
+    m_detail = new DetailView(m_store, m_runController, m_detailColumn);
+    connect(this, &ContentView::selectionChanged, m_detail, [this] {
+        const std::optional<ShellNode> node = selectedNode();
+        m_detail->showNode(node ? std::optional(node->id) : std::nullopt);
+    });
+    layout->addWidget(m_detail);
     return m_detailColumn;
 }
 
@@ -280,12 +264,6 @@ void ContentView::retranslate()
     m_undo->setText(LanguageManager::localized(QStringLiteral("撤销")));
     m_redo->setText(LanguageManager::localized(QStringLiteral("重做")));
     m_bannerReveal->setText(revealText());
-    if (auto *title = m_emptyDetail->findChild<QLabel *>(QStringLiteral("emptyDetailTitle")))
-        title->setText(LanguageManager::localized(QStringLiteral("选择左侧的脚本或文件夹")));
-    if (auto *text = m_emptyDetail->findChild<QLabel *>(QStringLiteral("emptyDetailText")))
-        text->setText(LanguageManager::localized(
-            QStringLiteral("新建文件夹、添加或拖入 shell 脚本（.sh / .command），导入整个文件夹，\n"
-                           "在菜单栏中即可运行已添加的脚本。")));
     refreshBanner();
 }
 

@@ -14,6 +14,7 @@
 #include <memory>
 #include <optional>
 
+class DetailView;
 class EditHistory;
 class FilePicker;
 class QAction;
@@ -100,12 +101,15 @@ public:
     QAction *toolbarTrailingSpace() const { return m_trailingSpace; }
     QAction *doneAction() const { return m_done; }
     QWidget *detailColumn() const { return m_detailColumn; }
+    DetailView *detail() const { return m_detail; }
     SidebarTreeView *sidebar() const { return m_tree; }
     SidebarModel *sidebarModel() const { return m_model; }
     SidebarDropHost *dropHost() const { return m_dropHost; }
 
 Q_SIGNALS:
     void selectionChanged();
+    // The toolbar's "设置".
+    void settingsRequested();
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -150,6 +154,6 @@ private:
     SidebarTreeView *m_tree = nullptr;
     SidebarModel *m_model = nullptr;
     QWidget *m_detailColumn = nullptr;
-    QWidget *m_emptyDetail = nullptr;
+    DetailView *m_detail = nullptr;
     QPointer<RenameSheet> m_renameSheet;
 };

@@ -9,7 +9,6 @@
 #include "ui/IconMap.h"
 #include "ui/PathChip.h"
 #include "ui/TextStyle.h"
-#include "ui/TintedIcon.h"
 #include "window/OutputPane.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -47,7 +46,7 @@ QPixmap tilePixmap(NodeKind kind, qreal dpr)
     const int iconSide = TextStyle::pixels(17);
     const QString symbol =
         kind == NodeKind::folder ? QStringLiteral("folder.fill") : QStringLiteral("terminal");
-    const QPixmap icon = TintedIcon::pixmap(symbol, iconSide, accent, dpr);
+    const QPixmap icon = IconMap::pixmap(symbol, QSize(iconSide, iconSide), accent, dpr);
     const qreal offset = (side - iconSide) / 2.0;
     painter.drawPixmap(QPointF(offset, offset), icon);
     return pixmap;
@@ -96,8 +95,8 @@ QWidget *DetailView::makeEmptyPage()
     column->setSpacing(TextStyle::pixels(16));
     column->addStretch(1);
     auto *icon = new QLabel(page);
-    icon->setPixmap(TintedIcon::pixmap(
-        QStringLiteral("terminal"), TextStyle::pixels(48),
+    icon->setPixmap(IconMap::pixmap(
+        QStringLiteral("terminal"), QSize(TextStyle::pixels(48), TextStyle::pixels(48)),
         TextStyle::color(QApplication::palette(), TextStyle::Tone::tertiary), devicePixelRatioF()));
     column->addWidget(icon, 0, Qt::AlignHCenter);
     auto *title = new QLabel(page);

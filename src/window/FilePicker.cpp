@@ -31,3 +31,18 @@ std::optional<QString> DialogFilePicker::chooseFolder(QWidget *parent)
         return std::nullopt;
     return dialog.selectedFiles().constFirst();
 }
+
+std::optional<QString> DialogFilePicker::chooseConfig(QWidget *parent)
+{
+    QFileDialog dialog(parent, LanguageManager::localized(QStringLiteral("打开配置文件")));
+    dialog.setObjectName(QStringLiteral("configPicker"));
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    // The dialog has no message line: the filter's name carries it.
+    dialog.setNameFilter(LanguageManager::localized(
+                             QStringLiteral("选择一个 tallowBay.json（任意位置的配置文件）")) +
+                         QStringLiteral(" (*.json)"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().constFirst();
+}

@@ -19,6 +19,8 @@ public:
     virtual QStringList chooseScripts(QWidget *parent) = 0;
     // A folder chosen to import; none on cancel.
     virtual std::optional<QString> chooseFolder(QWidget *parent) = 0;
+    // A configuration document (JSON) to open as a profile; none on cancel.
+    virtual std::optional<QString> chooseConfig(QWidget *parent) = 0;
 };
 
 // The real dialogs, starting in the home folder, hidden files not shown.
@@ -27,4 +29,5 @@ class DialogFilePicker : public FilePicker
 public:
     QStringList chooseScripts(QWidget *parent) override;
     std::optional<QString> chooseFolder(QWidget *parent) override;
+    std::optional<QString> chooseConfig(QWidget *parent) override;
 };

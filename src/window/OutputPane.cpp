@@ -4,8 +4,8 @@
 #include "run/RunController.h"
 #include "ui/BusySpinner.h"
 #include "ui/ElidedLabel.h"
+#include "ui/IconMap.h"
 #include "ui/TextStyle.h"
-#include "ui/TintedIcon.h"
 
 #include <QApplication>
 #include <QFrame>
@@ -82,10 +82,10 @@ OutputPane::OutputPane(RunController &runController, QWidget *parent)
     emptyColumn->setSpacing(TextStyle::pixels(10));
     emptyColumn->addStretch(1);
     auto *emptyIcon = new QLabel(m_empty);
-    emptyIcon->setPixmap(
-        TintedIcon::pixmap(QStringLiteral("terminal"), TextStyle::pixels(26),
-                           TextStyle::color(QApplication::palette(), TextStyle::Tone::quaternary),
-                           devicePixelRatioF()));
+    emptyIcon->setPixmap(IconMap::pixmap(
+        QStringLiteral("terminal"), QSize(TextStyle::pixels(26), TextStyle::pixels(26)),
+        TextStyle::color(QApplication::palette(), TextStyle::Tone::quaternary),
+        devicePixelRatioF()));
     emptyColumn->addWidget(emptyIcon, 0, Qt::AlignHCenter);
     auto *emptyText = new QLabel(m_empty);
     m_emptyText = emptyText;

@@ -42,6 +42,9 @@ void ProfileMenu::rebuild()
     for (const Profile &profile : m_store.customProfiles()) {
         QAction *action = remove->addAction(profile.name);
         action->setToolTip(profile.path);
+        // Destructive, marked as the row menu marks "删除".
+        action->setIcon(IconMap::pixmap(QStringLiteral("minus.circle.fill"), QSize(16, 16),
+                                        QColor(215, 58, 73), devicePixelRatioF()));
         const QUuid id = profile.id;
         connect(action, &QAction::triggered, this,
                 [this, id] { m_store.removeProfile(id, false); });

@@ -4,7 +4,6 @@
 #include "library/ShellStore.h"
 #include "ui/IconMap.h"
 #include "ui/TextStyle.h"
-#include "ui/TintedIcon.h"
 
 #include <QApplication>
 #include <QHBoxLayout>
@@ -30,9 +29,9 @@ ScriptArgsEditor::ScriptArgsEditor(ShellStore &store, const ShellNode &node, QWi
     auto *heading = new QHBoxLayout;
     heading->setSpacing(TextStyle::pixels(5));
     auto *headingIcon = new QLabel(this);
-    headingIcon->setPixmap(TintedIcon::pixmap(QStringLiteral("slider.horizontal.3"),
-                                              TextStyle::pixels(10), secondary,
-                                              devicePixelRatioF()));
+    headingIcon->setPixmap(IconMap::pixmap(QStringLiteral("slider.horizontal.3"),
+                                           QSize(TextStyle::pixels(10), TextStyle::pixels(10)),
+                                           secondary, devicePixelRatioF()));
     auto *headingText = new QLabel(
         LanguageManager::localized(QStringLiteral("参数预设（每个一行，菜单栏会自动展开）")), this);
     headingText->setObjectName(QStringLiteral("argsHeading"));
@@ -102,10 +101,10 @@ QWidget *ScriptArgsEditor::makeLine(const ArgRow &row)
     auto *remove = new QToolButton(line);
     remove->setObjectName(QStringLiteral("removeArg"));
     remove->setAutoRaise(true);
-    remove->setIcon(
-        TintedIcon::icon(QStringLiteral("minus.circle.fill"), TextStyle::pixels(14),
-                         TextStyle::color(QApplication::palette(), TextStyle::Tone::secondary),
-                         devicePixelRatioF()));
+    remove->setIcon(QIcon(IconMap::pixmap(
+        QStringLiteral("minus.circle.fill"), QSize(TextStyle::pixels(14), TextStyle::pixels(14)),
+        TextStyle::color(QApplication::palette(), TextStyle::Tone::secondary),
+        devicePixelRatioF())));
     remove->setToolTip(LanguageManager::localized(QStringLiteral("删除这一条参数")));
     remove->setAccessibleName(remove->toolTip());
     remove->setFocusPolicy(Qt::StrongFocus);

@@ -62,6 +62,8 @@ public:
     std::optional<QString> folder;
     QStringList chooseScripts(QWidget *) override { return scripts; }
     std::optional<QString> chooseFolder(QWidget *) override { return folder; }
+    std::optional<QString> config;
+    std::optional<QString> chooseConfig(QWidget *) override { return config; }
 };
 
 // The messages of the drop log, without their pid and time.
