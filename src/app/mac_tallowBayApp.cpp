@@ -75,6 +75,8 @@ mac_tallowBayApp::mac_tallowBayApp(int &argc, char **argv, const Command &comman
 
     m_store = std::make_unique<ShellStore>(preferences, Locations::system());
     m_store->setDiagnosticLog(&DropDebug::log);
+    // Another program (a sync client, an editor) may change the document.
+    m_store->startWatching();
     m_runController = std::make_unique<RunController>();
     m_runHistory = std::make_unique<RunHistory>(preferences);
     m_runController->setHistory(m_runHistory.get());

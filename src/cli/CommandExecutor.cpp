@@ -293,6 +293,14 @@ void CommandExecutor::finishSaved(Reply &reply)
     reply.finish(0);
 }
 
+void CommandExecutor::refused(Reply &reply)
+{
+    if (const std::optional<QString> &why = m_store.lastEditError())
+        reply.fail(*why);
+    else
+        finishSaved(reply);
+}
+
 void CommandExecutor::window(const std::function<void()> &request, Reply &reply)
 {
     if (!request) {
@@ -405,6 +413,11 @@ void CommandExecutor::add(const Command &command, const QString &workingDirector
     QString text;
     for (const QString &path : paths) {
         const QUuid id = m_store.addScript(*parent, path);
+        if (id.isNull()) {
+            reply.out(text);
+            refused(reply);
+            return;
+        }
         text += pathText(m_store, id) + u'\t' + uuidText(id) + u'\n';
     }
     reply.out(text);
@@ -449,6 +462,10 @@ void CommandExecutor::import(const Command &command, const QString &workingDirec
     if (!parent)
         return;
     const QUuid id = m_store.importFolder(path, *parent);
+    if (id.isNull()) {
+        refused(reply);
+        return;
+    }
     reply.out(pathText(m_store, id) + u'\t' + uuidText(id) + u'\n');
     finishSaved(reply);
 }
@@ -459,6 +476,10 @@ void CommandExecutor::mkdir(const Command &command, Reply &reply)
     if (!parent)
         return;
     const QUuid id = m_store.addFolder(*parent, command.operands.value(0));
+    if (id.isNull()) {
+        refused(reply);
+        return;
+    }
     reply.out(pathText(m_store, id) + u'\t' + uuidText(id) + u'\n');
     finishSaved(reply);
 }
@@ -517,7 +538,8 @@ void CommandExecutor::move(const Command &command, Reply &reply)
         return;
     }
     if (!m_store.moveNode(node->id, parent, before)) {
-        reply.fail(QStringLiteral("cannot move %1 there").arg(name));
+        reply.fail(
+            m_store.lastEditError().value_or(QStringLiteral("cannot move %1 there").arg(name)));
         return;
     }
     finishSaved(reply);

@@ -82,6 +82,8 @@ private:
     void window(const std::function<void()> &request, Reply &reply);
     // After a change: 0, or 1 with the reason when the document could not be saved.
     void finishSaved(Reply &reply);
+    // An edit that did not go through: why, as a refusal, or the failed save.
+    void refused(Reply &reply);
 
     ShellStore &m_store;
     RunController &m_runs;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "library/Persisted.h"
+#include "library/json/JsonCursor.h"
 
 #include <QByteArray>
 #include <QString>
@@ -37,4 +38,9 @@ public:
 
     // 36 hexadecimal characters in groups 8-4-4-4-12, either case, nothing around.
     static bool isUuidText(QStringView text);
+
+    // The deepest node (0 for the top level) the reader accepts with every
+    // key present: the roots array, then an object and a "children" array per
+    // level, and a node's own "args" array one deeper.
+    static constexpr int maxNodeDepth = (JsonCursor::maxDepth - 3) / 2;
 };

@@ -2,6 +2,8 @@
 
 #include "library/NameCollation.h"
 
+#include <QSet>
+
 #include <algorithm>
 #include <numeric>
 
@@ -288,6 +290,67 @@ QHash<QUuid, int> depthMap(const QList<ShellNode> &list)
     QHash<QUuid, int> depths;
     fillDepths(list, 0, depths);
     return depths;
+}
+
+std::optional<int> depthOf(const QList<ShellNode> &list, const QUuid &id)
+{
+    for (const ShellNode &node : list) {
+        if (node.id == id)
+            return 0;
+        if (node.children)
+            if (std::optional<int> below = depthOf(*node.children, id))
+                return *below + 1;
+    }
+    return std::nullopt;
+}
+
+int height(const ShellNode &node)
+{
+    int levels = 0;
+    if (node.children)
+        for (const ShellNode &child : *node.children)
+            levels = std::max(levels, height(child) + 1);
+    return levels;
+}
+
+namespace {
+std::optional<QList<ShellNode>> uniqued(const QList<ShellNode> &list, QSet<QUuid> &seen,
+                                        int &replaced)
+{
+    std::optional<QList<ShellNode>> result;
+    for (qsizetype i = 0; i < list.size(); ++i) {
+        const ShellNode &node = list.at(i);
+        const bool duplicate = seen.contains(node.id);
+        if (!duplicate)
+            seen.insert(node.id);
+        std::optional<QList<ShellNode>> children;
+        if (node.children)
+            children = uniqued(*node.children, seen, replaced);
+        if (!duplicate && !children)
+            continue;
+        if (!result)
+            result = list;
+        ShellNode &copy = (*result)[i];
+        if (duplicate) {
+            copy.id = QUuid::createUuid();
+            seen.insert(copy.id);
+            ++replaced;
+        }
+        if (children)
+            copy.children = std::move(children);
+    }
+    return result;
+}
+} // namespace
+
+QList<ShellNode> withUniqueIDs(const QList<ShellNode> &list, int *replaced)
+{
+    QSet<QUuid> seen;
+    int count = 0;
+    std::optional<QList<ShellNode>> result = uniqued(list, seen, count);
+    if (replaced)
+        *replaced = count;
+    return result.value_or(list);
 }
 
 } // namespace Forest

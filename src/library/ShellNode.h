@@ -54,6 +54,13 @@ QList<ShellNode> insertingAtRoot(const QList<ShellNode> &list, const ShellNode &
                                  std::optional<QUuid> before);
 QList<ShellNode> sortedByNameTree(const QList<ShellNode> &list);
 QHash<QUuid, int> depthMap(const QList<ShellNode> &list);
+// The depth of the first node with the id (0 at the top level), or none.
+std::optional<int> depthOf(const QList<ShellNode> &list, const QUuid &id);
+// Levels below the node: 0 for a node without children.
+int height(const ShellNode &node);
+// Every node whose id was already seen earlier in pre-order gets a fresh one;
+// *replaced counts them. The list itself when there are none.
+QList<ShellNode> withUniqueIDs(const QList<ShellNode> &list, int *replaced = nullptr);
 } // namespace Forest
 
 // Upper-case canonical text, as ids are written everywhere.

@@ -1,5 +1,6 @@
 #include "library/ShellStore.h"
 
+#include "language/LanguageManager.h"
 #include "library/ScriptDocument.h"
 #include "settings/PreferenceKeys.h"
 #include "settings/Preferences.h"
@@ -7,10 +8,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QFileSystemWatcher>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSaveFile>
+#include <QTimer>
 
 #include <cstdio>
 
@@ -130,9 +133,10 @@ void ShellStore::setRoots(const QList<ShellNode> &roots)
 
 void ShellStore::setPublished(bool published)
 {
-    m_isPublished = published;
-    Q_EMIT changed();
-    save();
+    commit([published](Persisted &document) {
+        document.isPublished = published;
+        return true;
+    });
 }
 
 void ShellStore::setLastRunMessage(const QString &message)
@@ -277,6 +281,63 @@ void ShellStore::migrateIfNeeded()
     }
 }
 
+struct ShellStore::DiskRead
+{
+    enum class Kind { missing, unreadable, read };
+    Kind kind = Kind::missing;
+    QByteArray bytes;
+    QString error;
+    Fingerprint print;
+};
+
+// Only a regular file is read: a folder or a pipe at that path is no
+// document, and opening a pipe would block.
+ShellStore::DiskRead ShellStore::readDocument(const QString &path) const
+{
+    DiskRead disk;
+    if (!QFileInfo(path).isFile())
+        return disk;
+    disk.print.exists = true;
+    QFile file(path);
+    if (file.open(QIODevice::ReadOnly))
+        disk.bytes = file.readAll();
+    if (!file.isOpen() || file.error() != QFileDevice::NoError) {
+        disk.kind = DiskRead::Kind::unreadable;
+        disk.error = file.errorString();
+        return disk;
+    }
+    disk.kind = DiskRead::Kind::read;
+    disk.print.size = disk.bytes.size();
+    disk.print.modified = file.fileTime(QFileDevice::FileModificationTime);
+    disk.print.hash = qHash(QByteArrayView(disk.bytes));
+    return disk;
+}
+
+std::optional<Persisted> ShellStore::decodeDocument(const QByteArray &bytes, QString *error)
+{
+    ScriptDocument::Decoded decoded = ScriptDocument::decode(bytes, referenceTimestamp(now()));
+    if (!decoded) {
+        *error = decoded.error;
+        return std::nullopt;
+    }
+    // A hand edit or a merge may repeat an id; one edit must touch one node.
+    // The first keeps its id, so whatever refers to it still does.
+    int replaced = 0;
+    decoded.persisted->roots = Forest::withUniqueIDs(decoded.persisted->roots, &replaced);
+    if (replaced > 0)
+        // clang-format off
+        printLine(QStringLiteral("[ShellStore] ") + LanguageManager::localized(QStringLiteral("文稿中有 %@ 个节点与前面的节点 id 相同，已换上新的 id"), {QString::number(replaced)}));
+    // clang-format on
+    return decoded.persisted;
+}
+
+void ShellStore::adopt(const Persisted &document)
+{
+    m_roots = document.roots;
+    m_displayRoots.reset();
+    m_isPublished = document.isPublished;
+}
+
 void ShellStore::load()
 {
     ensureDir();
@@ -284,40 +345,31 @@ void ShellStore::load()
     m_unreadablePath.reset();
     m_lastLoadError.reset();
     m_movedAsidePath.reset();
+    m_readFailed = false;
 
-    // Only a regular file is read: a folder or a pipe at that path is no
-    // document, and reading a pipe would block.
-    std::optional<ScriptDocument::Decoded> decoded;
-    if (QFileInfo(path).isFile()) {
-        QFile file(path);
-        QByteArray bytes;
-        if (file.open(QIODevice::ReadOnly))
-            bytes = file.readAll();
-        if (file.error() == QFileDevice::NoError)
-            decoded = ScriptDocument::decode(bytes, referenceTimestamp(now()));
-        else
-            m_lastLoadError = file.errorString();
-    }
-
-    if (decoded && *decoded) {
-        m_roots = std::move(decoded->persisted->roots);
-        m_displayRoots.reset();
-        m_isPublished = decoded->persisted->isPublished;
-    } else {
-        // A document that exists but cannot be used shows as an empty tree,
-        // never as the tree of the document open before it.
-        if (decoded)
-            m_lastLoadError = decoded->error;
-        if (m_lastLoadError)
+    const DiskRead disk = readDocument(path);
+    m_known = disk.print;
+    std::optional<Persisted> document;
+    if (disk.kind == DiskRead::Kind::read) {
+        QString error;
+        document = decodeDocument(disk.bytes, &error);
+        if (!document) {
+            m_lastLoadError = error;
             m_unreadablePath = path;
-        m_roots.clear();
-        m_displayRoots.reset();
-        m_isPublished = false;
+        }
+    } else if (disk.kind == DiskRead::Kind::unreadable) {
+        m_lastLoadError = disk.error;
+        m_readFailed = true;
     }
+    // A document that exists but cannot be used shows as an empty tree,
+    // never as the tree of the document open before it.
+    m_synced = document.value_or(Persisted{});
+    adopt(m_synced);
+    watchCurrentDocument();
     Q_EMIT changed();
 }
 
-bool ShellStore::moveUnreadableAside(const QString &path)
+bool ShellStore::moveUnreadableAside(const QString &path, const QString &reason)
 {
     const QFileInfo info(path);
     const QString stamp = now().toLocalTime().toString(QStringLiteral("yyMMddHHmmss"));
@@ -330,56 +382,242 @@ bool ShellStore::moveUnreadableAside(const QString &path)
         return false;
     m_movedAsidePath = aside;
     printLine(QStringLiteral("[ShellStore] 无法读取的文稿已移到 ") + aside + QStringLiteral("：") +
-              m_lastLoadError.value_or(QString()));
+              reason);
+    Q_EMIT documentMovedAside(aside, reason);
+    return true;
+}
+
+bool ShellStore::refuse(const QString &why)
+{
+    m_lastSaveError = why;
+    printLine(QStringLiteral("[ShellStore] 保存失败 ") + currentDocumentPath() +
+              QStringLiteral("：") + why);
+    Q_EMIT changed();
+    return false;
+}
+
+// Atomically: the old file stays whole until the new one is complete.
+bool ShellStore::writeFile(const QString &path, const QByteArray &bytes, QString *reason) const
+{
+    QSaveFile file(path);
+    file.setDirectWriteFallback(false);
+    // Unbuffered, so that a failing write reports its cause (a full disk)
+    // at once; read before cancelWriting() replaces it with its own.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        *reason = file.errorString();
+        return false;
+    }
+    // A full disk first takes part of a write; the next one tells why.
+    qint64 written = 0;
+    while (written < bytes.size()) {
+        const qint64 more = file.write(bytes.constData() + written, bytes.size() - written);
+        if (more <= 0)
+            break;
+        written += more;
+    }
+    if (written != bytes.size()) {
+        *reason = file.errorString();
+        file.cancelWriting();
+        return false;
+    }
+    if (!file.commit()) {
+        *reason = file.errorString();
+        return false;
+    }
     return true;
 }
 
 bool ShellStore::save()
 {
-    ensureDir();
-    const QByteArray bytes = ScriptDocument::encode(Persisted{m_roots, m_isPublished});
-    if (bytes.isEmpty()) {
-        m_lastSaveError = QStringLiteral("编码失败");
-        return false;
-    }
-    const QString path = currentDocumentPath();
+    return commit({});
+}
 
-    if (m_unreadablePath == path && QFileInfo::exists(path)) {
-        if (!moveUnreadableAside(path)) {
-            const QString reason =
-                QStringLiteral("the unreadable document could not be moved aside");
-            m_lastSaveError = reason;
-            printLine(QStringLiteral("[ShellStore] 保存失败 ") + path + QStringLiteral("：") +
-                      reason);
-            return false;
+bool ShellStore::commit(const Edit &edit)
+{
+    ensureDir();
+    const QString path = currentDocumentPath();
+    m_lastEditError.reset();
+
+    // What another program may have written since this store last read or
+    // wrote the file is never replaced unseen.
+    const DiskRead disk = readDocument(path);
+    if (disk.kind == DiskRead::Kind::unreadable) {
+        m_readFailed = true;
+        m_lastLoadError = disk.error;
+        // clang-format off
+        return refuse(LanguageManager::localized(QStringLiteral("文稿暂时无法读取，为免覆盖其中的内容，没有保存：%@"), {disk.error}));
+        // clang-format on
+    }
+    m_readFailed = false;
+
+    const Persisted memory{m_roots, m_isPublished};
+    Persisted next = memory;
+    std::optional<QString> setAside;
+    if (m_unreadablePath == path && m_known.sameContent(disk.print))
+        setAside = m_lastLoadError.value_or(QString());
+    bool adopted = false;
+    if (disk.kind == DiskRead::Kind::read && !disk.print.sameContent(m_known)) {
+        QString error;
+        if (std::optional<Persisted> outside = decodeDocument(disk.bytes, &error)) {
+            m_lastLoadError.reset();
+            if (memory == m_synced) {
+                next = *outside;
+                m_synced = *outside;
+                m_known = disk.print;
+                adopted = true;
+            } else {
+                // clang-format off
+                setAside = LanguageManager::localized(QStringLiteral("另一个程序同时修改了文稿，无法与未能保存的更改合并"));
+                // clang-format on
+            }
+        } else {
+            m_lastLoadError = error;
+            setAside = error;
         }
     }
     m_unreadablePath.reset();
 
-    if (!m_snapshottedPaths.contains(path)) {
-        m_snapshottedPaths.insert(path);
-        if (fileExists(path)) {
-            const QString backup = QDir(folderOf(path)).filePath(backupFileName);
-            QFile::remove(backup);
-            QFile::copy(path, backup);
-        }
+    if (!edit && adopted) {
+        // Nothing of our own to write: the file already holds this.
+        adopt(next);
+        m_lastSaveError.reset();
+        Q_EMIT changed();
+        return true;
     }
-
-    QSaveFile file(path);
-    file.setDirectWriteFallback(false);
-    bool written = file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-    if (written)
-        written = file.commit();
-    else
-        file.cancelWriting();
-    if (!written) {
-        const QString reason = file.errorString();
-        m_lastSaveError = reason;
-        printLine(QStringLiteral("[ShellStore] 保存失败 ") + path + QStringLiteral("：") + reason);
+    if (edit && !edit(next)) {
+        if (adopted) {
+            adopt(next);
+            Q_EMIT changed();
+        } else if (setAside && disk.print.exists) {
+            // Still undecodable: moved aside when an edit goes through.
+            m_unreadablePath = path;
+        }
         return false;
     }
+    adopt(next);
+
+    const QByteArray bytes = ScriptDocument::encode(next);
+    if (bytes.isEmpty()) {
+        if (setAside)
+            m_unreadablePath = path;
+        m_lastSaveError = QStringLiteral("编码失败");
+        Q_EMIT changed();
+        return false;
+    }
+
+    bool movedAside = false;
+    if (setAside && QFileInfo::exists(path)) {
+        if (!moveUnreadableAside(path, *setAside)) {
+            m_unreadablePath = path;
+            return refuse(QStringLiteral("the unreadable document could not be moved aside"));
+        }
+        movedAside = true;
+    }
+
+    if (!m_snapshottedPaths.contains(path)) {
+        m_snapshottedPaths.insert(path);
+        QString ignored;
+        if (disk.kind == DiskRead::Kind::read && !movedAside)
+            writeFile(QDir(folderOf(path)).filePath(backupFileName), disk.bytes, &ignored);
+    }
+
+    QString reason;
+    if (!writeFile(path, bytes, &reason)) {
+        m_known = movedAside ? Fingerprint{} : disk.print;
+        return refuse(reason);
+    }
     m_lastSaveError.reset();
+    m_synced = next;
+    m_known.exists = true;
+    m_known.size = bytes.size();
+    m_known.modified = QFileInfo(path).lastModified();
+    m_known.hash = qHash(QByteArrayView(bytes));
+    Q_EMIT changed();
     return true;
+}
+
+void ShellStore::startWatching()
+{
+    if (m_watcher)
+        return;
+    m_watcher = new QFileSystemWatcher(this);
+    m_settle = new QTimer(this);
+    m_settle->setSingleShot(true);
+    // Editors and sync clients write in steps: read once they are done.
+    m_settle->setInterval(50);
+    connect(m_watcher, &QFileSystemWatcher::fileChanged, m_settle, qOverload<>(&QTimer::start));
+    connect(m_watcher, &QFileSystemWatcher::directoryChanged, m_settle,
+            qOverload<>(&QTimer::start));
+    connect(m_settle, &QTimer::timeout, this, &ShellStore::documentChangedOnDisk);
+    watchCurrentDocument();
+}
+
+// The folder too: a program that replaces the file (write a copy, rename it
+// over) ends the watch on the file itself.
+void ShellStore::watchCurrentDocument()
+{
+    if (!m_watcher)
+        return;
+    const QString path = currentDocumentPath();
+    const QString folder = folderOf(path);
+    QStringList stale;
+    for (const QString &watched : m_watcher->files() + m_watcher->directories())
+        if (watched != path && watched != folder)
+            stale.append(watched);
+    if (!stale.isEmpty())
+        m_watcher->removePaths(stale);
+    if (!m_watcher->directories().contains(folder) && QFileInfo(folder).isDir())
+        m_watcher->addPath(folder);
+    if (!m_watcher->files().contains(path) && QFileInfo(path).isFile())
+        m_watcher->addPath(path);
+}
+
+void ShellStore::documentChangedOnDisk()
+{
+    watchCurrentDocument();
+    const QString path = currentDocumentPath();
+    const QFileInfo info(path);
+    // Gone (perhaps on its way to being replaced): the tree stays, and the
+    // next save writes it again.
+    if (!info.isFile())
+        return;
+    // Our own save, or another file of the folder.
+    if (m_known.exists && info.size() == m_known.size && info.lastModified() == m_known.modified)
+        return;
+    const DiskRead disk = readDocument(path);
+    if (disk.kind == DiskRead::Kind::unreadable) {
+        m_readFailed = true;
+        m_lastLoadError = disk.error;
+        Q_EMIT changed();
+        return;
+    }
+    if (disk.kind != DiskRead::Kind::read)
+        return;
+    if (disk.print.sameContent(m_known)) {
+        m_known.modified = disk.print.modified;
+        return;
+    }
+    // Changes of ours that could not be saved: the next save keeps the other
+    // version aside rather than lose either.
+    if (Persisted{m_roots, m_isPublished} != m_synced)
+        return;
+    m_readFailed = false;
+    m_known = disk.print;
+    QString error;
+    std::optional<Persisted> outside = decodeDocument(disk.bytes, &error);
+    if (!outside) {
+        // Perhaps half written; a later change may complete it. Until then
+        // the tree stays, and a save first moves this file aside.
+        m_lastLoadError = error;
+        m_unreadablePath = path;
+        Q_EMIT changed();
+        return;
+    }
+    m_lastLoadError.reset();
+    m_unreadablePath.reset();
+    m_synced = *outside;
+    adopt(m_synced);
+    Q_EMIT changed();
 }
 
 // Clock and diagnostics.

@@ -16,6 +16,8 @@
 #include <optional>
 
 class Preferences;
+class QFileSystemWatcher;
+class QTimer;
 
 // The one owner of the script library while the app runs. Every edit
 // replaces roots as a whole and saves the document at once.
@@ -39,10 +41,16 @@ public:
     const QList<Profile> &customProfiles() const { return m_customProfiles; }
 
     const std::optional<QString> &lastSaveError() const { return m_lastSaveError; }
-    // Why the current document could not be read; it is moved aside before any save.
+    // Why the current document could not be read or decoded. An undecodable
+    // one is moved aside before a save replaces it; one that could not be
+    // read is left alone, and saves are refused until it can be read.
     const std::optional<QString> &lastLoadError() const { return m_lastLoadError; }
-    // Where that unreadable document was moved before a save replaced it.
+    // Where an undecodable document was moved before a save replaced it: one
+    // found at start, or one another program wrote meanwhile.
     const std::optional<QString> &movedAsidePath() const { return m_movedAsidePath; }
+    // Why the last edit was refused (nested too deeply, its folder gone); none
+    // after an edit that went through.
+    const std::optional<QString> &lastEditError() const { return m_lastEditError; }
 
     // Computed once per change of roots or of the sort mode, not per read.
     const QList<ShellNode> &displayRoots() const;
@@ -61,9 +69,14 @@ public:
     void persistCustomProfiles();
     void pruneMissingProfiles();
 
-    // Loading and saving.
+    // Loading and saving. A save first compares the file with what was last
+    // read or written: an edit made meanwhile by another program is loaded and
+    // the store's own operation applied on top of it.
     void load();
     bool save();
+    // Loads changes other programs make to the current document as they
+    // happen (the tree and every view of it follow). Off until started.
+    void startWatching();
     void ensureDir();
     void migrateIfNeeded();
 
@@ -103,20 +116,50 @@ public Q_SLOTS:
     void applicationDidBecomeActive();
 
 Q_SIGNALS:
-    // Any published field except lastRunMessage changed (tree, flag, sort, profiles).
+    // Any published field except lastRunMessage changed (tree, flag, sort,
+    // profiles, and the load, save and set-aside notes above).
     void changed();
     void lastRunMessageChanged();
+    // The current document could not be decoded and was moved aside before
+    // a save; told once per move.
+    void documentMovedAside(const QString &asidePath, const QString &reason);
 
 private:
+    // What a file held when last read or written: its content is the same as
+    // long as size and hash are.
+    struct Fingerprint
+    {
+        bool exists = false;
+        qint64 size = -1;
+        QDateTime modified;
+        size_t hash = 0;
+        bool sameContent(const Fingerprint &other) const
+        {
+            return exists == other.exists && size == other.size && hash == other.hash;
+        }
+    };
+    struct DiskRead;
+    // An edit of the document; false when it cannot be applied (nothing saved).
+    using Edit = std::function<bool(Persisted &)>;
+    DiskRead readDocument(const QString &path) const;
+    std::optional<Persisted> decodeDocument(const QByteArray &bytes, QString *error);
+    // Applies the edit on the newest version of the document and saves it.
+    bool commit(const Edit &edit);
+    bool writeFile(const QString &path, const QByteArray &bytes, QString *reason) const;
+    void adopt(const Persisted &document);
+    void watchCurrentDocument();
+    void documentChangedOnDisk();
+    bool refuse(const QString &why);
+
     void diagnose(const QString &message) const
     {
         if (m_diagnose)
             m_diagnose(message);
     }
-    // Top level, or an existing folder: nothing else may receive children.
-    bool acceptsChildren(std::optional<QUuid> parent) const;
     // Appends under the parent and saves; a null id when the parent is refused.
     QUuid appendNode(std::optional<QUuid> parent, const ShellNode &node);
+    // Records why an edit is refused; false.
+    bool refuseEdit(const QString &why);
 
     Preferences &m_preferences;
     Locations m_locations;
@@ -137,9 +180,18 @@ private:
     // before the first save would overwrite it.
     std::optional<QString> m_unreadablePath;
     std::optional<QString> m_movedAsidePath;
+    std::optional<QString> m_lastEditError;
+    // The document exists but could not be read (permissions, I/O): saves
+    // are refused rather than replace what could not be seen.
+    bool m_readFailed = false;
+    // The file as last read or written, and the document it held then.
+    Fingerprint m_known;
+    Persisted m_synced;
+    QFileSystemWatcher *m_watcher = nullptr;
+    QTimer *m_settle = nullptr;
 
     void printLine(const QString &line) const;
-    bool moveUnreadableAside(const QString &path);
+    bool moveUnreadableAside(const QString &path, const QString &reason);
     void makeCurrent(const QUuid &id);
     void chooseStartProfile();
 };

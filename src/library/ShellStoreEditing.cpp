@@ -1,8 +1,11 @@
-// The editing operations of the store: each computes a new forest from roots,
-// assigns it and saves at once.
+// The editing operations of the store: each is an edit of the document,
+// applied to its newest version (another program may have changed the file)
+// and saved at once.
 #include "library/ShellStore.h"
 
+#include "language/LanguageManager.h"
 #include "library/NameCollation.h"
+#include "library/ScriptDocument.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -75,7 +78,10 @@ ShellNode scriptNode(const QString &name, const QString &path, double createdAt)
     return node;
 }
 
-ShellNode folderTree(const QString &directory, const QString &name, double createdAt)
+// levelsLeft: how many levels may still go below this folder; *tooDeep
+// tells that the directory went deeper and the tree was cut short.
+ShellNode folderTree(const QString &directory, const QString &name, double createdAt,
+                     int levelsLeft, bool *tooDeep)
 {
     ShellNode folder;
     folder.id = QUuid::createUuid();
@@ -95,12 +101,19 @@ ShellNode folderTree(const QString &directory, const QString &name, double creat
 
     for (const QFileInfo &entry : std::as_const(entries)) {
         // A link to a folder is not followed: one pointing upwards would recurse forever.
-        if (entry.isDir() && !entry.isSymLink()) {
-            folder.children->append(folderTree(entry.filePath(), entry.fileName(), createdAt));
-        } else if (isScriptFile(entry.fileName())) {
+        const bool isFolder = entry.isDir() && !entry.isSymLink();
+        if (!isFolder && !isScriptFile(entry.fileName()))
+            continue;
+        if (levelsLeft == 0 || *tooDeep) {
+            *tooDeep = true;
+            return folder;
+        }
+        if (isFolder)
+            folder.children->append(
+                folderTree(entry.filePath(), entry.fileName(), createdAt, levelsLeft - 1, tooDeep));
+        else
             folder.children->append(
                 scriptNode(deletingPathExtension(entry.fileName()), entry.filePath(), createdAt));
-        }
     }
     return folder;
 }
@@ -112,26 +125,62 @@ QString shortOrRoot(const std::optional<QUuid> &id)
 
 } // namespace
 
-bool ShellStore::acceptsChildren(std::optional<QUuid> parent) const
+namespace {
+
+// Top level, or an existing folder: nothing else may receive children.
+bool acceptsChildren(const QList<ShellNode> &roots, std::optional<QUuid> parent)
 {
     if (!parent)
         return true;
-    const std::optional<ShellNode> node = Forest::first(m_roots, *parent);
+    const std::optional<ShellNode> node = Forest::first(roots, *parent);
     return node && node->kind == NodeKind::folder;
 }
 
+// The depth a child of the parent gets (0 at the top level).
+int childDepth(const QList<ShellNode> &roots, std::optional<QUuid> parent)
+{
+    return parent ? Forest::depthOf(roots, *parent).value_or(0) + 1 : 0;
+}
+
+QString tooDeep()
+{
+    // clang-format off
+    return LanguageManager::localized(QStringLiteral("层级太深：文稿最多容纳 %@ 层文件夹"), {QString::number(ScriptDocument::maxNodeDepth + 1)});
+    // clang-format on
+}
+
+QString folderGone()
+{
+    return LanguageManager::localized(QStringLiteral("目标文件夹已不存在"));
+}
+
+} // namespace
+
 QUuid ShellStore::appendNode(std::optional<QUuid> parent, const ShellNode &node)
 {
-    if (!acceptsChildren(parent))
-        return {};
-    QList<ShellNode> next = m_roots;
-    if (parent)
-        next = Forest::appending(m_roots, node, *parent);
-    else
-        next.append(node);
-    setRoots(next);
-    save();
-    return node.id;
+    // The node is there once the edit applies, even when the write then fails.
+    bool applied = false;
+    commit([this, parent, &node, &applied](Persisted &document) {
+        if (!acceptsChildren(document.roots, parent))
+            return refuseEdit(folderGone());
+        // Nothing may be saved that the reader would refuse.
+        if (childDepth(document.roots, parent) + Forest::height(node) >
+            ScriptDocument::maxNodeDepth)
+            return refuseEdit(tooDeep());
+        if (parent)
+            document.roots = Forest::appending(document.roots, node, *parent);
+        else
+            document.roots.append(node);
+        applied = true;
+        return true;
+    });
+    return applied ? node.id : QUuid();
+}
+
+bool ShellStore::refuseEdit(const QString &why)
+{
+    m_lastEditError = why;
+    return false;
 }
 
 bool ShellStore::isScriptFileName(const QString &path)
@@ -168,25 +217,42 @@ QUuid ShellStore::addScript(std::optional<QUuid> to, const QString &path)
 
 ShellNode ShellStore::buildTree(const QString &directory) const
 {
-    return folderTree(directory, lastPathComponent(directory), referenceTimestamp(now()));
+    bool cut = false;
+    return folderTree(directory, lastPathComponent(directory), referenceTimestamp(now()),
+                      ScriptDocument::maxNodeDepth, &cut);
 }
 
 QUuid ShellStore::importFolder(const QString &directory, std::optional<QUuid> into)
 {
-    if (!acceptsChildren(into))
+    m_lastEditError.reset();
+    if (!acceptsChildren(m_roots, into)) {
+        refuseEdit(folderGone());
         return {};
-    return appendNode(into, buildTree(directory));
+    }
+    // The walk stops where the document could hold no more levels.
+    const int levelsLeft = ScriptDocument::maxNodeDepth - childDepth(m_roots, into);
+    bool cut = levelsLeft < 0;
+    const ShellNode tree = cut ? ShellNode()
+                               : folderTree(directory, lastPathComponent(directory),
+                                            referenceTimestamp(now()), levelsLeft, &cut);
+    if (cut) {
+        refuseEdit(tooDeep());
+        return {};
+    }
+    return appendNode(into, tree);
 }
 
 void ShellStore::rename(const QUuid &id, const QString &name)
 {
     const QString trimmed = trimmedBlanks(name);
-    setRoots(Forest::updating(m_roots, id, [&trimmed](ShellNode &node) {
-        // A script may go nameless (its file name shows); a folder may not.
-        if (node.kind == NodeKind::script || !trimmed.isEmpty())
-            node.name = trimmed;
-    }));
-    save();
+    commit([&id, &trimmed](Persisted &document) {
+        document.roots = Forest::updating(document.roots, id, [&trimmed](ShellNode &node) {
+            // A script may go nameless (its file name shows); a folder may not.
+            if (node.kind == NodeKind::script || !trimmed.isEmpty())
+                node.name = trimmed;
+        });
+        return true;
+    });
 }
 
 void ShellStore::setArgs(const QUuid &id, const QStringList &args)
@@ -197,37 +263,47 @@ void ShellStore::setArgs(const QUuid &id, const QStringList &args)
         if (!trimmed.isEmpty())
             cleaned.append(trimmed);
     }
-    setRoots(Forest::updating(m_roots, id, [&cleaned](ShellNode &node) {
-        node.args = cleaned.isEmpty() ? std::nullopt : std::optional(cleaned);
-    }));
-    save();
+    commit([&id, &cleaned](Persisted &document) {
+        document.roots = Forest::updating(document.roots, id, [&cleaned](ShellNode &node) {
+            node.args = cleaned.isEmpty() ? std::nullopt : std::optional(cleaned);
+        });
+        return true;
+    });
 }
 
 void ShellStore::deleteNode(const QUuid &id)
 {
-    setRoots(Forest::removing(m_roots, id));
-    save();
+    commit([&id](Persisted &document) {
+        document.roots = Forest::removing(document.roots, id);
+        return true;
+    });
 }
 
 bool ShellStore::moveNode(const QUuid &id, std::optional<QUuid> toParent,
                           std::optional<QUuid> before)
 {
-    const std::optional<ShellNode> node = Forest::first(m_roots, id);
-    if (!node)
-        return false;
-    if (before && *before == id)
-        return false;
-    if (toParent && (*toParent == id || Forest::isWithin(m_roots, *toParent, id)))
-        return false;
-    // Removing first and then finding no folder to insert into would lose the node.
-    if (!acceptsChildren(toParent))
-        return false;
-
-    const QList<ShellNode> without = Forest::removing(m_roots, id);
-    setRoots(toParent ? Forest::inserting(without, *node, *toParent, before)
-                      : Forest::insertingAtRoot(without, *node, before));
-    save();
-    return true;
+    bool applied = false;
+    commit([this, &id, &toParent, &before, &applied](Persisted &document) {
+        const QList<ShellNode> &roots = document.roots;
+        const std::optional<ShellNode> node = Forest::first(roots, id);
+        if (!node)
+            return false;
+        if (before && *before == id)
+            return false;
+        if (toParent && (*toParent == id || Forest::isWithin(roots, *toParent, id)))
+            return false;
+        // Removing first and then finding no folder to insert into would lose the node.
+        if (!acceptsChildren(roots, toParent))
+            return refuseEdit(folderGone());
+        if (childDepth(roots, toParent) + Forest::height(*node) > ScriptDocument::maxNodeDepth)
+            return refuseEdit(tooDeep());
+        const QList<ShellNode> without = Forest::removing(roots, id);
+        document.roots = toParent ? Forest::inserting(without, *node, *toParent, before)
+                                  : Forest::insertingAtRoot(without, *node, before);
+        applied = true;
+        return true;
+    });
+    return applied;
 }
 
 void ShellStore::applyNodeDrop(const QUuid &id, const NodePlacement &target)

@@ -15,10 +15,11 @@ public:
     explicit JsonCursor(const QByteArray &bytes);
 
     QString error;
-
-protected:
+    // Arrays and objects nested deeper than this are refused: the reader
+    // recurses, and a hostile document must not exhaust the stack.
     static constexpr int maxDepth = 512;
 
+protected:
     const char *m_begin;
     const char *m_p;
     const char *m_end;
