@@ -169,6 +169,7 @@ void mac_tallowBayApp::focusOrOpenMain()
     MainWindowManager::shared().focusOrOpen([this] {
         auto *window = new ContentView(*m_store, *m_runController);
         connect(window, &ContentView::settingsRequested, this, &mac_tallowBayApp::openSettings);
+        connect(window, &ContentView::quickRunRequested, this, &mac_tallowBayApp::openQuickRun);
         return window;
     });
 }
@@ -178,7 +179,12 @@ void mac_tallowBayApp::openQuickRun()
     if (!m_quickRun) {
         m_quickRun = std::make_unique<QuickRunPalette>(*m_store, *m_runController, *m_runHistory);
         connect(m_quickRun.get(), &QuickRunPalette::showInWindowRequested, this,
-                [this](const QUuid &) { focusOrOpenMain(); });
+                [this](const QUuid &id) {
+                    focusOrOpenMain();
+                    if (auto *window =
+                            qobject_cast<ContentView *>(MainWindowManager::shared().window()))
+                        window->select(id);
+                });
         if (qEnvironmentVariableIsSet("ORLENTA_TRACE_PALETTE"))
             connect(m_quickRun.get(), &QuickRunPalette::presented, this, [] {
                 // For tools/measure-palette.sh: when the palette was first painted.

@@ -98,7 +98,11 @@ ContentView::ContentView(ShellStore &store, RunController &runController, QWidge
     m_redo->setShortcuts(
         {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
     connect(m_redo, &QAction::triggered, m_history.get(), &EditHistory::redo);
-    addActions({m_undo, m_redo});
+    auto *quickRun = new QAction(this);
+    quickRun->setObjectName(QStringLiteral("quickRun"));
+    quickRun->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_K));
+    connect(quickRun, &QAction::triggered, this, &ContentView::quickRunRequested);
+    addActions({m_undo, m_redo, quickRun});
     const auto historyState = [this] {
         m_undo->setEnabled(m_history->canUndo());
         m_redo->setEnabled(m_history->canRedo());

@@ -110,6 +110,8 @@ Q_SIGNALS:
     void selectionChanged();
     // The toolbar's "设置".
     void settingsRequested();
+    // Ctrl+K: the quick-run palette.
+    void quickRunRequested();
 
 protected:
     void showEvent(QShowEvent *event) override;

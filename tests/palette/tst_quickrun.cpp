@@ -8,6 +8,7 @@
 #include "run/RunController.h"
 #include "run/RunHistory.h"
 #include "settings/Preferences.h"
+#include "window/ContentView.h"
 
 #include <QLineEdit>
 #include <QListView>
@@ -77,6 +78,7 @@ private Q_SLOTS:
     void recentRunsComeFirst();
     void enterRunsThePresetAndRemembersIt();
     void keysMoveCtrlEnterShowsEscCloses();
+    void ctrlKInTheManagementWindow();
 
 private:
     std::unique_ptr<TestHome> m_home;
@@ -231,6 +233,17 @@ void TestQuickRun::keysMoveCtrlEnterShowsEscCloses()
     QTest::keyClick(palette.field(), Qt::Key_Escape);
     QVERIFY(!palette.isVisible());
     QVERIFY(m_backEnd->commandLines.isEmpty());
+}
+
+void TestQuickRun::ctrlKInTheManagementWindow()
+{
+    ContentView window(*m_store, *m_controller);
+    QSignalSpy asked(&window, &ContentView::quickRunRequested);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    window.activateWindow();
+    QTest::keyClick(&window, Qt::Key_K, Qt::ControlModifier);
+    QCOMPARE(asked.size(), 1);
 }
 
 QTEST_MAIN(TestQuickRun)
