@@ -22,7 +22,9 @@
 #include <QScrollArea>
 #include <QShortcut>
 #include <QStackedLayout>
+#include <QTextBlock>
 #include <QTextEdit>
+#include <QTextLayout>
 #include <QVBoxLayout>
 
 namespace {
@@ -381,8 +383,17 @@ void DetailView::fitPreview()
     // As tall as its wrapped lines, up to a few; longer lists scroll.
     QTextDocument *document = m_preview->document();
     document->setTextWidth(m_preview->viewport()->width());
-    const int cap = previewMaxLines * m_preview->fontMetrics().lineSpacing() +
-                    2 * int(document->documentMargin());
+    // The height of the first lines as laid out, so the cut falls between lines.
+    qreal lines = 0;
+    int counted = 0;
+    for (QTextBlock block = document->begin(); block.isValid() && counted < previewMaxLines;
+         block = block.next()) {
+        const QTextLayout *layout = block.layout();
+        for (int i = 0; layout && i < layout->lineCount() && counted < previewMaxLines;
+             ++i, ++counted)
+            lines += layout->lineAt(i).height();
+    }
+    const int cap = qCeil(lines) + 2 * int(document->documentMargin());
     const int height = qMin(qCeil(document->size().height()), cap) + 2 * m_preview->frameWidth();
     if (m_preview->height() != height)
         m_preview->setFixedHeight(height);
