@@ -124,6 +124,41 @@ void BM_Save(benchmark::State &state)
 }
 BENCHMARK(BM_Save)->Arg(1000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
+// An edit as the store makes it: the file compared with what was last
+// written (read and hashed), the edit applied, the document written. With
+// "outside", another program has rewritten the file before each edit, so it
+// is decoded and the edit applied on top of it.
+void BM_EditWithDiskCheck(benchmark::State &state)
+{
+    StoreFixture fixture;
+    fixture.store.setRoots(cached(int(state.range(0))).roots);
+    fixture.store.save();
+    const bool outside = state.range(1) != 0;
+    const QUuid id = fixture.store.roots().first().id;
+    const QString path = fixture.store.currentDocumentPath();
+    int n = 0;
+    for (auto _ : state) {
+        if (outside) {
+            state.PauseTiming();
+            Persisted other{fixture.store.roots(), fixture.store.isPublished()};
+            other.roots.last().name = QStringLiteral("outside %1").arg(n);
+            QFile file(path);
+            file.open(QIODevice::WriteOnly);
+            file.write(ScriptDocument::encode(other));
+            file.close();
+            state.ResumeTiming();
+        }
+        fixture.store.rename(id, QStringLiteral("edit %1").arg(++n));
+        if (fixture.store.lastSaveError())
+            state.SkipWithError("save failed");
+    }
+}
+BENCHMARK(BM_EditWithDiskCheck)
+    ->Args({1000, 0})
+    ->Args({1000, 1})
+    ->ArgNames({"nodes", "outside"})
+    ->Unit(benchmark::kMillisecond);
+
 void BM_Load(benchmark::State &state)
 {
     StoreFixture fixture;

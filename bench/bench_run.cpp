@@ -31,13 +31,13 @@ struct Fixture
 
     // A fake terminal that exits at once: "attached" behaves like
     // gnome-terminal's client, "detached" like xterm.
-    explicit Fixture(const QString &terminal)
+    explicit Fixture(const QString &terminal, const QByteArray &body = "exit 0\n")
     {
         const QString bin = dir.filePath(QStringLiteral("bin"));
         QDir().mkpath(bin);
         QFile fake(bin + u'/' + terminal);
         fake.open(QIODevice::WriteOnly);
-        fake.write("#!/bin/sh\nexit 0\n");
+        fake.write("#!/bin/sh\n" + body);
         fake.close();
         fake.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 
@@ -49,6 +49,9 @@ struct Fixture
         auto linuxBackEnd = std::make_unique<LinuxTerminalBackEnd>(preferences.get());
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("PATH"), bin + QStringLiteral(":/usr/bin:/bin"));
+        // The stand-ins need no display, but a run refuses to start without one.
+        if (!environment.contains(QStringLiteral("DISPLAY")))
+            environment.insert(QStringLiteral("DISPLAY"), QStringLiteral(":0"));
         linuxBackEnd->setEnvironment(environment);
         backEnd = linuxBackEnd.get();
         runner = std::make_unique<ShellRunner>(std::move(linuxBackEnd), preferences.get());
@@ -57,7 +60,11 @@ struct Fixture
         script.id = QUuid::createUuid();
         script.name = QStringLiteral("deploy");
         script.kind = NodeKind::script;
-        script.filePath = QStringLiteral("/home/a/My Scripts/deploy.sh");
+        script.filePath = dir.filePath(QStringLiteral("My Scripts/deploy.sh"));
+        QDir().mkpath(dir.filePath(QStringLiteral("My Scripts")));
+        QFile file(*script.filePath);
+        file.open(QIODevice::WriteOnly);
+        file.write("#!/bin/sh\n");
     }
 };
 
@@ -92,6 +99,39 @@ void BM_RunToLauncherStart_Detached(benchmark::State &state)
     runToLauncherStart(state, QStringLiteral("xterm"));
 }
 BENCHMARK(BM_RunToLauncherStart_Detached)->UseManualTime()->Unit(benchmark::kMicrosecond);
+
+// A folder of ten scripts handed to a terminal started in the background,
+// from run() to the run's end: with no grace period (accepted once started)
+// and with the default one (watched for an early failure). The stand-in
+// starts a program of its own at once, as a terminal starts its shell.
+void BM_FolderRunOfTen(benchmark::State &state)
+{
+    Fixture fixture(QStringLiteral("xterm"), "/bin/sleep 1 & wait\n");
+    if (state.range(0) >= 0)
+        fixture.backEnd->setGracePeriod(int(state.range(0)));
+    ShellNode folder;
+    folder.kind = NodeKind::folder;
+    folder.children = QList<ShellNode>(10, fixture.script);
+    for (auto _ : state) {
+        bool finished = false;
+        const QMetaObject::Connection connection =
+            QObject::connect(fixture.controller.get(), &RunController::runFinished,
+                             fixture.controller.get(), [&finished] { finished = true; });
+        QElapsedTimer timer;
+        timer.start();
+        fixture.controller->run(folder, *fixture.store);
+        while (!finished)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        state.SetIterationTime(double(timer.nsecsElapsed()) / 1e9);
+        QObject::disconnect(connection);
+    }
+}
+BENCHMARK(BM_FolderRunOfTen)
+    ->Arg(0)
+    ->Arg(-1)
+    ->ArgNames({"grace"})
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 
 // The parts on the way, measured alone.
 void BM_HandOverText(benchmark::State &state)

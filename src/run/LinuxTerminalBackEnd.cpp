@@ -37,6 +37,22 @@ bool LinuxTerminalBackEnd::isTerminalRunning()
     return ProcessLookup::isRunning(choice.terminal->processNames, m_procRoot);
 }
 
+QString LinuxTerminalBackEnd::refusal(const QString &filePath)
+{
+    if (QString why = TerminalBackEnd::refusal(filePath); !why.isEmpty())
+        return why;
+    if (!m_environment.value(QStringLiteral("DISPLAY")).isEmpty() ||
+        !m_environment.value(QStringLiteral("WAYLAND_DISPLAY")).isEmpty())
+        return {};
+    // A template may name something that needs no display (a tmux window).
+    const TerminalChoice choice = currentTerminal();
+    if (choice.terminal && choice.terminal->kind == Terminal::Kind::custom)
+        return {};
+    // clang-format off
+    return LanguageManager::localized(QStringLiteral("错误：没有图形会话（DISPLAY 和 WAYLAND_DISPLAY 都未设置），无法打开终端窗口"));
+    // clang-format on
+}
+
 void LinuxTerminalBackEnd::run(RunForm form, const HandOverText &text, const ChunkHandler &onChunk,
                                RunCompletion completion)
 {
@@ -69,7 +85,8 @@ void LinuxTerminalBackEnd::run(RunForm form, const HandOverText &text, const Chu
     request.timeoutMs = m_timeoutMs;
     auto started = [this] { Q_EMIT launcherStarted(); };
     if (launch->detached)
-        TerminalProcess::startDetached(request, onChunk, std::move(completion), started);
+        TerminalProcess::startInBackground(this, request, m_graceMs, onChunk, std::move(completion),
+                                           started);
     else
         TerminalProcess::runAttached(this, request, onChunk, std::move(completion), started);
 }

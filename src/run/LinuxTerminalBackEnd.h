@@ -31,11 +31,15 @@ public:
     }
     void setRunningCheck(RunningCheck check) { m_isRunning = std::move(check); }
     void setTimeout(int milliseconds) { m_timeoutMs = milliseconds; }
+    // How long a terminal started in the background is watched for an early
+    // failure (it may be accepted sooner, see TerminalProcess).
+    void setGracePeriod(int milliseconds) { m_graceMs = milliseconds; }
     void setProcRoot(const QString &procRoot) { m_procRoot = procRoot; }
 
     TerminalChoice currentTerminal() const;
 
     bool isTerminalRunning() override;
+    QString refusal(const QString &filePath) override;
     void run(RunForm form, const HandOverText &text, const ChunkHandler &onChunk,
              RunCompletion completion) override;
 
@@ -44,6 +48,7 @@ private:
     QProcessEnvironment m_environment;
     RunningCheck m_isRunning;
     int m_timeoutMs = 10000;
+    int m_graceMs = 500;
     QString m_procRoot = QStringLiteral("/proc");
 
     void findTabTarget(const Terminal &terminal, QProcessEnvironment &environment) const;

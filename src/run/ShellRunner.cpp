@@ -205,6 +205,12 @@ void ShellRunner::openInTerminal(const ShellNode &script, const std::optional<QS
         return;
     }
 
+    if (const QString why = m_backEnd->refusal(*script.filePath); !why.isEmpty()) {
+        onChunk(why + u'\n');
+        deliverOnce(1);
+        return;
+    }
+
     const HandOverText text = HandOverText::build(*script.filePath, argOverride);
     onChunk(LanguageManager::localized(QStringLiteral("已在系统 Terminal 中执行：\n")));
     onChunk(text.echoLine);

@@ -24,6 +24,10 @@ public:
     ~TerminalBackEnd() override;
 
     virtual bool isTerminalRunning() = 0;
+    // Why a script cannot be handed over at all, as one line (its file is
+    // gone, there is no graphical session), or empty. Asked before anything
+    // is reported.
+    virtual QString refusal(const QString &filePath);
     // Runs one form. Reports its own "诊断" and "启动失败" chunks through onChunk
     // and calls completion exactly once.
     virtual void run(RunForm form, const HandOverText &text, const ChunkHandler &onChunk,

@@ -2,12 +2,30 @@
 
 #include "language/LanguageManager.h"
 
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QSocketNotifier>
+#include <QStandardPaths>
 #include <QStringDecoder>
 #include <QTimer>
 
+#include <cstring>
 #include <memory>
+#include <vector>
+
+#if defined(Q_OS_LINUX)
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/mman.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char **environ;
+#endif
 
 namespace TerminalProcess {
 
@@ -110,12 +128,218 @@ void runAttached(QObject *owner, const Request &request, const ChunkHandler &onC
     process->start();
 }
 
-void startDetached(const Request &request, const ChunkHandler &onChunk, RunCompletion completion,
-                   const std::function<void()> &onStarted)
+namespace {
+QString firstLine(const QString &text)
 {
+    for (const QString &line : text.split(u'\n')) {
+        const QString trimmed = line.trimmed();
+        if (!trimmed.isEmpty())
+            return trimmed;
+    }
+    return {};
+}
+
+#if defined(Q_OS_LINUX)
+// One terminal started in the background, watched until it is judged and
+// then, without polling, until it ends (to reap it).
+class BackgroundStart : public QObject
+{
+public:
+    BackgroundStart(QObject *owner, QString name, RunCompletion completion)
+        : QObject(owner), m_name(std::move(name)), m_completion(std::move(completion))
+    {}
+
+    ~BackgroundStart() override
+    {
+        // Never killed: the terminal belongs to the user now.
+        closeFd(m_errors);
+        closeFd(m_pidfd);
+    }
+
+    // Returns the errno of a failed start, 0 when it runs.
+    int start(const Request &request, const QString &program)
+    {
+        QByteArrayList words{QFile::encodeName(program)};
+        for (const QString &argument : request.arguments)
+            words.append(argument.toLocal8Bit());
+        QByteArrayList environment;
+        if (request.environment)
+            for (const QString &entry : request.environment->toStringList())
+                environment.append(entry.toLocal8Bit());
+        std::vector<char *> argv;
+        for (QByteArray &word : words)
+            argv.push_back(word.data());
+        argv.push_back(nullptr);
+        std::vector<char *> envp;
+        for (QByteArray &entry : environment)
+            envp.push_back(entry.data());
+        envp.push_back(nullptr);
+
+        // Its standard error goes to memory, where the first line of a
+        // failure can be read; what a running terminal writes later stays
+        // with it.
+        m_errors = ::memfd_create("orlenta-terminal-errors", MFD_CLOEXEC);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+        if (m_errors >= 0)
+            posix_spawn_file_actions_adddup2(&actions, m_errors, 2);
+        else
+            posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+        posix_spawnattr_t attributes;
+        posix_spawnattr_init(&attributes);
+        sigset_t none;
+        sigemptyset(&none);
+        sigset_t all;
+        sigfillset(&all);
+        posix_spawnattr_setsigmask(&attributes, &none);
+        posix_spawnattr_setsigdefault(&attributes, &all);
+        // A session of its own: Ctrl-C in the terminal that ran us, or our
+        // end, does not reach it.
+        posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK |
+                                                  POSIX_SPAWN_SETSIGDEF);
+        const int error = ::posix_spawn(&m_pid, argv.front(), &actions, &attributes, argv.data(),
+                                        request.environment ? envp.data() : environ);
+        posix_spawn_file_actions_destroy(&actions);
+        posix_spawnattr_destroy(&attributes);
+        if (error != 0)
+            return error;
+        m_pidfd = int(::syscall(SYS_pidfd_open, m_pid, 0));
+        if (m_pidfd >= 0) {
+            auto *ended = new QSocketNotifier(m_pidfd, QSocketNotifier::Read, this);
+            connect(ended, &QSocketNotifier::activated, this, &BackgroundStart::ended);
+        }
+        return 0;
+    }
+
+    void watch(int graceMs)
+    {
+        QTimer::singleShot(graceMs, this, [this] { accept(); });
+        // Only while it is being judged: has it started the command yet?
+        m_look = new QTimer(this);
+        m_look->setInterval(10);
+        connect(m_look, &QTimer::timeout, this, [this] {
+            if (m_pidfd < 0 && reaped())
+                return;
+            if (hasChild())
+                accept();
+        });
+        m_look->start();
+    }
+
+private:
+    QString m_name;
+    RunCompletion m_completion;
+    pid_t m_pid = -1;
+    int m_pidfd = -1;
+    int m_errors = -1;
+    bool m_judged = false;
+    QTimer *m_look = nullptr;
+
+    static void closeFd(int &fd)
+    {
+        if (fd >= 0)
+            ::close(fd);
+        fd = -1;
+    }
+
+    bool hasChild() const
+    {
+        const QString tasks = QStringLiteral("/proc/%1/task").arg(m_pid);
+        for (const QString &task : QDir(tasks).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+            QFile children(tasks + u'/' + task + QStringLiteral("/children"));
+            if (children.open(QIODevice::ReadOnly) && !children.readAll().trimmed().isEmpty())
+                return true;
+        }
+        return false;
+    }
+
+    void accept()
+    {
+        if (m_judged)
+            return;
+        m_judged = true;
+        if (m_look)
+            m_look->stop();
+        closeFd(m_errors);
+        m_completion(0, QString());
+        if (m_pidfd < 0)
+            deleteLater(); // nothing tells of its end: it is left to the system
+    }
+
+    void ended() { reaped(); }
+
+    // True when it has ended (and is reaped now).
+    bool reaped()
+    {
+        int status = 0;
+        if (::waitpid(m_pid, &status, WNOHANG) != m_pid)
+            return false;
+        const int code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        if (!m_judged) {
+            m_judged = true;
+            if (code == 0) {
+                m_completion(0, QString());
+            } else {
+                const QString line = firstLine(readErrors());
+                // clang-format off
+                m_completion(code, line.isEmpty()
+                    ? LanguageManager::localized(QStringLiteral("%@ 启动后随即退出，状态 %@"), {m_name, QString::number(code)})
+                    : LanguageManager::localized(QStringLiteral("%@ 启动后随即退出，状态 %@：%@"), {m_name, QString::number(code), line}));
+                // clang-format on
+            }
+        }
+        closeFd(m_pidfd);
+        deleteLater();
+        return true;
+    }
+
+    QString readErrors() const
+    {
+        if (m_errors < 0)
+            return {};
+        QByteArray bytes(4096, '\0');
+        const ssize_t got = ::pread(m_errors, bytes.data(), size_t(bytes.size()), 0);
+        bytes.truncate(got > 0 ? got : 0);
+        return QString::fromLocal8Bit(bytes);
+    }
+};
+#endif
+} // namespace
+
+void startInBackground(QObject *owner, const Request &request, int graceMs,
+                       const ChunkHandler &onChunk, RunCompletion completion,
+                       const std::function<void()> &onStarted)
+{
+    const QString name =
+        request.displayName.isEmpty() ? QFileInfo(request.program).fileName() : request.displayName;
+#if defined(Q_OS_LINUX)
+    QString program = request.program;
+    if (!program.contains(u'/')) {
+        const QProcessEnvironment environment =
+            request.environment.value_or(QProcessEnvironment::systemEnvironment());
+        program = QStandardPaths::findExecutable(
+            program, environment.value(QStringLiteral("PATH")).split(u':', Qt::SkipEmptyParts));
+    }
+    auto *watched = new BackgroundStart(owner, name, completion);
+    const int error = program.isEmpty() ? ENOENT : watched->start(request, program);
+    if (error != 0) {
+        delete watched;
+        const QString description = QString::fromLocal8Bit(std::strerror(error));
+        onChunk(startFailure(description));
+        completion(1, description);
+        return;
+    }
+    if (onStarted)
+        onStarted();
+    watched->watch(graceMs);
+#else
+    Q_UNUSED(owner);
+    Q_UNUSED(graceMs);
+    Q_UNUSED(name);
     QProcess process;
     configure(process, request);
-    // Its chatter belongs to its own window, not to our standard output.
     process.setStandardOutputFile(QProcess::nullDevice());
     process.setStandardErrorFile(QProcess::nullDevice());
     if (!process.startDetached()) {
@@ -127,6 +351,7 @@ void startDetached(const Request &request, const ChunkHandler &onChunk, RunCompl
     if (onStarted)
         onStarted();
     completion(0, QString());
+#endif
 }
 
 } // namespace TerminalProcess

@@ -29,10 +29,15 @@ struct Request
 void runAttached(QObject *owner, const Request &request, const ChunkHandler &onChunk,
                  RunCompletion completion, const std::function<void()> &onStarted = {});
 
-// A terminal that stays in the foreground for as long as its window lives:
-// started on its own, outliving us, and accepted once it has started.
-void startDetached(const Request &request, const ChunkHandler &onChunk, RunCompletion completion,
-                   const std::function<void()> &onStarted = {});
+// A terminal that stays in the foreground for as long as its window lives,
+// started in a session of its own so that it outlives us. Watched for
+// graceMs: ending with an error then is a failed start (its status, and the
+// first line of its standard error in the error text); ending well, starting
+// a program of its own (the shell running the command) or still running at
+// the end is a start that took. Reports "启动失败" when it cannot start.
+void startInBackground(QObject *owner, const Request &request, int graceMs,
+                       const ChunkHandler &onChunk, RunCompletion completion,
+                       const std::function<void()> &onStarted = {});
 
 // Undecodable bytes read as empty text.
 QString decodeUtf8(const QByteArray &bytes);

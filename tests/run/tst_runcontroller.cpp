@@ -202,12 +202,14 @@ void TestRunController::terminalAcceptsScript()
     RunController controller(nullptr, &runner);
 
     QSignalSpy running(&controller, &RunController::isRunningChanged);
-    controller.run(script(u"x"_s, u"/tmp/x.sh"_s), *m_store);
+    QVERIFY(m_home->write(u"scripts/x.sh"_s, "#!/bin/sh\n"));
+    const QString folder = m_home->filePath(u"scripts"_s);
+    controller.run(script(u"x"_s, folder + u"/x.sh"_s), *m_store);
     QVERIFY(QTest::qWaitFor([&] { return running.size() == 2; }, 10000));
     QCOMPARE(controller.output(),
              u"\n──── sh x ────\n"_s +
-                 LanguageManager::localized(u"已在系统 Terminal 中执行：\n"_s) +
-                 u"$ cd /tmp && ./x.sh\n"_s +
+                 LanguageManager::localized(u"已在系统 Terminal 中执行：\n"_s) + u"$ cd "_s +
+                 folder + u" && ./x.sh\n"_s +
                  LanguageManager::localized(u"运行模式：每次运行新开一个 Terminal 窗口\n"_s) +
                  LanguageManager::localized(u"诊断：%@\n"_s, {u"tab 1 of window id 42"_s}));
     QCOMPARE(m_store->lastRunMessage(), u"x: 退出码 0"_s);

@@ -155,6 +155,10 @@ private Q_SLOTS:
     void terminalAttached();
     void terminalHanging();
     void terminalDetached();
+    void terminalFailingAtOnce_data();
+    void terminalFailingAtOnce();
+    void terminalStartingItsShellIsAcceptedSoon();
+    void refusedBeforeAnyHandOver();
     void terminalNotFound();
     void terminalWithoutTabs();
     void terminalTabFailsThenWindow();
@@ -320,6 +324,7 @@ TestShellRunner::Linux TestShellRunner::linuxRunner(const QString &terminal, boo
     environment.insert(u"SHELL"_s, u"/bin/true"_s);
     environment.insert(u"REPORT"_s, m_home->filePath(u"report"_s));
     environment.insert(u"HOME"_s, m_home->path());
+    environment.insert(u"DISPLAY"_s, u":99"_s); // never reached: the terminals are stand-ins
     backEnd->setEnvironment(environment);
     backEnd->setRunningCheck([running](const QStringList &) { return running; });
     result.backEnd = backEnd.get();
@@ -387,6 +392,96 @@ void TestShellRunner::terminalDetached()
     const HandOverText text = HandOverText::build(m_scriptPath, std::nullopt);
     QTRY_COMPARE(readNulSeparated(args),
                  QStringList{u"-e"_s} + TerminalCatalogue::command(text, u"/bin/true"_s));
+}
+
+// A terminal started in the background that ends with an error at once has
+// not taken the run: its status and first error line are the report, and a
+// failed tab falls back to a window as any failure does.
+void TestShellRunner::terminalFailingAtOnce_data()
+{
+    QTest::addColumn<QString>("terminal");
+    QTest::addColumn<QString>("mode");
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QStringList>("expected"); // after the opening chunks and the mode line
+
+    QTest::newRow("no display")
+        << u"xterm"_s << u"window"_s
+        << QByteArray("echo \"xterm: Xt error: Can't open display: :99\" >&2\n"
+                      "echo 'second line' >&2\nexit 1\n")
+        << 1
+        << openFailure(L(u"%@ 启动后随即退出，状态 %@：%@"_s,
+                         {u"xterm"_s, u"1"_s, u"xterm: Xt error: Can't open display: :99"_s}));
+    QTest::newRow("crashed without a word")
+        << u"xterm"_s << u"window"_s << QByteArray("kill -ABRT $$\n") << 134
+        << openFailure(L(u"%@ 启动后随即退出，状态 %@"_s, {u"xterm"_s, u"134"_s}));
+    QTest::newRow("tab refused, window taken")
+        << u"konsole"_s << u"tab"_s
+        << QByteArray("[ \"$1\" = --new-tab ] && { echo 'no running konsole' >&2; exit 2; }\n"
+                      "/bin/sleep 2 & wait\n")
+        << 0
+        << (tabFailure() + QStringList{L(u"原始错误：%@\n"_s,
+                                         {L(u"%@ 启动后随即退出，状态 %@：%@"_s,
+                                            {u"konsole"_s, u"2"_s, u"no running konsole"_s})})});
+}
+
+void TestShellRunner::terminalFailingAtOnce()
+{
+    QFETCH(QString, terminal);
+    QFETCH(QString, mode);
+    QFETCH(QByteArray, body);
+    QFETCH(int, status);
+    QFETCH(QStringList, expected);
+    m_preferences->setString(PreferenceKeys::runMode, mode);
+    Linux term = linuxRunner(terminal, true);
+    QVERIFY(writeScript(term.bin + u'/' + terminal, body));
+    const Outcome outcome = handOver(*term.runner, script(m_scriptPath));
+    QCOMPARE(outcome.statuses, QList<int>{status});
+    QCOMPARE(outcome.chunks.mid(3), expected);
+}
+
+// Accepted as soon as it has started a program of its own, long before the
+// grace period ends; one that never does is accepted at its end.
+void TestShellRunner::terminalStartingItsShellIsAcceptedSoon()
+{
+    Linux term = linuxRunner(u"xterm"_s, false);
+    term.backEnd->setGracePeriod(4000);
+    QVERIFY(writeScript(term.bin + u"/xterm"_s, "/bin/sleep 2 & wait\n"));
+    QElapsedTimer timer;
+    timer.start();
+    QCOMPARE(handOver(*term.runner, script(m_scriptPath)).statuses, QList<int>{0});
+    QVERIFY2(timer.elapsed() < 2000, qPrintable(QString::number(timer.elapsed())));
+
+    term.backEnd->setGracePeriod(300);
+    QVERIFY(writeScript(term.bin + u"/xterm"_s, "exec /bin/sleep 2\n"));
+    timer.restart();
+    QCOMPARE(handOver(*term.runner, script(m_scriptPath)).statuses, QList<int>{0});
+    QVERIFY(timer.elapsed() >= 300);
+}
+
+// No graphical session, or a script file that has gone: said at once, and no
+// terminal is started.
+void TestShellRunner::refusedBeforeAnyHandOver()
+{
+    Linux term = linuxRunner(u"xterm"_s, true);
+    const QString calls = m_home->filePath(u"calls"_s);
+    QVERIFY(writeScript(term.bin + u"/xterm"_s, "echo called >> '" + calls.toUtf8() + "'\n"));
+    const QString gone = m_home->filePath(u"My Scripts/gone.sh"_s);
+    Outcome outcome = handOver(*term.runner, script(gone));
+    QCOMPARE(outcome.statuses, QList<int>{1});
+    QCOMPARE(outcome.chunks, QStringList{L(u"错误：脚本文件不存在：%@"_s, {gone}) + u'\n'});
+
+    QProcessEnvironment environment;
+    environment.insert(u"PATH"_s, term.bin);
+    term.backEnd->setEnvironment(environment);
+    outcome = handOver(*term.runner, script(m_scriptPath));
+    QCOMPARE(outcome.statuses, QList<int>{1});
+    QCOMPARE(
+        outcome.chunks,
+        QStringList{
+            L(u"错误：没有图形会话（DISPLAY 和 WAYLAND_DISPLAY 都未设置），无法打开终端窗口"_s) +
+            u'\n'});
+    QVERIFY(!QFile::exists(calls));
 }
 
 void TestShellRunner::terminalNotFound()

@@ -23,6 +23,8 @@ public:
     QList<int> statuses;
 
     bool isTerminalRunning() override { return true; }
+    // Its scripts need not exist.
+    QString refusal(const QString &) override { return {}; }
     void run(RunForm, const HandOverText &text, const ChunkHandler &onChunk,
              RunCompletion completion) override
     {
