@@ -16,9 +16,11 @@
 #include "settings/Preferences.h"
 #include "settings/window/SettingsWindow.h"
 #include "ui/Appearance.h"
+#include "ui/ColorSchemePortal.h"
 #include "ui/DesktopNotifier.h"
 #include "ui/IconMap.h"
 #include "ui/MainWindowManager.h"
+#include "ui/TrayPanelTone.h"
 #include "ui/UpdateDialogs.h"
 #include "update/UpdateService.h"
 #include "window/ContentView.h"
@@ -57,6 +59,14 @@ mac_tallowBayApp::mac_tallowBayApp(int &argc, char **argv, const Command &comman
         [] { return QGuiApplication::applicationState() == Qt::ApplicationActive; });
 
     Preferences &preferences = Preferences::standard();
+    // "system" follows the desktop's light or dark preference where a
+    // settings portal tells it; the answer comes after start, not before.
+    m_colorScheme = std::make_unique<ColorSchemePortal>(QDBusConnection::sessionBus());
+    connect(m_colorScheme.get(), &ColorSchemePortal::schemeChanged, this,
+            [this](ColorScheme scheme) {
+                Appearance::setSystemColorScheme(scheme);
+                matchTrayToPanel();
+            });
     applyAppAppearance(
         preferences.string(PreferenceKeys::appearance).value_or(QStringLiteral("system")));
     connect(&preferences, &Preferences::changed, this, [&preferences](const QString &key) {
@@ -132,7 +142,8 @@ void mac_tallowBayApp::applicationDidFinishLaunching()
 
 void mac_tallowBayApp::showTray()
 {
-    m_tray = std::make_unique<QSystemTrayIcon>(IconMap::trayIcon());
+    m_trayTone = TrayPanelTone::of(QRect());
+    m_tray = std::make_unique<QSystemTrayIcon>(IconMap::trayIcon(*m_trayTone));
     m_tray->setToolTip(QStringLiteral("Orlenta"));
     m_tray->setContextMenu(m_menuBarView->menu());
     // A left click opens the same menu as a right click.
@@ -152,8 +163,22 @@ void mac_tallowBayApp::showTray()
 void mac_tallowBayApp::trayIsUp()
 {
     m_tray->show();
+    // An XEmbed tray places the icon on its panel a moment after show; its
+    // tone is read once then (and again when the desktop's scheme changes).
+    QTimer::singleShot(300, this, &mac_tallowBayApp::matchTrayToPanel);
     if (m_quitAfterStart)
         QTimer::singleShot(0, this, [] { QCoreApplication::exit(0); });
+}
+
+void mac_tallowBayApp::matchTrayToPanel()
+{
+    if (!m_tray || !m_tray->isVisible())
+        return;
+    const PanelTone tone = TrayPanelTone::of(m_tray->geometry());
+    if (tone == m_trayTone)
+        return;
+    m_trayTone = tone;
+    m_tray->setIcon(IconMap::trayIcon(tone));
 }
 
 void mac_tallowBayApp::fallBackToWindow()

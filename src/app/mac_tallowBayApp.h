@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cli/CommandLine.h"
+#include "ui/IconMap.h"
 
 #include <QApplication>
 #include <QPointer>
@@ -8,6 +9,7 @@
 #include <memory>
 #include <optional>
 
+class ColorSchemePortal;
 class CommandExecutor;
 class DesktopNotifier;
 class DialogUpdateUserInterface;
@@ -53,6 +55,7 @@ private:
     void showTray();
     void trayIsUp();
     void fallBackToWindow();
+    void matchTrayToPanel();
 
     std::unique_ptr<SingleInstance> m_instance;
     std::optional<int> m_handedOver;
@@ -61,6 +64,8 @@ private:
     std::unique_ptr<CommandExecutor> m_executor;
     std::unique_ptr<MenuBarView> m_menuBarView;
     std::unique_ptr<QSystemTrayIcon> m_tray;
+    std::unique_ptr<ColorSchemePortal> m_colorScheme;
+    std::optional<PanelTone> m_trayTone;
     std::unique_ptr<DesktopNotifier> m_notifier;
     std::unique_ptr<DialogUpdateUserInterface> m_updateDialogs;
     QPointer<SettingsWindow> m_settings;

@@ -29,6 +29,48 @@ void remember()
 
 enum class Forced { none, light, dark };
 Forced forced = Forced::none;
+QString storedValue = QStringLiteral("system");
+ColorScheme systemScheme = ColorScheme::noPreference;
+
+bool platformIsDark()
+{
+    return platformLook()->palette.color(QPalette::Window).lightness() < 128;
+}
+
+Forced wantedLook()
+{
+    if (storedValue == u"light")
+        return Forced::light;
+    if (storedValue == u"dark")
+        return Forced::dark;
+    switch (systemScheme) {
+    case ColorScheme::dark:
+        return platformIsDark() ? Forced::none : Forced::dark;
+    case ColorScheme::light:
+        return platformIsDark() ? Forced::light : Forced::none;
+    case ColorScheme::noPreference:
+        break;
+    }
+    return Forced::none;
+}
+
+void applyLook()
+{
+    remember();
+    const Forced wanted = wantedLook();
+    if (wanted == forced)
+        return;
+    forced = wanted;
+    if (wanted == Forced::none) {
+        QApplication::setStyle(platformLook()->styleName);
+        QApplication::setPalette(platformLook()->palette);
+        return;
+    }
+    if (QApplication::style()->name().compare(u"fusion", Qt::CaseInsensitive) != 0)
+        QApplication::setStyle(QStringLiteral("Fusion"));
+    QApplication::setPalette(wanted == Forced::dark ? Appearance::darkPalette()
+                                                    : Appearance::lightPalette());
+}
 
 } // namespace
 
@@ -87,22 +129,25 @@ QString platformStyleName()
 
 } // namespace Appearance
 
-void applyAppAppearance(const QString &value)
+void Appearance::setSystemColorScheme(ColorScheme scheme)
+{
+    systemScheme = scheme;
+    applyLook();
+}
+
+ColorScheme Appearance::systemColorScheme()
+{
+    return systemScheme;
+}
+
+bool Appearance::isDark()
 {
     remember();
-    const Forced wanted = value == u"light"  ? Forced::light
-                          : value == u"dark" ? Forced::dark
-                                             : Forced::none;
-    if (wanted == forced)
-        return;
-    forced = wanted;
-    if (wanted == Forced::none) {
-        QApplication::setStyle(platformLook()->styleName);
-        QApplication::setPalette(platformLook()->palette);
-        return;
-    }
-    if (QApplication::style()->name().compare(u"fusion", Qt::CaseInsensitive) != 0)
-        QApplication::setStyle(QStringLiteral("Fusion"));
-    QApplication::setPalette(wanted == Forced::dark ? Appearance::darkPalette()
-                                                    : Appearance::lightPalette());
+    return forced == Forced::dark || (forced == Forced::none && platformIsDark());
+}
+
+void applyAppAppearance(const QString &value)
+{
+    storedValue = value;
+    applyLook();
 }

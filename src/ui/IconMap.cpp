@@ -9,6 +9,7 @@
 #include <QPixmapCache>
 #include <QSvgRenderer>
 
+#include <optional>
 #include <utility>
 
 namespace {
@@ -68,7 +69,9 @@ QByteArray readResource(const QString &path)
 class SymbolIconEngine final : public QIconEngine
 {
 public:
-    SymbolIconEngine(QString path, bool halo) : m_path(std::move(path)), m_halo(halo) {}
+    SymbolIconEngine(QString path, bool halo, std::optional<QColor> ink = std::nullopt)
+        : m_path(std::move(path)), m_halo(halo), m_ink(ink)
+    {}
 
     void paint(QPainter *painter, const QRect &rect, QIcon::Mode mode, QIcon::State state) override
     {
@@ -84,7 +87,7 @@ public:
 
     QPixmap scaledPixmap(const QSize &size, QIcon::Mode mode, QIcon::State, qreal scale) override
     {
-        const QColor color = colorFor(mode);
+        const QColor color = m_ink && mode != QIcon::Disabled ? *m_ink : colorFor(mode);
         const QSize px = size * scale;
         const QString key = QStringLiteral("orlenta-icon:%1:%2x%3:%4:%5")
                                 .arg(m_path)
@@ -125,7 +128,7 @@ public:
         return {side, side};
     }
 
-    QIconEngine *clone() const override { return new SymbolIconEngine(m_path, m_halo); }
+    QIconEngine *clone() const override { return new SymbolIconEngine(m_path, m_halo, m_ink); }
     QString key() const override { return QStringLiteral("OrlentaSymbol"); }
 
 private:
@@ -166,6 +169,7 @@ private:
 
     QString m_path;
     bool m_halo;
+    std::optional<QColor> m_ink; // fixed, instead of the palette's text colour
     QByteArray m_svg;
 };
 
@@ -239,6 +243,14 @@ QStringList symbols()
     for (const Entry &entry : kMap)
         names.append(QString::fromLatin1(entry.symbol));
     return names;
+}
+
+QIcon trayIcon(PanelTone panel)
+{
+    // Light ink on a dark panel, dark ink on a light one; the halo in the
+    // other tone stays for a panel of mixed or unknown tone.
+    const QColor ink = panel == PanelTone::dark ? QColor(242, 242, 242) : QColor(28, 28, 30);
+    return QIcon(new SymbolIconEngine(QStringLiteral(":/icons/image-shell.svg"), true, ink));
 }
 
 QIcon trayIcon()

@@ -6,6 +6,9 @@
 
 // Icons are named by system symbol names ("terminal", "folder.fill", …);
 // this is the one place that turns such a name into an icon.
+// The tone of the panel that shows the tray icon.
+enum class PanelTone { light, dark };
+
 namespace IconMap {
 
 // The bundled SVG resource for a symbol name, or an empty string.
@@ -26,6 +29,9 @@ QStringList symbols();
 
 // The tray symbol "image-shell": monochrome, readable on light and dark panels.
 QIcon trayIcon();
+
+// The tray symbol in the variant for a panel of that tone.
+QIcon trayIcon(PanelTone panel);
 
 // The full-colour application icon for windows and desktop files.
 QIcon applicationIcon();
