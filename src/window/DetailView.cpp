@@ -131,6 +131,8 @@ QWidget *DetailView::makeNodePage()
     m_headerScroll = new QScrollArea(page);
     m_headerScroll->setObjectName(QStringLiteral("detailHeaderScroll"));
     m_headerScroll->setFrameShape(QFrame::NoFrame);
+    // Its controls take the focus (Tab scrolls them into view), not the area.
+    m_headerScroll->setFocusPolicy(Qt::NoFocus);
     m_headerScroll->setWidgetResizable(true);
     m_headerScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_headerBlock = new QWidget(m_headerScroll);

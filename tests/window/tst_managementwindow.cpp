@@ -6,6 +6,7 @@
 #include "window/SidebarModel.h"
 #include "window/SidebarTreeView.h"
 
+#include <QAccessible>
 #include <QDir>
 #include <QLineEdit>
 #include <QMenu>
@@ -46,6 +47,7 @@ private Q_SLOTS:
     void selectionShowsTheNode();
     void lastPresetGoneFromEditorAndSidebar();
     void toolbarRequestsAndPicksConfig();
+    void everyControlHasAName();
 
 private:
     QToolButton *toolButton(const QString &name) const
@@ -190,8 +192,15 @@ void TestManagementWindow::toolbarRequestsAndPicksConfig()
     QTest::mouseClick(toolButton(u"settingsAction"_s), Qt::LeftButton);
     QCOMPARE(settings.size(), 1);
 
+    // The commands in their order, the window's space and "完成" last.
     auto *toolbar = m_window->findChild<QToolBar *>(u"toolbar"_s);
-    QCOMPARE(toolbar->actions().constLast()->objectName(), u"done"_s);
+    QStringList order;
+    for (QAction *action : toolbar->actions())
+        order << (action->objectName().isEmpty() ? toolbar->widgetForAction(action)->objectName()
+                                                 : action->objectName());
+    QCOMPARE(order, (QStringList{u"newFolderAction"_s, u"toolbarSpace"_s, u"addScriptsAction"_s,
+                                 u"importFolderAction"_s, u"sortSegment"_s, u"profileAction"_s,
+                                 u"settingsAction"_s, u"done"_s}));
     m_rig->home.write(u"w/Work/tallowBay.json"_s, "{\"isPublished\":false,\"roots\":[]}");
     m_picker->config = m_rig->home.filePath(u"w/Work/tallowBay.json"_s);
     auto *menu = m_window->findChild<QAction *>(u"profileAction"_s)->menu();
@@ -199,6 +208,23 @@ void TestManagementWindow::toolbarRequestsAndPicksConfig()
     menu->actions().constLast()->trigger();
     QCOMPARE(m_rig->store->currentProfile().name, u"Work"_s);
     QVERIFY(m_rig->store->roots().isEmpty());
+}
+
+void TestManagementWindow::everyControlHasAName()
+{
+    // For screen readers: each control the keyboard reaches says what it is.
+    clickRow(m_inA.id);
+    QStringList unnamed;
+    for (QWidget *widget : m_window->findChildren<QWidget *>()) {
+        if (!widget->isVisible() || widget->focusPolicy() == Qt::NoFocus ||
+            widget == m_window->sidebar())
+            continue;
+        QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(widget);
+        if (!accessible || accessible->text(QAccessible::Name).trimmed().isEmpty())
+            unnamed << QString::fromLatin1(widget->metaObject()->className()) + u' ' +
+                           widget->objectName();
+    }
+    QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(u", ")));
 }
 
 QTEST_MAIN(TestManagementWindow)

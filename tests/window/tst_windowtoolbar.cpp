@@ -11,7 +11,6 @@
 #include <QFileInfo>
 #include <QMainWindow>
 #include <QMenu>
-#include <QSignalSpy>
 #include <QTest>
 #include <QToolBar>
 #include <QToolButton>
@@ -28,7 +27,6 @@ private Q_SLOTS:
     void init();
     void cleanup();
 
-    void buttonsInOrder();
     void pressedIconsWithoutActing();
     void sortSwitchKeepsTheStoredOrder();
     void profileMenu();
@@ -109,32 +107,6 @@ QStringList TestWindowToolbar::menuLines(QMenu *menu) const
                 lines << u"  "_s + sub;
     }
     return lines;
-}
-
-void TestWindowToolbar::buttonsInOrder()
-{
-    QStringList order;
-    for (QAction *action : m_toolbar->actions())
-        order << (action->objectName().isEmpty() ? m_toolbar->widgetForAction(action)->objectName()
-                                                 : action->objectName());
-    QCOMPARE(order, (QStringList{u"newFolderAction"_s, u"toolbarGap"_s, u"addScriptsAction"_s,
-                                 u"importFolderAction"_s, u"sortSegment"_s, u"profileAction"_s,
-                                 u"settingsAction"_s, u"done"_s}));
-
-    // New folders always go to the top level, whatever the window has selected.
-    const ShellNode a = WindowTestRig::folder(u"A"_s, {WindowTestRig::script(u"inA"_s)});
-    m_rig->store->setRoots({a});
-    QTest::mouseClick(button(u"newFolderAction"_s), Qt::LeftButton);
-    QCOMPARE(m_rig->store->roots().size(), 2);
-    QCOMPARE(m_rig->store->roots().at(1).kind, NodeKind::folder);
-    QCOMPARE(m_rig->store->roots().at(0), a);
-
-    QTest::mouseClick(button(u"addScriptsAction"_s), Qt::LeftButton);
-    QTest::mouseClick(button(u"importFolderAction"_s), Qt::LeftButton);
-    QCOMPARE(m_calls, (QStringList{u"addScripts"_s, u"importFolder"_s}));
-    QSignalSpy settings(m_commands, &WindowToolbar::settingsRequested);
-    QTest::mouseClick(button(u"settingsAction"_s), Qt::LeftButton);
-    QCOMPARE(settings.size(), 1);
 }
 
 void TestWindowToolbar::pressedIconsWithoutActing()
