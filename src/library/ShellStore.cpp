@@ -81,6 +81,7 @@ ShellStore::ShellStore(Preferences &preferences, const Locations &locations, QOb
     : QObject(parent), m_preferences(preferences), m_locations(locations),
       m_currentProfileID(Profile::localProfileID)
 {
+    m_syncFolder = m_preferences.string(PreferenceKeys::syncFolder).value_or(QString()).trimmed();
     loadCustomProfiles();
     pruneMissingProfiles();
     chooseStartProfile();
@@ -179,7 +180,7 @@ Profile ShellStore::localProfile() const
 
 Profile ShellStore::iCloudProfile() const
 {
-    const QString folder = QDir(m_locations.cloudDrive).filePath(QStringLiteral("tallowBay"));
+    const QString folder = QDir(syncFolder()).filePath(QStringLiteral("tallowBay"));
     return Profile{Profile::iCloudProfileID, QStringLiteral("iCloud 云盘"),
                    QDir(folder).filePath(documentFileName)};
 }

@@ -104,6 +104,13 @@ public:
     void addProfile(const QString &path, std::optional<QString> name);
     void removeProfile(const QUuid &id, bool deleteFile);
     void setSyncFromiCloud(bool on);
+    // The folder standing in for the cloud drive: the user's choice, else
+    // the platform's default. The cloud document is tallowBay/tallowBay.json in it.
+    QString syncFolder() const;
+    // Stores the choice (empty: back to the default). With sync on, the store
+    // moves to the document in the new folder, copying the current document
+    // there when the new folder has none.
+    void setSyncFolder(const QString &folder);
 
     // Tests pin the clock; the default is the system clock.
     void setClock(std::function<QDateTime()> clock);
@@ -189,9 +196,13 @@ private:
     Persisted m_synced;
     QFileSystemWatcher *m_watcher = nullptr;
     QTimer *m_settle = nullptr;
+    QString m_syncFolder; // empty: the default, m_locations.cloudDrive
 
     void printLine(const QString &line) const;
     bool moveUnreadableAside(const QString &path, const QString &reason);
     void makeCurrent(const QUuid &id);
+    // The first and the last steps of a switch.
+    void saveBeforeLeaving();
+    void enter(const Profile &target, const std::optional<QString> &copyIfMissingFrom);
     void chooseStartProfile();
 };

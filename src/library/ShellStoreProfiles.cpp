@@ -31,7 +31,12 @@ void ShellStore::switchTo(const QUuid &profileID, std::optional<QString> copyIfM
     const std::optional<Profile> target = findProfile(profiles(), profileID);
     if (!target)
         return;
+    saveBeforeLeaving();
+    enter(*target, copyIfMissingFrom);
+}
 
+void ShellStore::saveBeforeLeaving()
+{
     // A custom document that was deleted or moved away is not recreated. An
     // unreadable document that nobody edited since is left as it is: the
     // empty stand-in tree holds nothing to save.
@@ -39,13 +44,16 @@ void ShellStore::switchTo(const QUuid &profileID, std::optional<QString> copyIfM
     const bool untouchedUnreadable = m_unreadablePath == current;
     if (!untouchedUnreadable && (isBuiltIn(m_currentProfileID) || QFileInfo::exists(current)))
         save();
+}
 
-    QDir().mkpath(QFileInfo(target->path).absolutePath());
-    if (!QFileInfo::exists(target->path) && copyIfMissingFrom &&
+void ShellStore::enter(const Profile &target, const std::optional<QString> &copyIfMissingFrom)
+{
+    QDir().mkpath(QFileInfo(target.path).absolutePath());
+    if (!QFileInfo::exists(target.path) && copyIfMissingFrom &&
         QFileInfo::exists(*copyIfMissingFrom))
-        QFile::copy(*copyIfMissingFrom, target->path);
+        QFile::copy(*copyIfMissingFrom, target.path);
 
-    makeCurrent(profileID);
+    makeCurrent(target.id);
     load();
 }
 
@@ -99,4 +107,31 @@ void ShellStore::setSyncFromiCloud(bool on)
         switchTo(target, currentDocumentPath());
     else
         switchTo(target, std::nullopt);
+}
+
+QString ShellStore::syncFolder() const
+{
+    return m_syncFolder.isEmpty() ? m_locations.cloudDrive : m_syncFolder;
+}
+
+void ShellStore::setSyncFolder(const QString &folder)
+{
+    const QString chosen =
+        folder.trimmed().isEmpty() ? QString() : QDir::cleanPath(QDir(folder).absolutePath());
+    const QString before = syncFolder();
+    const bool moves = (chosen.isEmpty() ? m_locations.cloudDrive : chosen) != before;
+    const bool syncOn = m_currentProfileID == Profile::iCloudProfileID;
+    const QString previousDocument = currentDocumentPath();
+    // Saved while the path still leads to the old folder: saved after the
+    // change, the tree would overwrite a document already in the new one.
+    if (moves && syncOn)
+        saveBeforeLeaving();
+    m_syncFolder = chosen;
+    m_preferences.setString(PreferenceKeys::syncFolder, chosen);
+    if (!moves)
+        return;
+    if (syncOn)
+        enter(iCloudProfile(), previousDocument);
+    else
+        Q_EMIT changed();
 }

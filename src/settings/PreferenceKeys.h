@@ -17,4 +17,7 @@ inline constexpr QLatin1StringView toolbarDisplayMode{"fnkt_toolbarDisplayMode"}
 inline constexpr QLatin1StringView terminal{"fnkt_terminal"};
 // The quick-run palette's recent runs, newest first (a JSON array).
 inline constexpr QLatin1StringView recentRuns{"fnkt_recentRuns"};
+// The synchronised folder (Nextcloud, Dropbox, Syncthing…) that stands in for
+// the cloud drive (absent or empty = the default folder).
+inline constexpr QLatin1StringView syncFolder{"fnkt_syncFolder"};
 } // namespace PreferenceKeys

@@ -304,6 +304,54 @@ private Q_SLOTS:
         QCOMPARE(store.currentProfileID(), Profile::iCloudProfileID);
         QCOMPARE(store.profiles().size(), 2);
     }
+
+    // A new synchronised folder: with sync on the store moves to the document
+    // there, copying the current one when the folder has none; with sync off
+    // only the choice is stored. A restart keeps the choice.
+    void newSyncFolder_data()
+    {
+        QTest::addColumn<bool>("syncOn");
+        QTest::addColumn<bool>("documentThere");
+        QTest::addColumn<QStringList>("shown");
+        QTest::newRow("on, empty folder") << true << false << QStringList{QStringLiteral("edit")};
+        QTest::newRow("on, folder with a document")
+            << true << true << QStringList{QStringLiteral("there")};
+        QTest::newRow("off") << false << true << QStringList{QStringLiteral("edit")};
+    }
+    void newSyncFolder()
+    {
+        QFETCH(bool, syncOn);
+        QFETCH(bool, documentThere);
+        QFETCH(QStringList, shown);
+        const QString there = QStringLiteral("home/Nextcloud/tallowBay/tallowBay.json");
+        StoreRig rig;
+        if (documentThere)
+            rig.home.write(there, documentWith({QStringLiteral("there")}));
+        ShellStore &store = rig.start();
+        store.setSyncFromiCloud(syncOn);
+        store.setRoots({makeFolder(QStringLiteral("edit"))}); // not saved yet
+
+        store.setSyncFolder(rig.absolute(QStringLiteral("home/Nextcloud/")));
+        QCOMPARE(store.syncFolder(), rig.absolute(QStringLiteral("home/Nextcloud")));
+        QCOMPARE(store.iCloudProfile().path, rig.absolute(there));
+        QCOMPARE(rootNames(store.roots()), shown);
+        QCOMPARE(store.currentProfileID(),
+                 syncOn ? Profile::iCloudProfileID : Profile::localProfileID);
+        QCOMPARE(namesIn(rig.home.read(there)),
+                 QStringList{documentThere ? QStringLiteral("there") : QStringLiteral("edit")});
+        if (!syncOn) {
+            QVERIFY(!rig.exists(Paths::local)); // nothing moved, nothing saved
+            return;
+        }
+        // The edit went to the document it was made in, never over the new one.
+        QCOMPARE(namesIn(rig.home.read(Paths::cloud)), QStringList{QStringLiteral("edit")});
+
+        rig.start();
+        QCOMPARE(rig.store->iCloudProfile().path, rig.absolute(there));
+        rig.store->setSyncFolder(QString()); // back to the default folder
+        QCOMPARE(rig.store->iCloudProfile().path, rig.absolute(Paths::cloud));
+        QCOMPARE(rootNames(rig.store->roots()), QStringList{QStringLiteral("edit")});
+    }
 };
 
 QTEST_GUILESS_MAIN(TestProfiles)
