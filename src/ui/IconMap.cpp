@@ -31,6 +31,7 @@ constexpr Entry kMap[] = {
     {"gearshape", "gear"},
     {"arrow.down.circle", "arrow-down-circle"},
     {"macwindow", "window"},
+    {"uiwindow.split.2x1", "window-split"},
     {"power", "power"},
     {"doc.text", "file-text"},
     {"doc.plaintext", "file-earmark-text"},

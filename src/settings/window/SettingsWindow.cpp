@@ -1,18 +1,23 @@
 #include "settings/window/SettingsWindow.h"
 
 #include "language/LanguageManager.h"
+#include "settings/window/SettingsView.h"
 #include "ui/IconMap.h"
 
 #include <QVBoxLayout>
 
 SettingsWindow::SettingsWindow(ShellStore &store, QWidget *parent)
-    : QWidget(parent, Qt::Window), m_store(store)
+    : SettingsWindow(store, SettingsServices::standard(), parent)
+{}
+
+SettingsWindow::SettingsWindow(ShellStore &store, SettingsServices services, QWidget *parent)
+    : QWidget(parent, Qt::Window), m_store(store), m_services(std::move(services))
 {
     setObjectName(QStringLiteral("settings"));
     setWindowIcon(IconMap::applicationIcon());
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    resize(560, 420);
+    setFixedSize(600, 540);
     rebuild();
     connect(&LanguageManager::shared(), &LanguageManager::languageChanged, this,
             &SettingsWindow::rebuild);
@@ -21,8 +26,16 @@ SettingsWindow::SettingsWindow(ShellStore &store, QWidget *parent)
 void SettingsWindow::rebuild()
 {
     setWindowTitle(LanguageManager::localized(QStringLiteral("设置")));
-    delete m_content;
-    m_content = new QWidget(this);
-    m_content->setObjectName(QStringLiteral("content"));
-    layout()->addWidget(m_content);
+    const SettingsTab tab = m_view ? m_view->selection() : SettingsTab::general;
+    const bool hadFocus = m_view && m_view->isAncestorOf(focusWidget());
+    if (m_view) {
+        m_view->hide();
+        m_view->deleteLater();
+    }
+    m_view = new SettingsView(m_store, m_services, this);
+    m_view->setObjectName(QStringLiteral("content"));
+    m_view->setSelection(tab);
+    layout()->addWidget(m_view);
+    if (hadFocus)
+        m_view->setFocus();
 }

@@ -1,22 +1,29 @@
 #pragma once
 
+#include "settings/window/SettingsServices.h"
+
+#include <QPointer>
 #include <QWidget>
 
+class SettingsView;
 class ShellStore;
 
-// The settings window; one at a time, kept while the app runs.
+// The settings window: one at a time, a fixed 600 × 540 content. A change of
+// language builds its view afresh on the same tab.
 class SettingsWindow : public QWidget
 {
     Q_OBJECT
 public:
     explicit SettingsWindow(ShellStore &store, QWidget *parent = nullptr);
+    SettingsWindow(ShellStore &store, SettingsServices services, QWidget *parent = nullptr);
 
     ShellStore &store() const { return m_store; }
+    SettingsView *view() const { return m_view; }
 
 private:
-    // Builds the content afresh, so every text is looked up in the current language.
     void rebuild();
 
     ShellStore &m_store;
-    QWidget *m_content = nullptr;
+    SettingsServices m_services;
+    QPointer<SettingsView> m_view;
 };

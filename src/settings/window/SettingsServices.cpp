@@ -1,0 +1,41 @@
+#include "settings/window/SettingsServices.h"
+
+#include "language/LanguageManager.h"
+#include "platform/LoginItemService.h"
+#include "run/ShellRunner.h"
+#include "run/TerminalBackEnd.h"
+#include "settings/Preferences.h"
+#include "ui/FileReveal.h"
+#include "update/UpdateService.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QStandardPaths>
+
+SettingsServices SettingsServices::standard()
+{
+    SettingsServices services;
+    services.preferences = &Preferences::standard();
+    services.loginItems = std::make_shared<LoginItemService>(LoginItemService::system());
+    services.systemLog = writeSystemLog;
+    services.terminalBackEnd = [] { return ShellRunner::platformBackEnd(); };
+    services.environment = QProcessEnvironment::systemEnvironment();
+    services.scratchFolder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (services.scratchFolder.isEmpty())
+        services.scratchFolder = QDir::tempPath();
+    services.checkForUpdates = [] { UpdateService::shared().checkForUpdates(); };
+    services.reveal = [](const QString &path) { FileReveal::showInFileManager(path); };
+    services.chooseFolder = [](QWidget *parent, const QString &start) {
+        return QFileDialog::getExistingDirectory(
+            parent, LanguageManager::localized(QStringLiteral("选择同步文件夹")), start);
+    };
+    const QString version = QCoreApplication::applicationVersion();
+    services.version = version.isEmpty() ? QStringLiteral("1.0") : version;
+#ifdef ORLENTA_BUILD
+    services.build = QStringLiteral(ORLENTA_BUILD);
+#else
+    services.build = QStringLiteral("1");
+#endif
+    return services;
+}

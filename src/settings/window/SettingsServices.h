@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QProcessEnvironment>
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+class LoginItemService;
+class Preferences;
+class QWidget;
+class TerminalBackEnd;
+
+// What the settings window reaches beyond the store. standard() gives the
+// real ones; tests replace any of them.
+struct SettingsServices
+{
+    Preferences *preferences = nullptr;
+    std::shared_ptr<LoginItemService> loginItems;
+    std::function<void(const QString &line)> systemLog;
+    // A fresh back end for the terminal trial.
+    std::function<std::unique_ptr<TerminalBackEnd>()> terminalBackEnd;
+    // For the list of installed terminals and the automatic choice.
+    QProcessEnvironment environment;
+    // Where the terminal trial writes its script.
+    QString scratchFolder;
+    std::function<void()> checkForUpdates;
+    std::function<void(const QString &path)> reveal;
+    // The folder the user picked, or empty when cancelled.
+    std::function<QString(QWidget *parent, const QString &start)> chooseFolder;
+    QString version;
+    QString build;
+
+    static SettingsServices standard();
+};

@@ -1,0 +1,45 @@
+#include "ui/Switch.h"
+
+#include <QPainter>
+
+Switch::Switch(QWidget *parent) : QAbstractButton(parent)
+{
+    setCheckable(true);
+    setFocusPolicy(Qt::StrongFocus);
+    setCursor(Qt::PointingHandCursor);
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+}
+
+QSize Switch::sizeHint() const
+{
+    return {40, 24};
+}
+
+void Switch::paintEvent(QPaintEvent *)
+{
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QRectF track = QRectF(rect()).adjusted(2, 2, -2, -2);
+    const qreal radius = track.height() / 2;
+    QColor off = palette().color(QPalette::WindowText);
+    off.setAlphaF(0.25f);
+    QColor fill = isChecked() ? palette().color(QPalette::Highlight) : off;
+    if (!isEnabled())
+        fill.setAlphaF(fill.alphaF() * 0.5f);
+    p.setPen(Qt::NoPen);
+    p.setBrush(fill);
+    p.drawRoundedRect(track, radius, radius);
+
+    const qreal knob = track.height() - 4;
+    const qreal x = isChecked() ? track.right() - 2 - knob : track.left() + 2;
+    p.setBrush(QColor(255, 255, 255));
+    p.drawEllipse(QRectF(x, track.top() + 2, knob, knob));
+
+    if (hasFocus()) {
+        QColor ring = palette().color(QPalette::Highlight);
+        ring.setAlphaF(0.6f);
+        p.setPen(QPen(ring, 2));
+        p.setBrush(Qt::NoBrush);
+        p.drawRoundedRect(QRectF(rect()).adjusted(1, 1, -1, -1), radius + 1, radius + 1);
+    }
+}

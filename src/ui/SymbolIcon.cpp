@@ -1,0 +1,40 @@
+#include "ui/SymbolIcon.h"
+
+#include "ui/TintedIcon.h"
+
+#include <QPainter>
+
+SymbolIcon::SymbolIcon(const QString &symbol, int size, QWidget *parent)
+    : QWidget(parent), m_symbol(symbol), m_size(size)
+{
+    setFixedSize(size, size);
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+}
+
+void SymbolIcon::setSymbol(const QString &symbol)
+{
+    if (m_symbol == symbol)
+        return;
+    m_symbol = symbol;
+    update();
+}
+
+void SymbolIcon::setColorRole(QPalette::ColorRole role)
+{
+    m_role = role;
+    update();
+}
+
+void SymbolIcon::setColor(const QColor &color)
+{
+    m_color = color;
+    update();
+}
+
+void SymbolIcon::paintEvent(QPaintEvent *)
+{
+    QPainter p(this);
+    const QColor color = m_color.isValid() ? m_color : palette().color(m_role);
+    const QPixmap pixmap = TintedIcon::pixmap(m_symbol, m_size, color, devicePixelRatioF());
+    p.drawPixmap(QPoint(0, 0), pixmap);
+}

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QColor>
+#include <QPalette>
+#include <QWidget>
+
+// A symbol drawn at paint time, in a colour of the current palette (or a
+// fixed one), so it follows a change between light and dark.
+class SymbolIcon : public QWidget
+{
+    Q_OBJECT
+public:
+    SymbolIcon(const QString &symbol, int size, QWidget *parent = nullptr);
+
+    QString symbol() const { return m_symbol; }
+    void setSymbol(const QString &symbol);
+    void setColorRole(QPalette::ColorRole role);
+    void setColor(const QColor &color);
+
+    QSize sizeHint() const override { return {m_size, m_size}; }
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    QString m_symbol;
+    int m_size;
+    QPalette::ColorRole m_role = QPalette::WindowText;
+    QColor m_color;
+};
