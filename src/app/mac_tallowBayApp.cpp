@@ -226,6 +226,8 @@ void mac_tallowBayApp::openSettings()
         m_settings = new SettingsWindow(*m_store);
         m_settings->setAttribute(Qt::WA_DeleteOnClose);
     }
+    if (m_settings->isMinimized())
+        m_settings->showNormal();
     m_settings->show();
     m_settings->raise();
     m_settings->activateWindow();

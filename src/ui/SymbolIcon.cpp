@@ -1,6 +1,6 @@
 #include "ui/SymbolIcon.h"
 
-#include "ui/TintedIcon.h"
+#include "ui/IconMap.h"
 
 #include <QPainter>
 
@@ -35,6 +35,7 @@ void SymbolIcon::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
     const QColor color = m_color.isValid() ? m_color : palette().color(m_role);
-    const QPixmap pixmap = TintedIcon::pixmap(m_symbol, m_size, color, devicePixelRatioF());
+    const QPixmap pixmap =
+        IconMap::pixmap(m_symbol, QSize(m_size, m_size), color, devicePixelRatioF());
     p.drawPixmap(QPoint(0, 0), pixmap);
 }

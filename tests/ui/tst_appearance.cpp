@@ -158,7 +158,9 @@ void TestAppearance::windowsRebuildOnLanguageChange()
     QCOMPARE(MainWindowManager::shared().window(), main); // registers itself when shown
     QCOMPARE(main->windowTitle(), QStringLiteral("Orlenta"));
     QVERIFY(main->minimumSize() == QSize(760, 520));
-    SettingsWindow settings(store);
+    SettingsServices services; // its own preferences, no login item
+    services.preferences = &preferences;
+    SettingsWindow settings(store, services);
     settings.show();
     QPointer<QWidget> settingsContent = settings.findChild<QWidget *>(QStringLiteral("content"));
     QVERIFY(settingsContent);

@@ -19,7 +19,6 @@
 #include "ui/IconMap.h"
 #include "ui/Switch.h"
 #include "ui/SymbolIcon.h"
-#include "ui/TintedIcon.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -270,7 +269,6 @@ QWidget *SettingsView::buildGeneral()
                 ? PLATFORM_TEXT(localized(QStringLiteral("跟随系统：按当前 Mac 语言自动选择")),
                                 localized(QStringLiteral("跟随系统：按当前系统语言自动选择")))
                 : localized(QStringLiteral("切换到 %@"), {language.displayName()}));
-        button->setStyleSheet(QStringLiteral("QPushButton { border: none; text-align: left; }"));
         auto *inner = new QHBoxLayout(button);
         inner->setContentsMargins(2, 0, 2, 0);
         QLabel *name = label(language.displayName(), button);
@@ -325,8 +323,8 @@ void SettingsView::refreshProfiles()
         auto *remove = new QToolButton(rowWidget);
         remove->setObjectName(QStringLiteral("removeProfile"));
         remove->setAutoRaise(true);
-        remove->setIcon(TintedIcon::icon(QStringLiteral("minus.circle.fill"), 16,
-                                         QColor(224, 62, 62), devicePixelRatioF()));
+        remove->setIcon(QIcon(IconMap::pixmap(QStringLiteral("minus.circle.fill"), QSize(16, 16),
+                                              QColor(224, 62, 62), devicePixelRatioF())));
         remove->setIconSize(QSize(16, 16));
         remove->setToolTip(
             localized(QStringLiteral("从切换列表移除该配置（可选择同时删除磁盘文件）")));
@@ -397,10 +395,11 @@ void SettingsView::showEvent(QShowEvent *event)
     QWidget::showEvent(event);
     m_syncOn = m_store.currentProfileID() == Profile::iCloudProfileID;
     refreshSync();
-    if (m_services.loginItems)
-        preferences().setBoolean(PreferenceKeys::launchAtLogin,
-                                 m_services.loginItems->status() ==
-                                     LoginItemService::Status::enabled);
+    if (!m_services.loginItems)
+        return;
+    const bool enabled = m_services.loginItems->status() == LoginItemService::Status::enabled;
+    if (preferences().boolean(PreferenceKeys::launchAtLogin) != enabled)
+        preferences().setBoolean(PreferenceKeys::launchAtLogin, enabled);
 }
 
 // Sync tab.
@@ -536,6 +535,12 @@ void SettingsView::refreshSync()
     m_syncTileIcon->setSymbol(m_syncOn ? QStringLiteral("icloud.fill")
                                        : QStringLiteral("internaldrive.fill"));
     m_syncTileIcon->setColorRole(m_syncOn ? QPalette::Highlight : QPalette::WindowText);
+    // The default folder is the iCloud Drive folder; a chosen one goes by its name.
+    const QString folderName =
+        preferences().string(PreferenceKeys::syncFolder).value_or(QString()).isEmpty()
+            ? localized(QStringLiteral("iCloud 云盘"))
+            : QDir(m_store.syncFolder()).dirName();
+    Q_UNUSED(folderName); // the macOS wording names no folder
     // clang-format off
     if (m_syncOn) {
         m_syncHeadline->setText(PLATFORM_TEXT(localized(QStringLiteral("iCloud 同步已开启")),
@@ -543,7 +548,7 @@ void SettingsView::refreshSync()
         m_syncDetail->setText(PLATFORM_TEXT(
             localized(QStringLiteral("配置保存到 iCloud 云盘，并在你的多台 Mac 之间同步。")),
             localized(QStringLiteral("配置保存到同步文件夹「%@」，由同步软件在你的多台设备之间同步。"),
-                      {QDir(m_store.syncFolder()).dirName()})));
+                      {folderName})));
     } else {
         m_syncHeadline->setText(localized(QStringLiteral("仅保存在本机")));
         m_syncDetail->setText(PLATFORM_TEXT(

@@ -23,6 +23,11 @@ SettingsWindow::SettingsWindow(ShellStore &store, SettingsServices services, QWi
             &SettingsWindow::rebuild);
 }
 
+SettingsView *SettingsWindow::view() const
+{
+    return m_view.data();
+}
+
 void SettingsWindow::rebuild()
 {
     setWindowTitle(LanguageManager::localized(QStringLiteral("设置")));

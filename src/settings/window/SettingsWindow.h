@@ -18,7 +18,7 @@ public:
     SettingsWindow(ShellStore &store, SettingsServices services, QWidget *parent = nullptr);
 
     ShellStore &store() const { return m_store; }
-    SettingsView *view() const { return m_view; }
+    SettingsView *view() const;
 
 private:
     void rebuild();
