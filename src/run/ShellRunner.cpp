@@ -240,14 +240,24 @@ void ShellRunner::complete(RunForm form, const HandOverText &text, int status,
     // clang-format off
     if (form != RunForm::newTab) {
         onChunk(u'\n' + LanguageManager::localized(QStringLiteral("打开 Terminal 失败：%@"), {error}) + u'\n');
+#if defined(Q_OS_MACOS)
         onChunk(LanguageManager::localized(QStringLiteral("请到「系统设置 › 隐私与安全性 › 自动化」中允许本 App 控制「Terminal」。\n")));
+#else
+        onChunk(LanguageManager::localized(QStringLiteral("请确认所选终端已安装，并能在当前桌面会话中启动（设置 › 运行）。\n")));
+#endif
         onStatus(status);
         return;
     }
 
+#if defined(Q_OS_MACOS)
     onChunk(LanguageManager::localized(QStringLiteral("⚠️ 新建标签页失败（通常是因为 Orlenta 未在「系统设置 › 隐私与安全性 › 辅助功能」中获授权）。\n")));
     onChunk(LanguageManager::localized(QStringLiteral("已自动回退为「新开窗口」运行。\n")));
     onChunk(LanguageManager::localized(QStringLiteral("如需真正的新标签页，请到上述设置中允许 Orlenta 控制电脑，然后重试。\n")));
+#else
+    onChunk(LanguageManager::localized(QStringLiteral("⚠️ 新建标签页失败（该终端可能不支持从外部新建标签页，或没有在运行）。\n")));
+    onChunk(LanguageManager::localized(QStringLiteral("已自动回退为「新开窗口」运行。\n")));
+    onChunk(LanguageManager::localized(QStringLiteral("如需真正的新标签页，请按 README 中该终端的说明设置后重试。\n")));
+#endif
     if (!error.isEmpty())
         onChunk(LanguageManager::localized(QStringLiteral("原始错误：%@\n"), {error}));
     // clang-format on

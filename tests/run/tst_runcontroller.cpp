@@ -165,8 +165,13 @@ void TestRunController::statusesReachTheStore()
         RunController::header(u"nopath"_s) + LanguageManager::localized(u"错误：脚本路径为空"_s) +
             u'\n' + logOf(u"y"_s, u"y.sh"_s) + u'\n' +
             LanguageManager::localized(u"打开 Terminal 失败：%@"_s, {QString()}) + u'\n' +
+#if defined(Q_OS_MACOS)
             LanguageManager::localized(
                 u"请到「系统设置 › 隐私与安全性 › 自动化」中允许本 App 控制「Terminal」。\n"_s) +
+#else
+            LanguageManager::localized(
+                u"请确认所选终端已安装，并能在当前桌面会话中启动（设置 › 运行）。\n"_s) +
+#endif
             u"\n──── sh  ────\n"_s +
             logOf(u"x"_s, u"anon.sh"_s).mid(RunController::header(u"x"_s).size()) +
             logOf(u"z"_s, u"z.sh"_s));

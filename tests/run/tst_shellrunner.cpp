@@ -27,12 +27,18 @@ QString L(const QString &key, const QStringList &args = {})
     return LanguageManager::localized(key, args);
 }
 
+#if defined(Q_OS_MACOS)
 const QString tab1 =
     u"⚠️ 新建标签页失败（通常是因为 Orlenta 未在「系统设置 › 隐私与安全性 › 辅助功能」中获授权）。\n"_s;
-const QString tab2 = u"已自动回退为「新开窗口」运行。\n"_s;
 const QString tab3 = u"如需真正的新标签页，请到上述设置中允许 Orlenta 控制电脑，然后重试。\n"_s;
 const QString askAutomation =
     u"请到「系统设置 › 隐私与安全性 › 自动化」中允许本 App 控制「Terminal」。\n"_s;
+#else
+const QString tab1 = u"⚠️ 新建标签页失败（该终端可能不支持从外部新建标签页，或没有在运行）。\n"_s;
+const QString tab3 = u"如需真正的新标签页，请按 README 中该终端的说明设置后重试。\n"_s;
+const QString askAutomation = u"请确认所选终端已安装，并能在当前桌面会话中启动（设置 › 运行）。\n"_s;
+#endif
+const QString tab2 = u"已自动回退为「新开窗口」运行。\n"_s;
 
 QStringList tabFailure()
 {
