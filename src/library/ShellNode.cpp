@@ -21,9 +21,9 @@ QString lastPathComponent(const QString &path)
     return trimmed.mid(slash + 1).toString();
 }
 
-// Stable name sort of one level. Sort keys are computed once per node, which
-// keeps large levels cheap.
-QList<ShellNode> sortedLevel(const QList<ShellNode> &list)
+// The order of one level by the name rule: folders first, then by name,
+// stable. Sort keys are computed once per node, which keeps large levels cheap.
+std::vector<qsizetype> nameOrder(const QList<ShellNode> &list)
 {
     const QCollator &collator = nameCollator();
     std::vector<QCollatorSortKey> keys;
@@ -39,9 +39,14 @@ QList<ShellNode> sortedLevel(const QList<ShellNode> &list)
             return int(x.kind) < int(y.kind);
         return keys[size_t(a)].compare(keys[size_t(b)]) < 0;
     });
+    return order;
+}
+
+QList<ShellNode> sortedLevel(const QList<ShellNode> &list)
+{
     QList<ShellNode> result;
     result.reserve(list.size());
-    for (qsizetype index : order)
+    for (qsizetype index : nameOrder(list))
         result.append(list.at(index).sortedByName());
     return result;
 }
@@ -283,6 +288,46 @@ QList<ShellNode> insertingAtRoot(const QList<ShellNode> &list, const ShellNode &
 QList<ShellNode> sortedByNameTree(const QList<ShellNode> &list)
 {
     return sortedLevel(list);
+}
+
+QList<ShellNode> NameSortCache::sortedTree(const QList<ShellNode> &list)
+{
+    if (m_lists.size() > 2 * m_fullSize + 256) {
+        // Earlier versions of edited lists pile up; start over now and then.
+        m_lists.clear();
+        m_fullSize = -1;
+    }
+    QList<ShellNode> sorted = sortedList(list);
+    if (m_fullSize < 0)
+        m_fullSize = m_lists.size();
+    return sorted;
+}
+
+void NameSortCache::clear()
+{
+    m_lists.clear();
+    m_fullSize = 0;
+}
+
+QList<ShellNode> NameSortCache::sortedList(const QList<ShellNode> &list)
+{
+    if (list.isEmpty())
+        return list;
+    // The entry holds the source list, so its data cannot be freed and its
+    // address reused while the entry exists: same address, same content.
+    const auto found = m_lists.constFind(list.constData());
+    if (found != m_lists.cend() && found->first.size() == list.size())
+        return found->second;
+    QList<ShellNode> result;
+    result.reserve(list.size());
+    for (qsizetype index : nameOrder(list)) {
+        ShellNode node = list.at(index);
+        if (node.children)
+            node.children = sortedList(*node.children);
+        result.append(node);
+    }
+    m_lists.insert(list.constData(), {list, result});
+    return result;
 }
 
 QHash<QUuid, int> depthMap(const QList<ShellNode> &list)

@@ -53,6 +53,20 @@ QList<ShellNode> inserting(const QList<ShellNode> &list, const ShellNode &node, 
 QList<ShellNode> insertingAtRoot(const QList<ShellNode> &list, const ShellNode &node,
                                  std::optional<QUuid> before);
 QList<ShellNode> sortedByNameTree(const QList<ShellNode> &list);
+// sortedByNameTree for a forest that changes a little at a time: a list
+// still sharing its data with one sorted before is not sorted again, so
+// after an edit only the lists on the way to the change are.
+class NameSortCache
+{
+public:
+    QList<ShellNode> sortedTree(const QList<ShellNode> &list);
+    void clear();
+
+private:
+    QList<ShellNode> sortedList(const QList<ShellNode> &list);
+    QHash<const ShellNode *, std::pair<QList<ShellNode>, QList<ShellNode>>> m_lists;
+    qsizetype m_fullSize = 0;
+};
 QHash<QUuid, int> depthMap(const QList<ShellNode> &list);
 // The depth of the first node with the id (0 at the top level), or none.
 std::optional<int> depthOf(const QList<ShellNode> &list, const QUuid &id);

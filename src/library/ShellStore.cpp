@@ -161,7 +161,8 @@ void ShellStore::setSortMode(SortMode mode)
 const QList<ShellNode> &ShellStore::displayRoots() const
 {
     if (!m_displayRoots)
-        m_displayRoots = m_sortMode == SortMode::name ? Forest::sortedByNameTree(m_roots) : m_roots;
+        m_displayRoots =
+            m_sortMode == SortMode::name ? m_nameSortCache.sortedTree(m_roots) : m_roots;
     return *m_displayRoots;
 }
 

@@ -172,6 +172,7 @@ private:
     Locations m_locations;
     QList<ShellNode> m_roots;
     mutable std::optional<QList<ShellNode>> m_displayRoots;
+    mutable Forest::NameSortCache m_nameSortCache;
     bool m_isPublished = false;
     QString m_lastRunMessage;
     SortMode m_sortMode = SortMode::custom;

@@ -131,7 +131,11 @@ void SidebarTreeView::mousePressEvent(QMouseEvent *event)
     const QPoint pos = event->position().toPoint();
     const QModelIndex index = indexAt(pos);
     if (index.isValid() && event->button() == Qt::LeftButton) {
-        if (handleRect(index).contains(event->position())) {
+        // The handle takes its whole column of the row: a small target is hard to hit.
+        const QRectF handle = handleRect(index);
+        const QRect row = visualRect(index);
+        if (QRectF(handle.left() - 3, row.top(), handle.width() + 6, row.height())
+                .contains(event->position())) {
             // The handle takes the press: a drag may follow, no selection.
             m_handle.press(index.data(SidebarModel::NodeIDRole).toUuid(), event->position());
             event->accept();

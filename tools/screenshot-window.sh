@@ -1,0 +1,120 @@
+#!/bin/sh
+# Opens the management window under Xvfb on a realistic library (20 folders,
+# 200 scripts, some with presets), light and dark, and saves PNG screenshots:
+# the outline with open folders, and node drags held over a folder, over the
+# gap above a row and over the empty space below the rows.
+#   tools/screenshot-window.sh [output-folder]       (default: screenshots/)
+# Needs: xvfb, xdotool, imagemagick (import), python3, a build in ./build.
+set -eu
+
+ROOT=$(cd "$(dirname "$0")/.." && pwd)
+OUT=${1:-$ROOT/screenshots}
+APP=${ORLENTA_BINARY:-$ROOT/build/src/orlenta}
+[ -x "$APP" ] || { echo "screenshot-window: build first (make build)" >&2; exit 1; }
+mkdir -p "$OUT"
+
+WORK=$(mktemp -d)
+PIDS=""
+cleanup() {
+    for pid in $PIDS; do kill "$pid" 2>/dev/null || true; done
+    rm -rf "$WORK"
+}
+trap cleanup EXIT INT TERM
+
+export HOME="$WORK/home" XDG_CONFIG_HOME="$WORK/home/.config" XDG_DATA_HOME="$WORK/home/.local/share"
+export XDG_RUNTIME_DIR="$WORK/runtime" ORLENTA_DROP_LOG="$WORK/drop.log"
+mkdir -p "$HOME/Documents/FennickTallowBay" "$XDG_RUNTIME_DIR" "$XDG_CONFIG_HOME/orlenta"
+chmod 700 "$XDG_RUNTIME_DIR"
+
+/usr/bin/python3 - > "$HOME/Documents/FennickTallowBay/tallowBay.json" <<'PY'
+import json, uuid
+def uid(): return str(uuid.uuid4()).upper()
+topics = ["部署", "备份", "日志", "数据库", "Docker", "网络诊断", "证书", "监控", "构建", "发布",
+          "清理", "同步", "媒体处理", "开发环境", "Git 工具", "云主机", "报表", "邮件", "定时任务", "归档"]
+verbs = ["start", "stop", "status", "restart", "check", "rotate", "sync", "export", "import", "report"]
+roots, n = [], 0
+for f, topic in enumerate(topics):
+    children = []
+    for i in range(10 if f % 7 else 8):
+        n += 1
+        node = {"createdAt": 786000000.5, "filePath": "/home/me/scripts/%s/%s-%d.sh" % (f, verbs[i % 10], i),
+                "id": uid(), "kind": "script", "name": "%s %s" % (topic, verbs[i % 10])}
+        if i % 4 == 1:
+            node["args"] = ["--dry-run", "--verbose", "prod eu-west-1"]
+        children.append(node)
+    if f % 7 == 0:
+        sub = [{"createdAt": 786000000.5, "filePath": "/home/me/scripts/%s/old-%d.command" % (f, j),
+                "id": uid(), "kind": "script", "name": ""} for j in range(2)]
+        children.append({"children": sub, "createdAt": 786000000.5, "id": uid(), "kind": "folder", "name": "旧版本"})
+    if f == 5:
+        children = []
+    roots.append({"children": children, "createdAt": 786000000.5, "id": uid(), "kind": "folder", "name": topic})
+print(json.dumps({"isPublished": True, "roots": roots}, ensure_ascii=False, indent=1))
+PY
+
+n=90
+while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
+export DISPLAY=":$n"
+Xvfb "$DISPLAY" -screen 0 1000x800x24 -nolisten tcp >/dev/null 2>&1 &
+PIDS="$!"
+i=0
+until xdpyinfo >/dev/null 2>&1; do
+    i=$((i + 1)); [ $i -lt 50 ] || { echo "screenshot-window: Xvfb did not start" >&2; exit 1; }
+    sleep 0.1
+done
+
+# Rows are counted from the top of the outline; see ROW_* below.
+SIDEBAR_TOP=${SIDEBAR_TOP:-67}
+ROW_HEIGHT=${ROW_HEIGHT:-30}
+row_y() { echo $((SIDEBAR_TOP + $1 * ROW_HEIGHT + ROW_HEIGHT / 2)); }
+
+shoot() { # name appearance
+    printf '[General]\nfnkt_appearance=%s\n' "$2" > "$XDG_CONFIG_HOME/orlenta/orlenta.ini"
+    LANG=C.UTF-8 "$APP" open > "$WORK/$1.log" 2>&1 &
+    app=$!
+    PIDS="$PIDS $app"
+    sleep 2.5
+    win=$(xdotool search --name '^Orlenta$' | head -1)
+    xdotool windowfocus "$win" 2>/dev/null || true
+    # Open the first two folders and select a script with presets.
+    xdotool mousemove 120 "$(row_y 0)" click 1
+    sleep 0.3
+    xdotool key Right Down Down Down Down Down Down Down Down Down Down Down Down Right Up Up Up Up Up Up Up Up Up Up Up
+    sleep 0.5
+    import -window root "$OUT/window-$1.png"
+
+    # A node drag by the handle of "备份 start" (depth 1), held over the
+    # folder row "日志", then over the upper half of a script row.
+    xdotool mousemove 48 "$(row_y 2)" mousedown 1
+    sleep 0.2
+    xdotool mousemove 54 "$(row_y 2)" sleep 0.2 mousemove 90 $(( $(row_y 12) + 6 ))
+    sleep 0.6
+    import -window root "$OUT/window-$1-drag-folder.png"
+    xdotool mousemove 90 $(( $(row_y 6) - 10 ))
+    sleep 0.6
+    import -window root "$OUT/window-$1-drag-gap.png"
+    xdotool key Escape
+    xdotool mouseup 1
+    sleep 0.4
+    # Folders closed and the last three deleted: space below the last row.
+    xdotool mousemove 120 "$(row_y 0)" click 1 key Left
+    xdotool mousemove 120 "$(row_y 3)" click 1 key Left
+    xdotool key ctrl+End shift+Up shift+Up Delete
+    sleep 0.5
+    xdotool mousemove 24 "$(row_y 0)" mousedown 1
+    sleep 0.2
+    xdotool mousemove 30 "$(row_y 0)" sleep 0.2 mousemove 120 "$(row_y 18)"
+    sleep 0.6
+    import -window root "$OUT/window-$1-drag-empty.png"
+    xdotool key Escape
+    xdotool mouseup 1
+    sleep 0.3
+    kill "$app" 2>/dev/null || true
+    wait "$app" 2>/dev/null || true
+    if [ -s "$WORK/$1.log" ]; then echo "== $1: orlenta said:"; cat "$WORK/$1.log"; fi
+}
+
+shoot light light
+shoot dark dark
+echo "screenshot-window: saved in $OUT"
+ls "$OUT"
