@@ -89,13 +89,6 @@ bool PathChip::eventFilter(QObject *watched, QEvent *event)
     return QFrame::eventFilter(watched, event);
 }
 
-void PathChip::changeEvent(QEvent *event)
-{
-    QFrame::changeEvent(event);
-    if (event->type() == QEvent::ApplicationPaletteChange)
-        updateTones();
-}
-
 void PathChip::updateShown()
 {
     // While focused the whole path is there to select; otherwise it fits.
@@ -112,10 +105,8 @@ void PathChip::updateShown()
 
 void PathChip::updateTones()
 {
-    const QColor secondary = TextStyle::color(QApplication::palette(), TextStyle::Tone::secondary);
-    m_icon->setPixmap(IconMap::pixmap(QStringLiteral("doc.text"),
-                                      QSize(TextStyle::pixels(11), TextStyle::pixels(11)),
-                                      secondary, devicePixelRatioF()));
+    TextStyle::setTonedSymbol(m_icon, QStringLiteral("doc.text"), TextStyle::pixels(11),
+                              TextStyle::Tone::secondary);
     TextStyle::setTone(m_text, TextStyle::Tone::secondary);
     QPalette palette = m_text->palette();
     palette.setColor(QPalette::Base, Qt::transparent);

@@ -3,7 +3,10 @@
 #include <QColor>
 #include <QFont>
 #include <QPalette>
+#include <QString>
 
+class QAbstractButton;
+class QLabel;
 class QWidget;
 
 // Text sizes and tones of the windows. Sizes are given on the 13-point body
@@ -25,7 +28,14 @@ int pixels(qreal designSize);
 
 QColor color(const QPalette &palette, Tone tone);
 QColor accent(const QPalette &palette);
-// Sets the widget's text colour to the tone of the application palette.
+
+// These keep following the application palette (light and dark switched
+// while a window is open):
+// the widget's text in the tone,
 void setTone(QWidget *widget, Tone tone);
+// a label showing a symbol in the tone (accent: the palette's accent),
+void setTonedSymbol(QLabel *label, const QString &symbol, int size, Tone tone, bool accent = false);
+// a button's icon in the tone.
+void setTonedIcon(QAbstractButton *button, const QString &symbol, int size, Tone tone);
 
 } // namespace TextStyle

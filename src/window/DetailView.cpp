@@ -97,9 +97,8 @@ QWidget *DetailView::makeEmptyPage()
     column->setSpacing(TextStyle::pixels(16));
     column->addStretch(1);
     auto *icon = new QLabel(page);
-    icon->setPixmap(IconMap::pixmap(
-        QStringLiteral("terminal"), QSize(TextStyle::pixels(48), TextStyle::pixels(48)),
-        TextStyle::color(QApplication::palette(), TextStyle::Tone::tertiary), devicePixelRatioF()));
+    TextStyle::setTonedSymbol(icon, QStringLiteral("terminal"), TextStyle::pixels(48),
+                              TextStyle::Tone::tertiary);
     column->addWidget(icon, 0, Qt::AlignHCenter);
     auto *title = new QLabel(page);
     m_emptyTitle = title;
@@ -421,6 +420,16 @@ bool DetailView::eventFilter(QObject *watched, QEvent *event)
     else if (watched == m_preview && event->type() == QEvent::Resize)
         fitPreview();
     return QWidget::eventFilter(watched, event);
+}
+
+void DetailView::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::ApplicationPaletteChange && m_node) {
+        // The tile is painted in the accent of the palette it was made with.
+        m_tile->setProperty("kind", QVariant());
+        showHeader(*m_node);
+    }
 }
 
 void DetailView::resizeEvent(QResizeEvent *event)

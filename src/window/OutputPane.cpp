@@ -25,11 +25,7 @@ QFrame *separator(QWidget *parent)
     line->setFrameShape(QFrame::HLine);
     line->setFrameShadow(QFrame::Plain);
     line->setFixedHeight(1);
-    QPalette palette = line->palette();
-    QColor c = TextStyle::color(QApplication::palette(), TextStyle::Tone::primary);
-    c.setAlphaF(0.12f);
-    palette.setColor(QPalette::WindowText, c);
-    line->setPalette(palette);
+    TextStyle::setTone(line, TextStyle::Tone::quaternary);
     return line;
 }
 } // namespace
@@ -82,10 +78,8 @@ OutputPane::OutputPane(RunController &runController, QWidget *parent)
     emptyColumn->setSpacing(TextStyle::pixels(10));
     emptyColumn->addStretch(1);
     auto *emptyIcon = new QLabel(m_empty);
-    emptyIcon->setPixmap(IconMap::pixmap(
-        QStringLiteral("terminal"), QSize(TextStyle::pixels(26), TextStyle::pixels(26)),
-        TextStyle::color(QApplication::palette(), TextStyle::Tone::quaternary),
-        devicePixelRatioF()));
+    TextStyle::setTonedSymbol(emptyIcon, QStringLiteral("terminal"), TextStyle::pixels(26),
+                              TextStyle::Tone::quaternary);
     emptyColumn->addWidget(emptyIcon, 0, Qt::AlignHCenter);
     auto *emptyText = new QLabel(m_empty);
     m_emptyText = emptyText;

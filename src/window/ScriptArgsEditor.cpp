@@ -25,13 +25,11 @@ ScriptArgsEditor::ScriptArgsEditor(ShellStore &store, const ShellNode &node, QWi
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(TextStyle::pixels(8));
 
-    const QColor secondary = TextStyle::color(QApplication::palette(), TextStyle::Tone::secondary);
     auto *heading = new QHBoxLayout;
     heading->setSpacing(TextStyle::pixels(5));
     auto *headingIcon = new QLabel(this);
-    headingIcon->setPixmap(IconMap::pixmap(QStringLiteral("slider.horizontal.3"),
-                                           QSize(TextStyle::pixels(10), TextStyle::pixels(10)),
-                                           secondary, devicePixelRatioF()));
+    TextStyle::setTonedSymbol(headingIcon, QStringLiteral("slider.horizontal.3"),
+                              TextStyle::pixels(10), TextStyle::Tone::secondary);
     auto *headingText = new QLabel(
         LanguageManager::localized(QStringLiteral("参数预设（每个一行，菜单栏会自动展开）")), this);
     headingText->setObjectName(QStringLiteral("argsHeading"));
@@ -101,10 +99,8 @@ QWidget *ScriptArgsEditor::makeLine(const ArgRow &row)
     auto *remove = new QToolButton(line);
     remove->setObjectName(QStringLiteral("removeArg"));
     remove->setAutoRaise(true);
-    remove->setIcon(QIcon(IconMap::pixmap(
-        QStringLiteral("minus.circle.fill"), QSize(TextStyle::pixels(14), TextStyle::pixels(14)),
-        TextStyle::color(QApplication::palette(), TextStyle::Tone::secondary),
-        devicePixelRatioF())));
+    TextStyle::setTonedIcon(remove, QStringLiteral("minus.circle.fill"), TextStyle::pixels(14),
+                            TextStyle::Tone::secondary);
     remove->setToolTip(LanguageManager::localized(QStringLiteral("删除这一条参数")));
     remove->setAccessibleName(remove->toolTip());
     remove->setFocusPolicy(Qt::StrongFocus);

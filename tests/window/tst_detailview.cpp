@@ -3,6 +3,7 @@
 #include "run/HandOverText.h"
 #include "window/DetailView.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -118,7 +119,19 @@ void TestDetailView::folderSummary()
     QFETCH(QString, summary);
     m_rig->store->setRoots({folder});
     m_view->showNode(folder.id);
-    QCOMPARE(m_view->findChild<QLabel *>(u"nodeSummary"_s)->text(), summary);
+    auto *summaryLabel = m_view->findChild<QLabel *>(u"nodeSummary"_s);
+    QCOMPARE(summaryLabel->text(), summary);
+
+    // Light and dark switched while the pane is open: the tones follow.
+    const QPalette before = QApplication::palette();
+    QPalette dark = before;
+    dark.setColor(QPalette::WindowText, QColor(240, 240, 240));
+    dark.setColor(QPalette::Window, QColor(30, 30, 30));
+    QApplication::setPalette(dark);
+    QCoreApplication::processEvents();
+    QCOMPARE(summaryLabel->palette().color(QPalette::WindowText).rgb(),
+             QColor(240, 240, 240).rgb());
+    QApplication::setPalette(before);
     auto *run = m_view->findChild<QPushButton *>(u"runButton"_s);
     QCOMPARE(run->text(), LanguageManager::localized(u"运行全部"_s));
     QVERIFY(run->isEnabled());
