@@ -7,6 +7,7 @@ EditHistory::EditHistory(ShellStore &store, int capacity, QObject *parent)
       m_document(documentKey())
 {
     connect(&m_store, &ShellStore::changed, this, &EditHistory::storeChanged);
+    connect(&m_store, &ShellStore::adoptedOutsideVersion, this, [this] { m_outside = true; });
 }
 
 QString EditHistory::documentKey() const
@@ -17,8 +18,10 @@ QString EditHistory::documentKey() const
 void EditHistory::storeChanged()
 {
     const QString document = documentKey();
-    if (document != m_document) {
-        // Another document: its forests have nothing to do with the earlier ones.
+    if (document != m_document || m_outside) {
+        // Another document, or another program's version of this one: undoing
+        // would write an earlier tree over it.
+        m_outside = false;
         m_document = document;
         m_last = m_store.roots();
         clear();

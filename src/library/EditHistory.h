@@ -55,4 +55,5 @@ private:
     int m_groupDepth = 0;
     bool m_groupRecorded = false;
     bool m_restoring = false;
+    bool m_outside = false;
 };

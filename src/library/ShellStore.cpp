@@ -483,12 +483,14 @@ bool ShellStore::commit(const Edit &edit)
         // Nothing of our own to write: the file already holds this.
         adopt(next);
         m_lastSaveError.reset();
+        Q_EMIT adoptedOutsideVersion();
         Q_EMIT changed();
         return true;
     }
     if (edit && !edit(next)) {
         if (adopted) {
             adopt(next);
+            Q_EMIT adoptedOutsideVersion();
             Q_EMIT changed();
         } else if (setAside && disk.print.exists) {
             // Still undecodable: moved aside when an edit goes through.
@@ -619,6 +621,7 @@ void ShellStore::documentChangedOnDisk()
     m_unreadablePath.reset();
     m_synced = *outside;
     adopt(m_synced);
+    Q_EMIT adoptedOutsideVersion();
     Q_EMIT changed();
 }
 

@@ -127,6 +127,9 @@ Q_SIGNALS:
     // profiles, and the load, save and set-aside notes above).
     void changed();
     void lastRunMessageChanged();
+    // A version written by another program was taken in; announced just
+    // before its changed(). Undo must not write an older tree over it.
+    void adoptedOutsideVersion();
     // The current document could not be decoded and was moved aside before
     // a save; told once per move.
     void documentMovedAside(const QString &asidePath, const QString &reason);

@@ -372,7 +372,23 @@ private Q_SLOTS:
         window().history().undo();
         QCOMPARE(m_store->roots(), (QList<ShellNode>{F, G, T}));
 
+        // A version written by another program is not undone.
+        m_store->startWatching();
+        m_store->addFolder(std::nullopt, QStringLiteral("mine"));
+        QVERIFY(window().history().canUndo());
+        Persisted outside;
+        outside.roots = {folder(QStringLiteral("theirs"))};
+        QTest::qWait(1100); // a new modification time
+        QFile file(m_store->currentDocumentPath());
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(ScriptDocument::encode(outside));
+        file.close();
+        QTRY_COMPARE(m_store->roots().size(), 1);
+        QVERIFY(!window().history().canUndo());
+
         // Another document has another history.
+        m_store->addFolder(std::nullopt, QStringLiteral("again"));
+        QVERIFY(window().history().canUndo());
         m_store->switchTo(Profile::iCloudProfileID, std::nullopt);
         QVERIFY(!window().history().canUndo());
     }
