@@ -5,13 +5,12 @@
 #include "platform/RuntimeDirectory.h"
 
 #include <QCoreApplication>
-#include <QDir>
 
 int main(int argc, char *argv[])
 {
     // Before anything reads it: the tray app and its command-line clients must
     // agree on the runtime folder, and Qt must not warn about a missing one.
-    RuntimeDirectory::ensure(QDir::tempPath());
+    RuntimeDirectory::ensure();
     const QStringList arguments = CommandLine::arguments(argc, argv);
     const ParsedCommandLine parsed = CommandLine::parse(arguments);
     const InstanceElection::Streams streams = InstanceElection::processStreams();

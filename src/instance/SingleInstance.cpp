@@ -1,6 +1,7 @@
 #include "instance/SingleInstance.h"
 
 #include "instance/InstanceServer.h"
+#include "platform/RuntimeDirectory.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -29,7 +30,8 @@ QString SingleInstance::defaultFolder()
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
     if (!runtime.isEmpty() && isPrivateFolderOfOurs(runtime))
         return QDir(runtime).filePath(QStringLiteral("orlenta"));
-    return QDir(QDir::tempPath()).filePath(QStringLiteral("orlenta-%1").arg(::geteuid()));
+    // Never a name under /tmp: another user could create it first.
+    return QDir(RuntimeDirectory::fallback()).filePath(QStringLiteral("orlenta"));
 }
 
 SingleInstance::SingleInstance(const QString &folder, QObject *parent)

@@ -19,8 +19,8 @@ class SingleInstance : public QObject
 public:
     enum class Role { primary, secondary, failed };
 
-    // $XDG_RUNTIME_DIR/orlenta, or a private folder under the temporary
-    // folder when the session has no runtime folder of its own.
+    // $XDG_RUNTIME_DIR/orlenta, or the same folder inside the user's cache
+    // folder that RuntimeDirectory::ensure() falls back to.
     static QString defaultFolder();
 
     explicit SingleInstance(const QString &folder, QObject *parent = nullptr);

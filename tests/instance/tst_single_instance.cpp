@@ -2,6 +2,7 @@
 #include "instance/InstanceProtocol.h"
 #include "instance/InstanceServer.h"
 #include "instance/SingleInstance.h"
+#include "platform/RuntimeDirectory.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -9,6 +10,7 @@
 #include <QJsonArray>
 #include <QLocalSocket>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -135,6 +137,46 @@ private Q_SLOTS:
         QVERIFY(QFile::link(dir.filePath(QStringLiteral("a")), link));
         QVERIFY(!SingleInstance::prepareFolder(link, &error));
         QVERIFY(error.contains(link));
+    }
+
+    // With XDG_RUNTIME_DIR unset, another user may have created the usual
+    // folders under /tmp first (links planted there stand for them here).
+    void runtimeFolderNobodyElseCanTake()
+    {
+        QTemporaryDir tmp;
+        QTemporaryDir cache;
+        QTemporaryDir elsewhere;
+        for (const char *name : {"runtime-%1", "orlenta-%1"})
+            QVERIFY(
+                QFile::link(elsewhere.path(),
+                            QDir(tmp.path()).filePath(QString::fromLatin1(name).arg(::geteuid()))));
+        const QByteArray oldTmp = qgetenv("TMPDIR");
+        const QByteArray oldCache = qgetenv("XDG_CACHE_HOME");
+        const QByteArray oldRuntime = qgetenv("XDG_RUNTIME_DIR");
+        qputenv("TMPDIR", QFile::encodeName(tmp.path()));
+        qputenv("XDG_CACHE_HOME", QFile::encodeName(cache.path()));
+        qunsetenv("XDG_RUNTIME_DIR");
+        const auto restore = qScopeGuard([&] {
+            qputenv("TMPDIR", oldTmp);
+            qputenv("XDG_CACHE_HOME", oldCache);
+            if (oldRuntime.isEmpty())
+                qunsetenv("XDG_RUNTIME_DIR");
+            else
+                qputenv("XDG_RUNTIME_DIR", oldRuntime);
+        });
+
+        // The app, started as main() starts it.
+        RuntimeDirectory::ensure();
+        SingleInstance app(SingleInstance::defaultFolder());
+        QVERIFY(app.folder().startsWith(cache.path()));
+        QCOMPARE(app.elect(1s), SingleInstance::Role::primary);
+        QVERIFY2(app.listen(), qPrintable(app.errorString()));
+        // A command finds it, whether its own start set the variable or not.
+        SingleInstance client(SingleInstance::defaultFolder());
+        QCOMPARE(client.elect(1s), SingleInstance::Role::secondary);
+        qunsetenv("XDG_RUNTIME_DIR");
+        SingleInstance other(SingleInstance::defaultFolder());
+        QCOMPARE(other.elect(1s), SingleInstance::Role::secondary);
     }
 
     void requestAndAnswer()
