@@ -3,6 +3,7 @@
 #include "cli/NodePath.h"
 #include "library/ScriptDocument.h"
 #include "library/ShellStore.h"
+#include "platform/RegularFile.h"
 #include "run/RunController.h"
 
 #include <QDir>
@@ -28,15 +29,17 @@ public:
     bool alive() const { return !m_guarded || m_context; }
     bool isFinished() const { return m_finished; }
 
+    // Names, paths and presets come from documents others may write: no
+    // control character reaches the terminal raw.
     void out(const QString &text)
     {
         if (!m_finished && alive() && m_output.standardOutput)
-            m_output.standardOutput(text);
+            m_output.standardOutput(NodePath::escapeControls(text));
     }
     void err(const QString &text)
     {
         if (!m_finished && alive() && m_output.standardError)
-            m_output.standardError(text);
+            m_output.standardError(NodePath::escapeControls(text));
     }
     void finish(int status)
     {
@@ -73,7 +76,23 @@ QString field(const QString &text)
     out.replace(u'\\', QStringLiteral("\\\\"));
     out.replace(u'\t', QStringLiteral("\\t"));
     out.replace(u'\n', QStringLiteral("\\n"));
-    return out;
+    return NodePath::escapeControls(out);
+}
+
+// The JSON writer leaves DEL and the C1 controls raw; outside strings the
+// text holds no control character but line breaks.
+QByteArray jsonText(const QJsonDocument &document)
+{
+    const QString text = QString::fromUtf8(document.toJson(QJsonDocument::Indented));
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        if (c.category() == QChar::Other_Control && c != u'\n')
+            out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QChar(u'0'));
+        else
+            out += c;
+    }
+    return out.toUtf8();
 }
 
 bool isBlankName(const QString &name)
@@ -96,8 +115,8 @@ bool looksLikeScript(const QString &path)
     const QString suffix = QFileInfo(path).suffix().toLower();
     if (suffix == QStringLiteral("sh") || suffix == QStringLiteral("command"))
         return true;
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) && file.read(2) == "#!";
+    QFile file;
+    return RegularFile::open(file, path) && file.read(2) == "#!";
 }
 
 QString pathText(const ShellStore &store, const QUuid &id)
@@ -105,10 +124,11 @@ QString pathText(const ShellStore &store, const QUuid &id)
     return NodePath::pathOf(store.roots(), id).value_or(uuidText(id));
 }
 
-QJsonObject jsonNode(const ShellStore &store, const ShellNode &node, const QString &path)
+QJsonObject jsonNode(const QHash<QUuid, QString> &shortIds, const ShellNode &node,
+                     const QString &path)
 {
     QJsonObject object{{QStringLiteral("id"), uuidText(node.id)},
-                       {QStringLiteral("shortId"), NodePath::uniquePrefix(store.roots(), node.id)},
+                       {QStringLiteral("shortId"), shortIds.value(node.id)},
                        {QStringLiteral("path"), path},
                        {QStringLiteral("name"), node.name},
                        {QStringLiteral("displayName"), node.displayName()},
@@ -121,7 +141,7 @@ QJsonObject jsonNode(const ShellStore &store, const ShellNode &node, const QStri
         QJsonArray children;
         for (const ShellNode &child : node.children.value_or(QList<ShellNode>()))
             children.append(
-                jsonNode(store, child, path + u'/' + NodePath::escape(child.displayName())));
+                jsonNode(shortIds, child, path + u'/' + NodePath::escape(child.displayName())));
         object.insert(QStringLiteral("children"), children);
     }
     return object;
@@ -282,7 +302,7 @@ void CommandExecutor::execute(const Command &command, const QString &workingDire
     reply->fail(QStringLiteral("this command is not known here"));
 }
 
-void CommandExecutor::finishSaved(Reply &reply)
+void CommandExecutor::finishSaved(Reply &reply, const QString &success)
 {
     if (const std::optional<QString> &error = m_store.lastSaveError()) {
         reply.err(QStringLiteral("orlenta: could not save %1: %2\n")
@@ -290,6 +310,8 @@ void CommandExecutor::finishSaved(Reply &reply)
         reply.finish(1);
         return;
     }
+    if (!success.isEmpty())
+        reply.out(success);
     reply.finish(0);
 }
 
@@ -313,21 +335,29 @@ void CommandExecutor::window(const std::function<void()> &request, Reply &reply)
 
 void CommandExecutor::list(const Command &command, Reply &reply)
 {
-    // An empty listing would otherwise look like an empty library.
-    if (const std::optional<QString> &error = m_store.lastLoadError())
-        reply.err(QStringLiteral("orlenta: warning: %1 could not be read (%2)\n")
-                      .arg(m_store.currentProfile().path, *error));
+    // An empty listing would look like an empty library to whoever reads it.
+    // A folder or a pipe in the document's place is not read at all.
+    const QString path = m_store.currentDocumentPath();
+    std::optional<QString> unreadable = m_store.lastLoadError();
+    if (!unreadable && QFileInfo::exists(path) && !QFileInfo(path).isFile())
+        unreadable = QStringLiteral("not a regular file");
+    if (unreadable) {
+        reply.err(QStringLiteral("orlenta: cannot read %1: %2\n").arg(path, *unreadable));
+        reply.finish(1);
+        return;
+    }
     const QList<ShellNode> roots = m_store.displayRoots();
+    const QHash<QUuid, QString> shortIds = NodePath::uniquePrefixes(m_store.roots());
     if (command.json) {
         QJsonArray nodes;
         for (const ShellNode &node : roots)
-            nodes.append(jsonNode(m_store, node, NodePath::escape(node.displayName())));
+            nodes.append(jsonNode(shortIds, node, NodePath::escape(node.displayName())));
         const QJsonObject document{
             {QStringLiteral("profile"), jsonProfile(m_store.currentProfile())},
             {QStringLiteral("isPublished"), m_store.isPublished()},
             {QStringLiteral("sortMode"), toRaw(m_store.sortMode())},
             {QStringLiteral("nodes"), nodes}};
-        reply.out(QString::fromUtf8(QJsonDocument(document).toJson(QJsonDocument::Indented)));
+        reply.out(QString::fromUtf8(jsonText(QJsonDocument(document))));
         reply.finish(0);
         return;
     }
@@ -338,8 +368,7 @@ void CommandExecutor::list(const Command &command, Reply &reply)
                 const QString path = parentPath.isEmpty()
                                          ? NodePath::escape(node.displayName())
                                          : parentPath + u'/' + NodePath::escape(node.displayName());
-                QStringList fields{path, toRaw(node.kind),
-                                   NodePath::uniquePrefix(m_store.roots(), node.id),
+                QStringList fields{path, toRaw(node.kind), shortIds.value(node.id),
                                    field(node.filePath.value_or(QString()))};
                 for (const QString &preset : node.argPresets())
                     fields.append(field(preset));
@@ -399,6 +428,10 @@ void CommandExecutor::add(const Command &command, const QString &workingDirector
                 QStringLiteral("%1 is a directory; add it with orlenta import").arg(quoted(file)));
             return;
         }
+        if (!info.isFile()) {
+            reply.fail(QStringLiteral("%1 is not a regular file").arg(quoted(file)));
+            return;
+        }
         if (!looksLikeScript(path)) {
             reply.fail(QStringLiteral("%1 is not a script (a .sh or .command file, or one "
                                       "starting with #!)")
@@ -420,8 +453,7 @@ void CommandExecutor::add(const Command &command, const QString &workingDirector
         }
         text += pathText(m_store, id) + u'\t' + uuidText(id) + u'\n';
     }
-    reply.out(text);
-    finishSaved(reply);
+    finishSaved(reply, text);
 }
 
 std::optional<ShellNode> CommandExecutor::findNode(const QString &reference, Reply &reply) const
@@ -466,8 +498,7 @@ void CommandExecutor::import(const Command &command, const QString &workingDirec
         refused(reply);
         return;
     }
-    reply.out(pathText(m_store, id) + u'\t' + uuidText(id) + u'\n');
-    finishSaved(reply);
+    finishSaved(reply, pathText(m_store, id) + u'\t' + uuidText(id) + u'\n');
 }
 
 void CommandExecutor::mkdir(const Command &command, Reply &reply)
@@ -475,13 +506,14 @@ void CommandExecutor::mkdir(const Command &command, Reply &reply)
     const std::optional<std::optional<QUuid>> parent = findParent(command.to, reply);
     if (!parent)
         return;
-    const QUuid id = m_store.addFolder(*parent, command.operands.value(0));
+    // A blank name is no name: the store then chooses one, as for an empty one.
+    const QString name = command.operands.value(0);
+    const QUuid id = m_store.addFolder(*parent, isBlankName(name) ? QString() : name);
     if (id.isNull()) {
         refused(reply);
         return;
     }
-    reply.out(pathText(m_store, id) + u'\t' + uuidText(id) + u'\n');
-    finishSaved(reply);
+    finishSaved(reply, pathText(m_store, id) + u'\t' + uuidText(id) + u'\n');
 }
 
 void CommandExecutor::rename(const Command &command, Reply &reply)
@@ -569,7 +601,7 @@ void CommandExecutor::profileList(const Command &command, Reply &reply)
             object.insert(QStringLiteral("current"), profile.id == current);
             profiles.append(object);
         }
-        reply.out(QString::fromUtf8(QJsonDocument(profiles).toJson(QJsonDocument::Indented)));
+        reply.out(QString::fromUtf8(jsonText(QJsonDocument(profiles))));
         reply.finish(0);
         return;
     }
@@ -604,13 +636,14 @@ void CommandExecutor::profileOpen(const Command &command, const QString &working
 {
     const QString &file = command.operands[0];
     const QString path = absolutePath(workingDirectory, file);
-    QFile document(path);
-    if (!QFileInfo(path).isFile() || !document.open(QIODevice::ReadOnly)) {
-        reply.fail(QStringLiteral("cannot read %1").arg(quoted(file)));
+    QString why;
+    const std::optional<QByteArray> bytes = RegularFile::readAll(path, &why);
+    if (!bytes) {
+        reply.fail(QStringLiteral("cannot read %1: %2").arg(quoted(file), why));
         return;
     }
     // Opening something else would show an empty tree and then save over it.
-    const ScriptDocument::Decoded decoded = ScriptDocument::decode(document.readAll());
+    const ScriptDocument::Decoded decoded = ScriptDocument::decode(*bytes);
     if (!decoded) {
         reply.fail(
             QStringLiteral("%1 is not a script document (%2)").arg(quoted(file), decoded.error));

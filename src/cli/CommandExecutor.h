@@ -80,8 +80,9 @@ private:
     std::optional<std::optional<QUuid>> findParent(const std::optional<QString> &reference,
                                                    Reply &reply) const;
     void window(const std::function<void()> &request, Reply &reply);
-    // After a change: 0, or 1 with the reason when the document could not be saved.
-    void finishSaved(Reply &reply);
+    // After a change: success on standard output and 0, or only the reason
+    // and 1 when the document could not be saved.
+    void finishSaved(Reply &reply, const QString &success = QString());
     // An edit that did not go through: why, as a refusal, or the failed save.
     void refused(Reply &reply);
 

@@ -1,9 +1,27 @@
 #include "cli/NodePath.h"
 
 #include <QRegularExpression>
+#include <QSet>
+
+#include <algorithm>
 
 namespace NodePath {
 namespace {
+bool isControl(QChar c)
+{
+    return c.category() == QChar::Other_Control;
+}
+
+bool isHexDigit(QChar c)
+{
+    return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
+}
+
+QString hexEscape(QChar c)
+{
+    return QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QChar(u'0'));
+}
+
 void walk(const QList<ShellNode> &list, const std::function<void(const ShellNode &)> &visit)
 {
     for (const ShellNode &node : list) {
@@ -130,9 +148,25 @@ QString escape(const QString &name)
             out += QStringLiteral("\\n");
         else if (c == u'\t')
             out += QStringLiteral("\\t");
+        else if (isControl(c))
+            out += hexEscape(c);
         else
             out += c;
     }
+    return out;
+}
+
+QString escapeControls(const QString &text)
+{
+    const auto found = std::find_if(text.cbegin(), text.cend(), [](QChar c) {
+        return isControl(c) && c != u'\n' && c != u'\t';
+    });
+    if (found == text.cend())
+        return text;
+    QString out;
+    out.reserve(text.size() + 8);
+    for (const QChar c : text)
+        out += isControl(c) && c != u'\n' && c != u'\t' ? hexEscape(c) : QString(c);
     return out;
 }
 
@@ -147,6 +181,16 @@ std::optional<QStringList> split(const QString &path)
         }
         if (c == u'\\' && i + 1 < path.size()) {
             const QChar next = path[i + 1];
+            if (next == u'x' && i + 3 < path.size()) {
+                bool ok = false;
+                const ushort code = path.mid(i + 2, 2).toUShort(&ok, 16);
+                if (ok && isControl(QChar(code)) && isHexDigit(path[i + 2]) &&
+                    isHexDigit(path[i + 3])) {
+                    names.last() += QChar(code);
+                    i += 3;
+                    continue;
+                }
+            }
             const QChar literal = next == u'n'                    ? QChar(u'\n')
                                   : next == u't'                  ? QChar(u'\t')
                                   : next == u'/' || next == u'\\' ? next
@@ -200,6 +244,41 @@ QString uniquePrefix(const QList<ShellNode> &roots, const QUuid &id)
     while (length < text.size() && (text[length - 1] == u'-' || shadowed(text.left(length))))
         ++length;
     return text.left(length);
+}
+
+QHash<QUuid, QString> uniquePrefixes(const QList<ShellNode> &roots)
+{
+    // In sorted order the longest prefix an id shares with any other is the
+    // one it shares with a neighbour.
+    QList<std::pair<QString, QUuid>> ids;
+    walk(roots, [&ids](const ShellNode &node) { ids.append({uuidText(node.id), node.id}); });
+    std::sort(ids.begin(), ids.end());
+    ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
+    const auto common = [](const QString &a, const QString &b) {
+        qsizetype n = 0;
+        while (n < a.size() && n < b.size() && a[n] == b[n])
+            ++n;
+        return n;
+    };
+    QSet<QString> topNames;
+    for (const ShellNode &node : roots)
+        topNames.insert(node.displayName());
+    QHash<QUuid, QString> prefixes;
+    prefixes.reserve(ids.size());
+    for (qsizetype i = 0; i < ids.size(); ++i) {
+        const QString &text = ids[i].first;
+        qsizetype length = minimumIdPrefix;
+        if (i > 0)
+            length = std::max(length, common(text, ids[i - 1].first) + 1);
+        if (i + 1 < ids.size())
+            length = std::max(length, common(text, ids[i + 1].first) + 1);
+        length = std::min(length, text.size());
+        while (length < text.size() &&
+               (text[length - 1] == u'-' || topNames.contains(text.left(length))))
+            ++length;
+        prefixes.insert(ids[i].second, text.left(length));
+    }
+    return prefixes;
 }
 
 Resolution resolve(const QList<ShellNode> &roots, const QString &reference)

@@ -2,6 +2,7 @@
 
 #include "library/ShellNode.h"
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 
@@ -9,12 +10,16 @@
 
 // Naming nodes on the command line: by the path of display names from the
 // top ("Tools/deploy"; a / inside a name is written \/, a backslash \\, a
-// line break \n, a tab \t), or by the id or a unique prefix of it.
+// line break \n, a tab \t, any other control character \xHH), or by the id
+// or a unique prefix of it.
 namespace NodePath {
 
 inline constexpr int minimumIdPrefix = 4;
 
 QString escape(const QString &name);
+// Every control character but line breaks and tabs as \xHH: text from a
+// document must not reach a terminal as an escape sequence.
+QString escapeControls(const QString &text);
 // The names of a path, escapes undone; nothing when a name in the middle is
 // empty. Leading and trailing slashes are ignored.
 std::optional<QStringList> split(const QString &path);
@@ -25,6 +30,8 @@ std::optional<QString> pathOf(const QList<ShellNode> &roots, const QUuid &id);
 // The shortest prefix of the id's text, at least minimumIdPrefix long,
 // that no other node of the forest shares.
 QString uniquePrefix(const QList<ShellNode> &roots, const QUuid &id);
+// The same for every node of the forest at once, in O(n log n).
+QHash<QUuid, QString> uniquePrefixes(const QList<ShellNode> &roots);
 
 struct Resolution
 {

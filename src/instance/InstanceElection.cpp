@@ -1,6 +1,7 @@
 #include "instance/InstanceElection.h"
 
 #include "cli/CommandExecutor.h"
+#include "cli/NodePath.h"
 #include "instance/InstanceClient.h"
 #include "instance/InstanceServer.h"
 #include "instance/SingleInstance.h"
@@ -73,11 +74,21 @@ int runCommand(const QStringList &arguments, SingleInstance &instance,
 int carryOutInProcess(const Command &command, const Streams &streams)
 {
     ShellStore store(Preferences::standard(), Locations::system());
-    // Its diagnostics must not mix with output meant for a script.
-    store.setLineSink([&streams](const QString &line) { streams.standardError(line + u'\n'); });
     RunController runs;
     RunHistory history(Preferences::standard());
     runs.setHistory(&history);
+    return carryOutInProcess(command, streams, store, runs);
+}
+
+int carryOutInProcess(const Command &command, const Streams &streams, ShellStore &store,
+                      RunController &runs)
+{
+    // Its diagnostics must not mix with output meant for a script; a failed
+    // save is the command's own one line, not a second one from the store.
+    store.setLineSink([&streams, &store](const QString &line) {
+        if (!store.lastSaveError() || !line.startsWith(ShellStore::saveFailedPrefix))
+            streams.standardError(NodePath::escapeControls(line) + u'\n');
+    });
     CommandExecutor executor(store, runs);
     return executor.executeAndWait(command, QDir::currentPath(), streams.standardOutput,
                                    streams.standardError);

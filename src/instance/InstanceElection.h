@@ -9,6 +9,8 @@
 #include <optional>
 
 class CommandExecutor;
+class RunController;
+class ShellStore;
 class InstanceServer;
 class SingleInstance;
 
@@ -35,6 +37,10 @@ int runCommand(const QStringList &arguments, SingleInstance &instance,
 // Carries a command out in this process on the user's own library, as the
 // fallback of runCommand when no instance runs.
 int carryOutInProcess(const Command &command, const Streams &streams);
+// The same on a given store and run controller. The store's diagnostics go
+// to standard error, except its save failure, which the command reports.
+int carryOutInProcess(const Command &command, const Streams &streams, ShellStore &store,
+                      RunController &runs);
 
 // A start of the app (no command, open, settings). With an instance running
 // it is asked to show its window and the exit status is returned; otherwise

@@ -4,6 +4,8 @@
 #include <QJsonDocument>
 #include <QtEndian>
 
+#include <algorithm>
+
 namespace InstanceProtocol {
 
 QByteArray frame(QJsonObject message)
@@ -35,6 +37,20 @@ QJsonObject standardError(const QString &text)
 QJsonObject exit(int status)
 {
     return {{QStringLiteral("type"), QStringLiteral("exit")}, {QStringLiteral("status"), status}};
+}
+
+QStringList textPieces(const QString &text)
+{
+    QStringList pieces;
+    qsizetype from = 0;
+    do {
+        qsizetype length = std::min(maximumTextPerMessage, text.size() - from);
+        if (from + length < text.size() && text[from + length - 1].isHighSurrogate())
+            --length;
+        pieces.append(text.mid(from, length));
+        from += length;
+    } while (from < text.size());
+    return pieces;
 }
 
 void FrameReader::append(const QByteArray &bytes)

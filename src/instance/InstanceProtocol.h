@@ -18,6 +18,9 @@ namespace InstanceProtocol {
 inline constexpr int version = 1;
 // Far above any real message; guards against a garbage length.
 inline constexpr qint64 maximumMessageSize = 16 * 1024 * 1024;
+// Longer output goes out in several messages: even with every character
+// escaped as \uXXXX a piece stays far below maximumMessageSize.
+inline constexpr qsizetype maximumTextPerMessage = 1024 * 1024;
 
 QByteArray frame(QJsonObject message);
 
@@ -25,6 +28,10 @@ QJsonObject request(const QStringList &args, const QString &cwd);
 QJsonObject standardOutput(const QString &text);
 QJsonObject standardError(const QString &text);
 QJsonObject exit(int status);
+
+// The text in pieces of at most maximumTextPerMessage, never splitting a
+// surrogate pair; one empty piece for an empty text.
+QStringList textPieces(const QString &text);
 
 // Collects bytes as they arrive and hands out complete messages. After a
 // malformed frame (bad length, not a JSON object, other version) it stays

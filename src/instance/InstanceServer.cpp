@@ -22,12 +22,14 @@ void InstanceRequest::send(const QJsonObject &message)
 
 void InstanceRequest::writeStandardOutput(const QString &text)
 {
-    send(InstanceProtocol::standardOutput(text));
+    for (const QString &piece : InstanceProtocol::textPieces(text))
+        send(InstanceProtocol::standardOutput(piece));
 }
 
 void InstanceRequest::writeStandardError(const QString &text)
 {
-    send(InstanceProtocol::standardError(text));
+    for (const QString &piece : InstanceProtocol::textPieces(text))
+        send(InstanceProtocol::standardError(piece));
 }
 
 void InstanceRequest::finish(int status)

@@ -40,6 +40,8 @@ public:
     QUuid currentProfileID() const { return m_currentProfileID; }
     const QList<Profile> &customProfiles() const { return m_customProfiles; }
 
+    // How the line save() prints on a failed write begins.
+    static constexpr QStringView saveFailedPrefix = u"[ShellStore] 保存失败 ";
     const std::optional<QString> &lastSaveError() const { return m_lastSaveError; }
     // Why the current document could not be read or decoded. An undecodable
     // one is moved aside before a save replaces it; one that could not be

@@ -50,7 +50,7 @@ void ShellStore::enter(const Profile &target, const std::optional<QString> &copy
 {
     QDir().mkpath(QFileInfo(target.path).absolutePath());
     if (!QFileInfo::exists(target.path) && copyIfMissingFrom &&
-        QFileInfo::exists(*copyIfMissingFrom))
+        QFileInfo(*copyIfMissingFrom).isFile()) // never a pipe: copying would wait
         QFile::copy(*copyIfMissingFrom, target.path);
 
     makeCurrent(target.id);

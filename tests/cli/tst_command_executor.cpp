@@ -1,4 +1,5 @@
 #include "cli/CommandExecutor.h"
+#include "cli/NodePath.h"
 #include "instance/InstanceClient.h"
 #include "instance/InstanceElection.h"
 #include "instance/InstanceServer.h"
@@ -12,6 +13,7 @@
 #include "TestSupport.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -20,6 +22,14 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+
+#include <atomic>
+#include <future>
+#include <thread>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace std::chrono_literals;
 
@@ -70,6 +80,40 @@ QStringList summary(const ShellStore &store)
     walk(store.roots(), QString());
     return lines;
 }
+// Opens a named pipe for writing when a test would otherwise wait on it
+// forever, so that a reader stuck in open() fails the test instead of hanging it.
+class PipeUnblocker
+{
+public:
+    explicit PipeUnblocker(const QString &pipe)
+    {
+        if (pipe.isEmpty())
+            return;
+        m_thread = std::thread([this, path = QFile::encodeName(pipe)] {
+            if (m_done.get_future().wait_for(3s) == std::future_status::ready)
+                return;
+            m_unblocked = true;
+            const int fd = ::open(path.constData(), O_WRONLY | O_NONBLOCK);
+            if (fd >= 0) {
+                (void)!::write(fd, "#!", 2);
+                ::close(fd);
+            }
+        });
+    }
+    ~PipeUnblocker()
+    {
+        if (m_thread.joinable()) {
+            m_done.set_value();
+            m_thread.join();
+        }
+    }
+    bool hadToUnblock() const { return m_unblocked; }
+
+private:
+    std::promise<void> m_done;
+    std::atomic<bool> m_unblocked = false;
+    std::thread m_thread;
+};
 } // namespace
 
 class TestCommandExecutor : public QObject
@@ -689,29 +733,230 @@ private Q_SLOTS:
                  bin(QStringLiteral("noext")));
     }
 
-    void unreadableDocumentIsMentioned()
+    void unreadableDocumentFailsTheListing_data()
     {
-        QVERIFY(m_home->write(QStringLiteral("home/Documents/FennickTallowBay/tallowBay.json"),
-                              "{ broken"));
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("undecodable") << QStringLiteral("broken");
+        QTest::newRow("a folder") << QStringLiteral("folder");
+        QTest::newRow("a pipe") << QStringLiteral("fifo");
+    }
+    void unreadableDocumentFailsTheListing()
+    {
+        QFETCH(QString, kind);
+        const QString document = m_store->currentProfile().path;
+        QVERIFY(QFile::remove(document));
+        if (kind == QStringLiteral("broken"))
+            QVERIFY(m_home->write(QStringLiteral("home/Documents/FennickTallowBay/tallowBay.json"),
+                                  "{ broken"));
+        else if (kind == QStringLiteral("folder"))
+            QVERIFY(QDir().mkdir(document));
+        else
+            QCOMPARE(::mkfifo(QFile::encodeName(document).constData(), 0600), 0);
+        PipeUnblocker unblocker(kind == QStringLiteral("fifo") ? document : QString());
         m_store->load();
+        // An empty listing would look like an empty library to a script.
         const Result result = command({QStringLiteral("list")});
-        QCOMPARE(result.status, 0);
-        QVERIFY2(result.err.startsWith(QStringLiteral("orlenta: warning: ")),
-                 qPrintable(result.err));
+        QCOMPARE(result.status, 1);
+        QCOMPARE(result.out, QString());
+        QVERIFY2(result.err.startsWith(QStringLiteral("orlenta: ")), qPrintable(result.err));
         QCOMPARE(result.err.count(u'\n'), 1);
+        QVERIFY(!unblocker.hadToUnblock());
     }
 
-    void failedSaveIsReported()
+    // In this process, as the command line runs it when no app is running:
+    // the store's own line and the command's would say the same thing twice.
+    void failedSaveIsOneLineAndNoSuccess_data()
     {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::newRow("mkdir") << QStringList{QStringLiteral("mkdir"), QStringLiteral("Ops")};
+        QTest::newRow("add") << QStringList{QStringLiteral("add"), QStringLiteral("bin/noext")};
+        QTest::newRow("import") << QStringList{QStringLiteral("import"),
+                                               QStringLiteral("bin/tools")};
+        QTest::newRow("rename") << QStringList{QStringLiteral("rename"), QStringLiteral("x"),
+                                               QStringLiteral("y")};
+    }
+    void failedSaveIsOneLineAndNoSuccess()
+    {
+        QFETCH(QStringList, arguments);
         // Something that cannot be replaced by a file takes the document's place.
         const QString document = m_store->currentProfile().path;
         QVERIFY(QFile::remove(document));
         QVERIFY(QDir().mkpath(document + QStringLiteral("/blocked")));
-        const Result result = command({QStringLiteral("mkdir"), QStringLiteral("Ops")});
+        Result result;
+        const InstanceElection::Streams streams{[&](const QString &t) { result.out += t; },
+                                                [&](const QString &t) { result.err += t; }};
+        result.status = InstanceElection::carryOutInProcess(*CommandLine::parse(arguments).command,
+                                                            streams, *m_store, *m_runs);
         QCOMPARE(result.status, 1);
+        QCOMPARE(result.out, QString()); // a script reading an id would think the node exists
         QVERIFY2(result.err.startsWith(QStringLiteral("orlenta: could not save ")),
                  qPrintable(result.err));
         QCOMPARE(result.err.count(u'\n'), 1);
+    }
+
+    void blankFolderNameIsTheDefault()
+    {
+        for (const QString &blank : {QStringLiteral("   "), QStringLiteral("\t"), QString()}) {
+            const Result result = command({QStringLiteral("mkdir"), blank});
+            QCOMPARE(result.status, 0);
+            QVERIFY2(QRegularExpression(QStringLiteral("^文件夹\\d{12}\\t[0-9A-F-]{36}\\n$"))
+                         .match(result.out)
+                         .hasMatch(),
+                     qPrintable(result.out));
+        }
+    }
+
+    // A file that only looks like one (a named pipe) is never opened: reading
+    // it would wait for a writer that never comes.
+    void pipesAreNeverOpened()
+    {
+        const QString pipe = bin(QStringLiteral("pipe"));
+        QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+        {
+            PipeUnblocker unblocker(pipe);
+            const Result result = command({QStringLiteral("add"), QStringLiteral("bin/pipe")});
+            QCOMPARE(result.status, 2);
+            QVERIFY2(result.err.contains(QStringLiteral("not a regular file")),
+                     qPrintable(result.err));
+            QVERIFY(!unblocker.hadToUnblock());
+        }
+        {
+            PipeUnblocker unblocker(pipe);
+            const Result result =
+                command({QStringLiteral("profile"), QStringLiteral("open"), pipe});
+            QCOMPARE(result.status, 2);
+            QVERIFY(!unblocker.hadToUnblock());
+        }
+        // The document itself a pipe: the first save of a session keeps a
+        // backup copy of the document, which must not read the pipe.
+        const QString document = m_store->currentProfile().path;
+        QVERIFY(QFile::remove(document));
+        QCOMPARE(::mkfifo(QFile::encodeName(document).constData(), 0600), 0);
+        PipeUnblocker unblocker(document);
+        ShellStore fresh(*m_preferences, m_home->locations());
+        fresh.setLineSink([](const QString &) {});
+        const InstanceElection::Streams quiet{[](const QString &) {}, [](const QString &) {}};
+        InstanceElection::carryOutInProcess(
+            *CommandLine::parse({QStringLiteral("mkdir"), QStringLiteral("Ops")}).command, quiet,
+            fresh, *m_runs);
+        QVERIFY(!unblocker.hadToUnblock());
+    }
+
+    // Names come from documents that others may write (a shared or synced
+    // folder): none may reach the terminal as a control sequence.
+    void controlCharactersAreEscaped_data()
+    {
+        QTest::addColumn<bool>("throughInstance");
+        QTest::addColumn<QString>("name");
+        const QList<std::pair<const char *, QString>> names{
+            {"escape sequence", QStringLiteral("a\x1b[2J\x1b]0;owned\x07")},
+            {"carriage return", QStringLiteral("safe\rrm -rf")},
+            {"backspace and delete", QStringLiteral("x\x08\x7f")},
+            {"eight-bit CSI", QStringLiteral("x\u009b31m")},
+            {"null", QString(QChar(0)) + QStringLiteral("z")},
+            {"line break and tab", QStringLiteral("a\nb\tc")},
+        };
+        for (const bool instance : {false, true})
+            for (const auto &[tag, name] : names)
+                QTest::addRow("%s %s", instance ? "instance" : "here", tag) << instance << name;
+    }
+    void controlCharactersAreEscaped()
+    {
+        QFETCH(bool, throughInstance);
+        QFETCH(QString, name);
+        const auto raw = [](const QString &text) {
+            return std::count_if(text.cbegin(), text.cend(), [](QChar c) {
+                return c.category() == QChar::Other_Control && c != u'\n' && c != u'\t';
+            });
+        };
+        m_store->rename(fixed(6), name);
+        ShellNode *deploy = nullptr;
+        QList<ShellNode> roots = m_store->roots();
+        deploy = &(*roots[0].children)[0];
+        deploy->args = QStringList{QStringLiteral("--to=") + name};
+        deploy->filePath = bin(name + QStringLiteral(".sh"));
+        m_store->setRoots(roots);
+        if (throughInstance)
+            startInstance();
+
+        const Result listing = command({QStringLiteral("list")});
+        QCOMPARE(listing.status, 0);
+        QCOMPARE(raw(listing.out), 0);
+        QCOMPARE(listing.out.count(u'\n'), 6);
+        const Result json = command({QStringLiteral("list"), QStringLiteral("--json")});
+        QCOMPARE(raw(json.out), 0);
+        const QJsonArray nodes =
+            QJsonDocument::fromJson(json.out.toUtf8()).object()[QStringLiteral("nodes")].toArray();
+        QCOMPARE(nodes[2][QStringLiteral("name")].toString(), name);
+
+        // The printed path names the node again.
+        const QString path = listing.out.split(u'\n')[5].section(u'\t', 0, 0);
+        QCOMPARE(command({QStringLiteral("rename"), path, QStringLiteral("plain")}).status, 0);
+        QCOMPARE(Forest::first(m_store->roots(), fixed(6))->name, QStringLiteral("plain"));
+
+        // The run log names the script, its folder and its preset.
+        const Result run = command({QStringLiteral("run"), QStringLiteral("Tools/deploy"),
+                                    QStringLiteral("--preset"), QStringLiteral("1")});
+        QVERIFY(run.out.contains(QStringLiteral("--to=")));
+        QCOMPARE(raw(run.out), 0);
+        QCOMPARE(raw(run.err), 0);
+    }
+
+    // One answer may be far larger than any request.
+    void largeListingThroughTheInstance()
+    {
+        QList<ShellNode> roots;
+        for (int n = 1; n <= 9; ++n)
+            roots.append(node(n, NodeKind::folder, QString(2 * 1024 * 1024, QChar(u'a' + n))));
+        m_store->setRoots(roots);
+        const Result here = command({QStringLiteral("list")});
+        QCOMPARE(here.status, 0);
+        QVERIFY(here.out.toUtf8().size() > 17 * 1024 * 1024);
+        startInstance();
+        const Result there = command({QStringLiteral("list")});
+        QCOMPARE(there.err, QString());
+        QCOMPARE(there.status, 0);
+        QVERIFY(there.out == here.out);
+    }
+
+    // The id column must not cost a walk of the whole forest per node.
+    void listingTenThousandNodes()
+    {
+        QList<ShellNode> roots;
+        for (int f = 0; f < 100; ++f) {
+            ShellNode folder = node(1, NodeKind::folder, QStringLiteral("f%1").arg(f));
+            folder.id = QUuid::createUuid();
+            folder.children = QList<ShellNode>();
+            for (int s = 0; s < 99; ++s) {
+                ShellNode script = node(2, NodeKind::script, QStringLiteral("s%1").arg(s),
+                                        bin(QStringLiteral("x.sh")));
+                script.id = QUuid::createUuid();
+                folder.children->append(script);
+            }
+            roots.append(folder);
+        }
+        // Ids that share long prefixes need long short ids.
+        roots[0].id = QUuid::fromString(QStringLiteral("ABCDEF01-2345-6789-0000-000000000001"));
+        roots[1].id = QUuid::fromString(QStringLiteral("ABCDEF01-2345-6789-0000-000000000002"));
+        m_store->setRoots(roots);
+        QElapsedTimer timer;
+        timer.start();
+        const Result result = command({QStringLiteral("list")});
+        const qint64 elapsed = timer.elapsed();
+        QCOMPARE(result.status, 0);
+        const QStringList lines = result.out.split(u'\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 10000);
+        // Generous for a loaded machine or a sanitizer build; quadratic took 34 s.
+        QVERIFY2(elapsed < 3000, qPrintable(QString::number(elapsed)));
+        QCOMPARE(lines[0].section(u'\t', 2, 2),
+                 QStringLiteral("ABCDEF01-2345-6789-0000-000000000001"));
+        for (int i = 0; i < 10000; i += 997) {
+            const QString path = lines[i].section(u'\t', 0, 0);
+            const std::optional<ShellNode> byPath = NodePath::resolve(m_store->roots(), path).node;
+            QVERIFY(byPath);
+            QCOMPARE(lines[i].section(u'\t', 2, 2),
+                     NodePath::uniquePrefix(m_store->roots(), byPath->id));
+        }
     }
 };
 
