@@ -13,6 +13,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QTest>
 
 #include <signal.h>
@@ -121,6 +122,57 @@ ShellNode script(std::optional<QString> path)
     return node;
 }
 
+// A text of pieces that quoting gets wrong: quotes, backslashes, command
+// substitution, line breaks, tabs, leading dashes, glob and shell characters,
+// and text beyond ASCII.
+QString hostileText(QRandomGenerator &random, int maximum)
+{
+    static const QStringList pieces{
+        u"'"_s,  u"\""_s, u"\\"_s, u"$("_s, u")"_s, u"`"_s,    u"$HOME"_s, u"${x}"_s, u"\n"_s,
+        u"\t"_s, u" "_s,  u"-"_s,  u"--"_s, u"*"_s, u"?"_s,    u";"_s,     u"&&"_s,   u"|"_s,
+        u"!"_s,  u"~"_s,  u"#"_s,  u"%"_s,  u"é"_s, u"中文"_s, u"😀"_s,     u"a"_s,    u"Z9"_s};
+    QString text;
+    const int count = random.bounded(1, maximum + 1);
+    for (int i = 0; i < count; ++i)
+        text += pieces[random.bounded(int(pieces.size()))];
+    return text;
+}
+
+// A word quoted the way a user would type it: in double quotes, with the
+// four characters special there escaped. Independent of the code under test.
+QString typed(const QString &word)
+{
+    QString out = u"\""_s;
+    for (const QChar c : word) {
+        if (c == u'"' || c == u'\\' || c == u'$' || c == u'`')
+            out += u'\\';
+        out += c;
+    }
+    return out + u'"';
+}
+
+// The string of an AppleScript string literal that starts at from (just
+// after its opening quote), undoing the escapes AppleScript knows. Empty when
+// the literal does not end exactly at the end of the text.
+std::optional<QString> appleScriptString(const QString &source, qsizetype from)
+{
+    QString out;
+    for (qsizetype i = from; i < source.size(); ++i) {
+        const QChar c = source[i];
+        if (c == u'"')
+            return i + 1 == source.size() ? std::optional<QString>(out) : std::nullopt;
+        if (c == u'\\') {
+            if (++i == source.size())
+                return std::nullopt;
+            const QChar e = source[i];
+            out += e == u'n' ? u'\n' : e == u't' ? u'\t' : e == u'r' ? u'\r' : e;
+            continue;
+        }
+        out += c;
+    }
+    return std::nullopt;
+}
+
 QString startFailureDescription(const QString &program)
 {
     QProcess process;
@@ -171,6 +223,7 @@ private Q_SLOTS:
     void terminalPreferenceFollowedAtOnce();
     void gnomeTabGoesToTheNewestWindow();
     void kittyTabUsesItsSocket();
+    void randomTextsReachTheScript();
 
 private:
     struct Linux
@@ -625,3 +678,68 @@ void TestShellRunner::kittyTabUsesItsSocket()
 
 QTEST_GUILESS_MAIN(TestShellRunner)
 #include "tst_shellrunner.moc"
+
+// Random folder names, file names and presets: the script starts in its
+// folder with exactly the words the preset means, through a terminal given
+// the command as words (gnome-terminal), one given one string (terminator),
+// and through the AppleScript text Terminal would run.
+void TestShellRunner::randomTextsReachTheScript()
+{
+    const quint32 seed = QRandomGenerator::global()->generate();
+    QRandomGenerator random(seed);
+    const QString report = m_home->filePath(u"report"_s);
+    const QByteArray body = "printf '%s\\0' \"$PWD\" \"$@\" > \"$REPORT\"\n";
+    Linux term = linuxRunner(u"gnome-terminal"_s, true);
+    QVERIFY(writeScript(term.bin + u"/gnome-terminal"_s,
+                        "shift 2\n\"$@\" </dev/null >/dev/null 2>&1\n"));
+    QVERIFY(writeScript(term.bin + u"/terminator"_s,
+                        "[ \"$1\" = -e ] && exec /bin/sh -c \"$2\" </dev/null >/dev/null 2>&1\n"));
+
+    for (int round = 0; round < 12; ++round) {
+        QString folder;
+        do
+            folder = hostileText(random, 6);
+        while (folder == u"."_s || folder == u".."_s);
+        const QString directory = m_home->filePath(u"dirs/"_s + folder);
+        const QString path = directory + u'/' + hostileText(random, 4) + u".sh"_s;
+        QVERIFY(QDir().mkpath(directory));
+        QVERIFY(writeScript(path, body));
+        QStringList words;
+        const int count = random.bounded(4);
+        for (int i = 0; i < count; ++i)
+            words.append(random.bounded(5) == 0 ? QString() : hostileText(random, 5));
+        QStringList quoted;
+        for (const QString &word : words)
+            quoted.append(typed(word));
+        const QString preset = quoted.join(random.bounded(2) ? u" "_s : u" \t "_s);
+        const QStringList expected = QStringList{directory} + words;
+        const QByteArray context = "seed " + QByteArray::number(seed) + ", round " +
+                                   QByteArray::number(round) + ": " + path.toUtf8() + " | " +
+                                   preset.toUtf8();
+
+        for (const QString &terminal : {u"gnome-terminal"_s, u"terminator"_s}) {
+            m_preferences->setString(PreferenceKeys::terminal, terminal);
+            QFile::remove(report);
+            const Outcome outcome = handOver(*term.runner, script(path), preset);
+            QVERIFY2(outcome.statuses == QList<int>{0}, context.constData());
+            QTRY_VERIFY2(readNulSeparated(report) == expected, context.constData());
+        }
+
+        // Terminal runs what the AppleScript string literal holds.
+        const HandOverText text = HandOverText::build(path, preset);
+        const QString opening = u"do script \""_s;
+        const qsizetype at = text.doScriptLine.indexOf(opening);
+        QVERIFY(at > 0);
+        const std::optional<QString> command =
+            appleScriptString(text.doScriptLine, at + opening.size());
+        QVERIFY2(command == text.commandLine, context.constData());
+        QFile::remove(report);
+        QProcess terminal;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(u"REPORT"_s, report);
+        terminal.setProcessEnvironment(environment);
+        terminal.start(u"/bin/sh"_s, {u"-c"_s, *command});
+        QVERIFY(terminal.waitForFinished(10000));
+        QVERIFY2(readNulSeparated(report) == expected, context.constData());
+    }
+}
