@@ -5,7 +5,15 @@ BUILD_DIR ?= build
 CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all deps deps-test deps-package configure build run test package bench format clean
+# The sanitizer tree: clang at -O1 with ASan and UBSan; also holds the
+# libFuzzer programs. FUZZ_SECONDS is per fuzz target.
+SANITIZE_DIR ?= build-sanitize
+SANITIZE_CXX ?= clang++-14
+FUZZ_SECONDS ?= 30
+FUZZ_TARGETS = document strings_table frame_reader appcast node_path
+
+.PHONY: all deps deps-test deps-package configure build run test package bench format clean \
+	test-sanitize fuzz
 
 all: build
 
@@ -45,6 +53,34 @@ package: deps-package
 	cmake --build $(BUILD_DIR) --target package
 	@ls $(BUILD_DIR)/orlenta_*.deb
 
+$(SANITIZE_DIR)/CMakeCache.txt:
+	@$(MAKE) --no-print-directory deps-test
+	cmake -S . -B $(SANITIZE_DIR) -G Ninja -DCMAKE_CXX_COMPILER=$(SANITIZE_CXX) \
+		-DCMAKE_BUILD_TYPE=Sanitize -DCMAKE_CXX_FLAGS_SANITIZE="-O1 -gline-tables-only" \
+		-DORLENTA_SANITIZE=ON -DORLENTA_FUZZ=ON -DORLENTA_BENCHMARKS=OFF $(CMAKE_FLAGS)
+
+# Every test once more under AddressSanitizer and UndefinedBehaviorSanitizer.
+test-sanitize: $(SANITIZE_DIR)/CMakeCache.txt
+	cmake --build $(SANITIZE_DIR) --parallel $(JOBS)
+	cd $(SANITIZE_DIR) && ctest --output-on-failure --parallel $(JOBS) $(CTEST_ARGS)
+
+# Each fuzz target for FUZZ_SECONDS on its kept inputs (fuzz/corpus/<name>);
+# new inputs go to $(SANITIZE_DIR)/fuzz-corpus, findings to fuzz-findings.
+# A finding is fixed, then kept in fuzz/corpus/<name> as a regression input.
+fuzz: $(SANITIZE_DIR)/CMakeCache.txt
+	cmake --build $(SANITIZE_DIR) --parallel $(JOBS) --target $(addprefix fuzz_,$(FUZZ_TARGETS))
+	@set -e; for t in $(FUZZ_TARGETS); do \
+		mkdir -p $(SANITIZE_DIR)/fuzz-corpus/$$t $(SANITIZE_DIR)/fuzz-findings; \
+		echo "== fuzz_$$t for $(FUZZ_SECONDS) s"; \
+		if ! $(SANITIZE_DIR)/fuzz/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) -timeout=10 \
+			-rss_limit_mb=2048 -max_len=65536 -print_final_stats=1 \
+			-artifact_prefix=$(SANITIZE_DIR)/fuzz-findings/$$t- \
+			$(SANITIZE_DIR)/fuzz-corpus/$$t fuzz/corpus/$$t > $(SANITIZE_DIR)/fuzz-$$t.log 2>&1; then \
+			tail -n 60 $(SANITIZE_DIR)/fuzz-$$t.log; echo "fuzz_$$t: finding kept in $(SANITIZE_DIR)/fuzz-findings"; exit 1; \
+		fi; \
+		grep -E 'stat::number_of_executed_units|stat::peak_rss_mb' $(SANITIZE_DIR)/fuzz-$$t.log; \
+	done
+
 bench: build
 	@set -e; found=0; for b in $(BUILD_DIR)/bench/bench_*; do \
 		[ -x "$$b" ] || continue; found=1; echo "== $$b"; "$$b" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true; \
@@ -54,4 +90,4 @@ format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD_DIR)
+	rm -rf $(BUILD_DIR) $(SANITIZE_DIR)

@@ -38,6 +38,8 @@ dbus-daemon
 dbus-x11
 desktop-file-utils
 appstream
+clang-14
+libclang-rt-14-dev
 "
 
 # CPack's Debian generator: dpkg-shlibdeps and file.
