@@ -148,8 +148,7 @@ int main(int argc, char **argv)
     add("app mkdir", inApp, "mkdir|Ops|--to|folder 3", "mkdir");
     add("app rename", inApp, "rename|folder 4/script 1|renamed",
         "rename|folder 4/renamed|script 1");
-    add("app mv", inApp, "mv|folder 7/script 2|--into|folder 8",
-        "mv|folder 8/script 2|--into|folder 7");
+    add("app mv", inApp, "mv|folder 7/script 2|--root", "mv|script 2|--into|folder 7");
     add("app args", inApp, "args|folder 9/script 9|-a|-b", "args|folder 9/script 9");
     add("app publish", inApp, "publish", "publish|--off");
     add("app rm", removeInApp);
