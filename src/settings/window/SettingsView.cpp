@@ -602,7 +602,7 @@ QWidget *SettingsView::buildRun()
                                std::pair{m_tabCard, QStringLiteral("tab")}}) {
         card->setToolTip(localized(QStringLiteral("点击选择此运行方式")));
         connect(card, &OptionCard::clicked, this,
-                [this, value] { preferences().setString(PreferenceKeys::runMode, value); });
+                [this, value = value] { preferences().setString(PreferenceKeys::runMode, value); });
         cards->addWidget(card, 1);
     }
     mode->body()->addLayout(cards);
