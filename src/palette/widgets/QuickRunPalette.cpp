@@ -94,7 +94,11 @@ void QuickRunPalette::refilter()
         m_index.rebuild(m_store.displayRoots());
         m_indexStale = false;
     }
-    m_model->setHits(&m_index, m_index.search(m_field->text(), m_history.entries(), maxRows));
+    const QString pattern = m_field->text();
+    // The recent runs only order an empty field; typing does not read the preferences.
+    const QList<RunHistory::Entry> recent =
+        pattern.trimmed().isEmpty() ? m_history.entries() : QList<RunHistory::Entry>();
+    m_model->setHits(&m_index, m_index.search(pattern, recent, maxRows));
     if (m_model->rowCount() > 0)
         m_list->setCurrentIndex(m_model->index(0));
 }
