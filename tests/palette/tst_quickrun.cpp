@@ -10,6 +10,7 @@
 #include "settings/Preferences.h"
 #include "window/ContentView.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QSignalSpy>
@@ -48,11 +49,11 @@ ShellNode folder(const QString &name, QList<ShellNode> children)
 
 QList<ShellNode> library()
 {
-    return {folder(u"Tools"_s, {script(u"deploy"_s, {u"--prod"_s, u"--staging"_s}),
-                                script(u"lint"_s)}),
-            folder(u"Data"_s, {script(u"exports-pipeline"_s), script(u"dump"_s)}),
-            folder(u"Ops"_s, {script(u"backup"_s), script(u"nightlyBackup"_s),
-                              folder(u"archive"_s, {script(u"backup"_s)})})};
+    return {
+        folder(u"Tools"_s, {script(u"deploy"_s, {u"--prod"_s, u"--staging"_s}), script(u"lint"_s)}),
+        folder(u"Data"_s, {script(u"exports-pipeline"_s), script(u"dump"_s)}),
+        folder(u"Ops"_s, {script(u"backup"_s), script(u"nightlyBackup"_s),
+                          folder(u"archive"_s, {script(u"backup"_s)})})};
 }
 
 QStringList texts(const QuickRunIndex &index, const QList<QuickRunIndex::Hit> &hits)
@@ -96,7 +97,8 @@ void TestQuickRun::init()
     QVERIFY(m_home->isValid());
     m_preferences = std::make_unique<Preferences>(m_home->preferencesFile());
     m_store = std::make_unique<ShellStore>(*m_preferences, m_home->locations());
-    auto backEnd = std::make_unique<FakeTerminalBackEnd>([](const HandOverText &) { return QString(); }, 1);
+    auto backEnd =
+        std::make_unique<FakeTerminalBackEnd>([](const HandOverText &) { return QString(); }, 1);
     m_backEnd = backEnd.get();
     m_runner = std::make_unique<ShellRunner>(std::move(backEnd), m_preferences.get());
     m_controller = std::make_unique<RunController>(nullptr, m_runner.get());
@@ -228,6 +230,19 @@ void TestQuickRun::keysMoveCtrlEnterShowsEscCloses()
     QCOMPARE(shown.size(), 1);
     QCOMPARE(shown.first().first().value<QUuid>(), ops);
     QVERIFY(m_backEnd->commandLines.isEmpty());
+
+    // Nothing matches: the list gives way to a text saying so, and Enter runs nothing.
+    palette.present();
+    QTest::keyClicks(palette.field(), u"zzq"_s);
+    auto *empty = palette.findChild<QLabel *>(u"quickRunEmpty"_s);
+    QVERIFY(empty && !empty->isHidden() && palette.list()->isHidden());
+    QVERIFY(!empty->text().isEmpty());
+    QTest::keyClick(palette.field(), Qt::Key_Return);
+    QVERIFY(m_backEnd->commandLines.isEmpty());
+    QTest::keyClick(palette.field(), Qt::Key_Backspace);
+    QTest::keyClick(palette.field(), Qt::Key_Backspace);
+    QTest::keyClick(palette.field(), Qt::Key_Backspace);
+    QVERIFY(empty->isHidden() && !palette.list()->isHidden());
 
     palette.present();
     QTest::keyClick(palette.field(), Qt::Key_Escape);

@@ -10,6 +10,7 @@
 #include <QCursor>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QPainter>
@@ -20,7 +21,8 @@ QuickRunPalette::QuickRunPalette(ShellStore &store, RunController &runController
                                  RunHistory &history, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
       m_store(store), m_runController(runController), m_history(history),
-      m_field(new QLineEdit(this)), m_list(new QListView(this)), m_model(new QuickRunModel(this))
+      m_field(new QLineEdit(this)), m_list(new QListView(this)), m_empty(new QLabel(this)),
+      m_model(new QuickRunModel(this))
 {
     setObjectName(QStringLiteral("quickRun"));
     setAttribute(Qt::WA_DeleteOnClose, false);
@@ -46,6 +48,13 @@ QuickRunPalette::QuickRunPalette(ShellStore &store, RunController &runController
     m_list->setFrameShape(QFrame::NoFrame);
     layout->addWidget(m_list);
 
+    m_empty->setObjectName(QStringLiteral("quickRunEmpty"));
+    m_empty->setAlignment(Qt::AlignCenter);
+    m_empty->setWordWrap(true);
+    m_empty->setForegroundRole(QPalette::PlaceholderText);
+    m_empty->hide();
+    layout->addWidget(m_empty, 1);
+
     connect(m_field, &QLineEdit::textChanged, this, &QuickRunPalette::refilter);
     connect(m_list, &QListView::clicked, this, [this] { activate(false); });
     connect(&m_store, &ShellStore::changed, this, [this] {
@@ -67,6 +76,19 @@ void QuickRunPalette::retranslate()
         LanguageManager::localized(QStringLiteral("输入脚本或参数的名称…")));
     m_field->setAccessibleName(LanguageManager::localized(QStringLiteral("搜索脚本")));
     m_list->setAccessibleName(LanguageManager::localized(QStringLiteral("匹配的脚本")));
+    updateEmptyText();
+}
+
+void QuickRunPalette::updateEmptyText()
+{
+    const bool empty = m_model->rowCount() == 0;
+    if (empty) {
+        m_empty->setText(m_field->text().trimmed().isEmpty()
+                             ? LanguageManager::localized(QStringLiteral("脚本库中还没有脚本"))
+                             : LanguageManager::localized(QStringLiteral("没有匹配的脚本")));
+    }
+    m_list->setVisible(!empty);
+    m_empty->setVisible(empty);
 }
 
 void QuickRunPalette::present()
@@ -101,6 +123,7 @@ void QuickRunPalette::refilter()
     m_model->setHits(&m_index, m_index.search(pattern, recent, maxRows));
     if (m_model->rowCount() > 0)
         m_list->setCurrentIndex(m_model->index(0));
+    updateEmptyText();
 }
 
 void QuickRunPalette::moveSelection(int delta)

@@ -5,6 +5,7 @@
 #include <QUuid>
 #include <QWidget>
 
+class QLabel;
 class QLineEdit;
 class QListView;
 class QuickRunModel;
@@ -46,6 +47,8 @@ private:
     void activate(bool inWindow);
     void moveSelection(int delta);
     void retranslate();
+    // Says why the list is empty: nothing matches, or nothing to run at all.
+    void updateEmptyText();
 
     ShellStore &m_store;
     RunController &m_runController;
@@ -55,5 +58,6 @@ private:
     bool m_announcePaint = false;
     QLineEdit *m_field;
     QListView *m_list;
+    QLabel *m_empty;
     QuickRunModel *m_model;
 };
