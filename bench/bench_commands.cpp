@@ -11,6 +11,7 @@
 #include "settings/Preferences.h"
 
 #include "FakeTerminalBackEnd.h"
+#include "SampleForest.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -21,28 +22,11 @@
 
 namespace {
 
-// 100 folders of 99 scripts.
+// 100 folders of 99 scripts, each with one preset: 10,000 nodes.
 QList<ShellNode> largeLibrary()
 {
-    QList<ShellNode> roots;
-    for (int f = 0; f < 100; ++f) {
-        ShellNode folder;
-        folder.id = QUuid::createUuid();
-        folder.name = QStringLiteral("folder %1").arg(f);
-        folder.kind = NodeKind::folder;
-        folder.children = QList<ShellNode>();
-        for (int s = 0; s < 99; ++s) {
-            ShellNode script;
-            script.id = QUuid::createUuid();
-            script.name = QStringLiteral("script %1").arg(s);
-            script.kind = NodeKind::script;
-            script.filePath = QStringLiteral("/home/u/scripts/%1/%2.sh").arg(f).arg(s);
-            script.args = QStringList{QStringLiteral("--verbose")};
-            folder.children->append(script);
-        }
-        roots.append(folder);
-    }
-    return roots;
+    return sampleForest(
+        9900, {.scriptsPerFolder = 99, .presetEvery = 1, .presets = {QStringLiteral("--verbose")}});
 }
 
 struct Library
@@ -142,19 +126,19 @@ int main(int argc, char **argv)
     add("app list", inApp, "list", "list");
     add("app list --json", inApp, "list|--json", "list|--json");
     add("app profile list", inApp, "profile|list", "profile|list");
-    add("app run", inApp, "run|folder 5/script 3", "run|folder 5/script 4|--preset|1");
+    add("app run", inApp, "run|folder 5/script 5-3", "run|folder 5/script 5-4|--preset|1");
     add("app add", inApp, "add|bin/new.sh|--to|folder 1", "add|bin/new.sh");
     add("app import", inApp, "import|bin/tools|--to|folder 2", "import|bin/tools");
     add("app mkdir", inApp, "mkdir|Ops|--to|folder 3", "mkdir");
-    add("app rename", inApp, "rename|folder 4/script 1|renamed",
-        "rename|folder 4/renamed|script 1");
-    add("app mv", inApp, "mv|folder 7/script 2|--root", "mv|script 2|--into|folder 7");
-    add("app args", inApp, "args|folder 9/script 9|-a|-b", "args|folder 9/script 9");
+    add("app rename", inApp, "rename|folder 4/script 4-1|renamed",
+        "rename|folder 4/renamed|script 4-1");
+    add("app mv", inApp, "mv|folder 7/script 7-2|--root", "mv|script 7-2|--into|folder 7");
+    add("app args", inApp, "args|folder 9/script 9-9|-a|-b", "args|folder 9/script 9-9");
     add("app publish", inApp, "publish", "publish|--off");
     add("app rm", removeInApp);
     add("process list", inProcess, "list");
     add("process mkdir", inProcess, "mkdir|Ops");
-    add("process mv", inProcess, "mv|folder 7/script 2|--before|folder 7/script 0");
+    add("process mv", inProcess, "mv|folder 7/script 7-2|--before|folder 7/script 7-0");
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -1,5 +1,6 @@
 // Importing a large script tree and moving a node in a large library, both
 // with the save of the whole document that every edit makes.
+#include "SampleForest.h"
 #include "library/ScriptDocument.h"
 #include "library/ShellStore.h"
 #include "platform/Locations.h"
@@ -74,28 +75,11 @@ void BM_ImportFolder20kWithSave(benchmark::State &state)
 }
 BENCHMARK(BM_ImportFolder20kWithSave)->Unit(benchmark::kMillisecond);
 
-// 100 folders of 99 scripts: 10,000 nodes.
+// 100 folders of 99 scripts, each with one preset: 10,000 nodes.
 QList<ShellNode> largeLibrary()
 {
-    QList<ShellNode> roots;
-    for (int f = 0; f < 100; ++f) {
-        ShellNode folder;
-        folder.id = QUuid::createUuid();
-        folder.name = QStringLiteral("folder %1").arg(f);
-        folder.kind = NodeKind::folder;
-        folder.children = QList<ShellNode>();
-        for (int s = 0; s < 99; ++s) {
-            ShellNode script;
-            script.id = QUuid::createUuid();
-            script.name = QStringLiteral("script %1").arg(s);
-            script.kind = NodeKind::script;
-            script.filePath = QStringLiteral("/home/u/scripts/%1/%2.sh").arg(f).arg(s);
-            script.args = QStringList{QStringLiteral("--verbose")};
-            folder.children->append(script);
-        }
-        roots.append(folder);
-    }
-    return roots;
+    return sampleForest(
+        9900, {.scriptsPerFolder = 99, .presetEvery = 1, .presets = {QStringLiteral("--verbose")}});
 }
 
 // One script goes back and forth between the first and the last folder; each

@@ -4,6 +4,7 @@
 #include "run/RunController.h"
 #include "settings/Preferences.h"
 
+#include "SampleForest.h"
 #include "TestSupport.h"
 
 #include <QApplication>
@@ -13,29 +14,10 @@
 
 namespace {
 
+// Folders of 50 scripts, every fifth with two presets.
 QList<ShellNode> scripts(int count)
 {
-    // Folders of 50 scripts, every fifth with two presets.
-    QList<ShellNode> roots;
-    for (int made = 0, f = 0; made < count; ++f) {
-        ShellNode folder;
-        folder.id = QUuid::createUuid();
-        folder.name = QStringLiteral("folder %1").arg(f);
-        QList<ShellNode> children;
-        for (int i = 0; i < 50 && made < count; ++i, ++made) {
-            ShellNode script;
-            script.id = QUuid::createUuid();
-            script.kind = NodeKind::script;
-            script.name = QStringLiteral("script %1-%2").arg(f).arg(i);
-            script.filePath = QStringLiteral("/opt/s/%1/%2.sh").arg(f).arg(i);
-            if (i % 5 == 0)
-                script.args = QStringList{QStringLiteral("start"), QStringLiteral("stop")};
-            children.append(script);
-        }
-        folder.children = children;
-        roots.append(folder);
-    }
-    return roots;
+    return sampleForest(count);
 }
 
 // Submenus fill when first shown; this opens every one, as a tray host that

@@ -7,6 +7,7 @@
 #include "window/SidebarModel.h"
 #include "window/SidebarTreeView.h"
 
+#include "SampleForest.h"
 #include "TestSupport.h"
 
 #include <QApplication>
@@ -19,41 +20,20 @@
 
 namespace {
 
-// Folders of 50 nodes: 40 scripts (every fifth with presets) and a subfolder of 9.
+// Folders of 50 nodes: 39 scripts (every fifth with presets) and a subfolder of 9.
 QList<ShellNode> library(int count)
 {
+    const QStringList presets{QStringLiteral("start"), QStringLiteral("stop")};
     QList<ShellNode> roots;
-    int made = 0;
-    const auto script = [&made](int f, int i) {
-        ShellNode node;
-        node.id = QUuid::createUuid();
-        node.kind = NodeKind::script;
-        node.name = QStringLiteral("script %1-%2").arg(f).arg(i);
-        node.filePath = QStringLiteral("/opt/s/%1/%2.sh").arg(f).arg(i);
-        if (i % 5 == 0)
-            node.args = QStringList{QStringLiteral("start"), QStringLiteral("stop")};
-        ++made;
-        return node;
-    };
-    for (int f = 0; made < count; ++f) {
-        ShellNode folder;
-        folder.id = QUuid::createUuid();
-        folder.name = QStringLiteral("folder %1").arg(f);
-        ++made;
+    for (int made = 0, f = 0; made < count; ++f, made += 50) {
         QList<ShellNode> children;
         for (int i = 0; i < 39; ++i)
-            children.append(script(f, i));
-        ShellNode sub;
-        sub.id = QUuid::createUuid();
-        sub.name = QStringLiteral("more %1").arg(f);
-        ++made;
+            children.append(sampleScript(f, i, i % 5 == 0 ? presets : QStringList()));
         QList<ShellNode> tools;
         for (int i = 0; i < 9; ++i)
-            tools.append(script(f, 100 + i));
-        sub.children = tools;
-        children.append(sub);
-        folder.children = children;
-        roots.append(folder);
+            tools.append(sampleScript(f, 100 + i, i % 5 == 0 ? presets : QStringList()));
+        children.append(sampleFolder(QStringLiteral("more %1").arg(f), std::move(tools)));
+        roots.append(sampleFolder(QStringLiteral("folder %1").arg(f), std::move(children)));
     }
     return roots;
 }

@@ -7,6 +7,7 @@
 #include "settings/Preferences.h"
 #include "window/DetailView.h"
 
+#include "SampleForest.h"
 #include "TestSupport.h"
 
 #include <QApplication>
@@ -19,31 +20,10 @@
 
 namespace {
 
-// Folders of 49 scripts each: `count` nodes in all, every fifth script with presets.
+// Folders of 49 scripts (every fifth with two presets); folders count as nodes.
 QList<ShellNode> library(int count)
 {
-    QList<ShellNode> roots;
-    int made = 0;
-    for (int f = 0; made < count; ++f) {
-        ShellNode folder;
-        folder.id = QUuid::createUuid();
-        folder.name = QStringLiteral("folder %1").arg(f);
-        ++made;
-        QList<ShellNode> children;
-        for (int i = 0; i < 49 && made < count; ++i, ++made) {
-            ShellNode script;
-            script.id = QUuid::createUuid();
-            script.kind = NodeKind::script;
-            script.name = QStringLiteral("script %1-%2").arg(f).arg(i);
-            script.filePath = QStringLiteral("/opt/s/%1/%2.sh").arg(f).arg(i);
-            if (i % 5 == 0)
-                script.args = QStringList{QStringLiteral("start"), QStringLiteral("stop")};
-            children.append(script);
-        }
-        folder.children = children;
-        roots.append(folder);
-    }
-    return roots;
+    return sampleForest(count, {.scriptsPerFolder = 49, .countFolders = true});
 }
 
 struct Rig
