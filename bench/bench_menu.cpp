@@ -14,11 +14,20 @@
 
 namespace {
 
-// Folders of 50 scripts, every fifth with two presets.
-QList<ShellNode> scripts(int count)
+// A published library of folders of 50 scripts, every fifth with two presets.
+struct Library
 {
-    return sampleForest(count);
-}
+    TestHome home;
+    Preferences preferences{home.preferencesFile()};
+    ShellStore store{preferences, home.locations()};
+    RunController runs;
+
+    explicit Library(benchmark::State &state)
+    {
+        store.setRoots(sampleForest(static_cast<int>(state.range(0))));
+        store.setPublished(true);
+    }
+};
 
 // Submenus fill when first shown; this opens every one, as a tray host that
 // reads the whole menu would.
@@ -38,15 +47,10 @@ int fillAll(QMenu *menu)
 // The whole menu built from nothing: the top level, then every submenu.
 void BM_MenuBuild(benchmark::State &state)
 {
-    TestHome home;
-    Preferences preferences(home.preferencesFile());
-    ShellStore store(preferences, home.locations());
-    store.setRoots(scripts(static_cast<int>(state.range(0))));
-    store.setPublished(true);
-    RunController runs;
+    Library library(state);
     int actions = 0;
     for (auto _ : state) {
-        auto view = std::make_unique<MenuBarView>(store, runs);
+        auto view = std::make_unique<MenuBarView>(library.store, library.runs);
         actions = fillAll(view->menu());
         state.PauseTiming();
         view.reset();
@@ -61,13 +65,8 @@ BENCHMARK(BM_MenuBuild)->Arg(1000)->Arg(5000)->Unit(benchmark::kMillisecond);
 // old menu torn down, the new top level built.
 void BM_MenuRebuildAfterFullUse(benchmark::State &state)
 {
-    TestHome home;
-    Preferences preferences(home.preferencesFile());
-    ShellStore store(preferences, home.locations());
-    store.setRoots(scripts(static_cast<int>(state.range(0))));
-    store.setPublished(true);
-    RunController runs;
-    MenuBarView view(store, runs);
+    Library library(state);
+    MenuBarView view(library.store, library.runs);
     for (auto _ : state) {
         state.PauseTiming();
         fillAll(view.menu());
@@ -83,13 +82,8 @@ BENCHMARK(BM_MenuRebuildAfterFullUse)->Arg(5000)->Unit(benchmark::kMillisecond);
 // What a start pays: the top level only.
 void BM_MenuTopLevel(benchmark::State &state)
 {
-    TestHome home;
-    Preferences preferences(home.preferencesFile());
-    ShellStore store(preferences, home.locations());
-    store.setRoots(scripts(static_cast<int>(state.range(0))));
-    store.setPublished(true);
-    RunController runs;
-    MenuBarView view(store, runs);
+    Library library(state);
+    MenuBarView view(library.store, library.runs);
     for (auto _ : state) {
         view.rebuild();
         state.PauseTiming();
