@@ -1,5 +1,6 @@
 #include "ui/PathChip.h"
 
+#include "language/LanguageManager.h"
 #include "ui/IconMap.h"
 #include "ui/TextStyle.h"
 
@@ -34,6 +35,8 @@ PathChip::PathChip(QWidget *parent) : QFrame(parent)
     m_text->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
     m_text->installEventFilter(this);
     layout->addWidget(m_text, 1);
+    setAccessibleName(LanguageManager::localized(QStringLiteral("文件路径")));
+    m_text->setAccessibleName(accessibleName());
     updateTones();
 }
 
@@ -42,7 +45,7 @@ void PathChip::setPath(const QString &path)
     m_path = path;
     setToolTip(path);
     m_text->setToolTip(path);
-    m_text->setAccessibleName(path);
+    m_text->setAccessibleName(path.isEmpty() ? accessibleName() : path);
     updateShown();
 }
 

@@ -30,6 +30,7 @@
 #include <QSplitter>
 #include <QTimer>
 #include <QToolBar>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace {
@@ -263,6 +264,11 @@ void ContentView::retranslate()
     m_sidebarTitle->setText(library);
     m_tree->setAccessibleName(library);
     m_toolbar->setWindowTitle(QStringLiteral("Orlenta"));
+    // Qt's own button for the items a narrow window cannot show.
+    if (auto *more = m_toolbar->findChild<QToolButton *>(QStringLiteral("qt_toolbar_ext_button"))) {
+        more->setToolTip(LanguageManager::localized(QStringLiteral("更多工具")));
+        more->setAccessibleName(more->toolTip());
+    }
     m_done->setText(LanguageManager::localized(QStringLiteral("完成")));
     m_done->setToolTip(LanguageManager::localized(QStringLiteral("发布到菜单栏并关闭窗口")));
     m_undo->setText(LanguageManager::localized(QStringLiteral("撤销")));

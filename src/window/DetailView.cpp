@@ -239,6 +239,9 @@ void DetailView::retranslate()
     m_copy->setAccessibleName(m_copy->text());
     m_previewHeading->setText(LanguageManager::localized(QStringLiteral("运行时交给终端的命令")));
     m_preview->setAccessibleName(m_previewHeading->text());
+    // Named before any node is shown; a node's own wording replaces it.
+    m_run->setText(LanguageManager::localized(QStringLiteral("运行")));
+    m_run->setAccessibleName(m_run->text());
     // The editor's texts are set when it is made: make it again.
     dropEditor();
     m_node.reset();

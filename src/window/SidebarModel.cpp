@@ -1,5 +1,7 @@
 #include "window/SidebarModel.h"
 
+#include "language/LanguageManager.h"
+
 #include <QSet>
 
 #include <algorithm>
@@ -298,4 +300,11 @@ Qt::ItemFlags SidebarModel::flags(const QModelIndex &index) const
     if (!index.isValid())
         return Qt::NoItemFlags;
     return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+}
+
+QVariant SidebarModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (section == 0 && orientation == Qt::Horizontal && role == Qt::DisplayRole)
+        return LanguageManager::localized(QStringLiteral("脚本库"));
+    return QAbstractItemModel::headerData(section, orientation, role);
 }
