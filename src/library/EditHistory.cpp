@@ -31,12 +31,20 @@ void EditHistory::storeChanged()
     // mode and the profiles change nothing here.
     if (m_store.roots() == m_last)
         return;
-    if (!m_restoring && !(m_groupDepth > 0 && m_groupRecorded)) {
+    const bool typedOn = !m_typingKey.isEmpty() && m_typingKey == m_lastTypedKey &&
+                         !m_undo.isEmpty() && m_redo.isEmpty();
+    if (!m_restoring && !(m_groupDepth > 0 && m_groupRecorded) && !typedOn) {
         m_undo.append(m_last);
         if (m_undo.size() > m_capacity)
             m_undo.removeFirst();
         m_redo.clear();
         m_groupRecorded = m_groupDepth > 0;
+        m_lastTypedKey = m_typingKey;
+        Q_EMIT stateChanged();
+    } else if (typedOn && m_store.roots() == m_undo.constLast()) {
+        // Typed back to where the step began (the field's own undo): no step left.
+        m_undo.removeLast();
+        m_lastTypedKey.clear();
         Q_EMIT stateChanged();
     }
     m_last = m_store.roots();
@@ -47,6 +55,7 @@ void EditHistory::restore(QList<QList<ShellNode>> &from, QList<QList<ShellNode>>
     if (from.isEmpty())
         return;
     to.append(m_store.roots());
+    m_lastTypedKey.clear();
     const QList<ShellNode> forest = from.takeLast();
     m_restoring = true;
     m_store.setRoots(forest);
@@ -67,6 +76,7 @@ void EditHistory::redo()
 
 void EditHistory::clear()
 {
+    m_lastTypedKey.clear();
     if (m_undo.isEmpty() && m_redo.isEmpty())
         return;
     m_undo.clear();
@@ -83,4 +93,14 @@ EditHistory::Group::Group(EditHistory &history) : m_history(history)
 EditHistory::Group::~Group()
 {
     --m_history.m_groupDepth;
+}
+
+EditHistory::Typing::Typing(EditHistory &history, QString key) : m_history(history)
+{
+    m_history.m_typingKey = std::move(key);
+}
+
+EditHistory::Typing::~Typing()
+{
+    m_history.m_typingKey.clear();
 }

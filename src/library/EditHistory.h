@@ -38,6 +38,21 @@ public:
         EditHistory &m_history;
     };
 
+    // An edit made while a typing scope is open joins the step before it when
+    // that step was typed with the same key and nothing came between, as text
+    // editors merge typing: one undo takes back a whole word, not a letter.
+    class Typing
+    {
+    public:
+        Typing(EditHistory &history, QString key);
+        ~Typing();
+        Typing(const Typing &) = delete;
+        Typing &operator=(const Typing &) = delete;
+
+    private:
+        EditHistory &m_history;
+    };
+
 Q_SIGNALS:
     void stateChanged();
 
@@ -56,4 +71,6 @@ private:
     bool m_groupRecorded = false;
     bool m_restoring = false;
     bool m_outside = false;
+    QString m_typingKey;    // of the edit being made
+    QString m_lastTypedKey; // of the newest undo step, empty unless typed
 };

@@ -250,6 +250,15 @@ QWidget *ContentView::buildDetailColumn()
     layout->setSpacing(0);
 
     m_detail = new DetailView(m_store, m_runController, m_detailColumn);
+    m_detail->setArgsWriter(
+        [this](const QUuid &id, const QStringList &args, const QUuid &typedRow) {
+            if (typedRow.isNull()) {
+                m_store.setArgs(id, args);
+                return;
+            }
+            EditHistory::Typing typing(*m_history, uuidText(id) + u'/' + uuidText(typedRow));
+            m_store.setArgs(id, args);
+        });
     connect(this, &ContentView::selectionChanged, m_detail, [this] {
         const std::optional<ShellNode> node = selectedNode();
         m_detail->showNode(node ? std::optional(node->id) : std::nullopt);

@@ -19,7 +19,9 @@ ScriptArgsEditor::ScriptArgsEditor(ShellStore &store, const ShellNode &node, QWi
     setToolTip(LanguageManager::localized(
         QStringLiteral("每条参数原样追加在「./脚本」之后（含空格的参数请自行加引号，例如 start "
                        "--force \"a b\"）。")));
-    m_writer = [this](const QUuid &id, const QStringList &args) { m_store.setArgs(id, args); };
+    m_writer = [this](const QUuid &id, const QStringList &args, const QUuid &) {
+        m_store.setArgs(id, args);
+    };
 
     auto *column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
@@ -92,7 +94,7 @@ QWidget *ScriptArgsEditor::makeLine(const ArgRow &row)
         for (ArgRow &row : m_rows)
             if (row.id == id)
                 row.text = text;
-        persist();
+        persist(id);
     });
     layout->addWidget(field, 1);
 
@@ -146,13 +148,13 @@ void ScriptArgsEditor::removeRow(const QUuid &id)
     persist();
 }
 
-void ScriptArgsEditor::persist()
+void ScriptArgsEditor::persist(const QUuid &typedRow)
 {
     QStringList texts;
     texts.reserve(m_rows.size());
     for (const ArgRow &row : std::as_const(m_rows))
         texts.append(row.text);
-    m_writer(m_node.id, texts);
+    m_writer(m_node.id, texts, typedRow);
 }
 
 QStringList ScriptArgsEditor::cleaned(const QStringList &args)

@@ -19,9 +19,11 @@ class ScriptArgsEditor : public QWidget
 {
     Q_OBJECT
 public:
-    // Where the lines are written: the store's setArgs, or the window's
-    // editing history, which ends in it.
-    using Writer = std::function<void(const QUuid &id, const QStringList &args)>;
+    // Where the lines are written: the store's setArgs, or the window, which
+    // merges typing for its undo. typedRow: the line a keystroke changed; null
+    // for an addition or removal.
+    using Writer =
+        std::function<void(const QUuid &id, const QStringList &args, const QUuid &typedRow)>;
 
     ScriptArgsEditor(ShellStore &store, const ShellNode &node, QWidget *parent = nullptr);
 
@@ -31,7 +33,7 @@ public:
     const QList<ArgRow> &rows() const { return m_rows; }
 
     // Writes the lines' texts back, unchanged and in order.
-    void persist();
+    void persist(const QUuid &typedRow = QUuid());
 
     // The node as the store now holds it. The lines are kept while the store
     // holds what they clean to; another change (an undo, another window, the

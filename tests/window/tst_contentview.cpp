@@ -9,6 +9,7 @@
 #include "run/ShellRunner.h"
 #include "settings/Preferences.h"
 #include "window/ContentView.h"
+#include "window/DetailView.h"
 #include "window/FilePicker.h"
 #include "window/RenameSheet.h"
 #include "window/SidebarModel.h"
@@ -31,6 +32,7 @@
 #include <QSplitter>
 #include <QTest>
 #include <QToolBar>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace {
@@ -362,6 +364,36 @@ private Q_SLOTS:
         m_store->setArgs(S1.id, {QStringLiteral("only")});
         window().history().undo();
         QCOMPARE(Forest::first(decodedRoots(), S1.id)->args, S1.args);
+
+        // Typing in one preset line is one step however long, saved at every
+        // keystroke; typing in another line and removing a line are steps of
+        // their own, and coming back to the first line starts a new one.
+        const auto stored = [&] {
+            return Forest::first(decodedRoots(), S1.id)->args.value_or(QStringList());
+        };
+        tree().expand(indexOf(F.id));
+        QTest::mouseClick(tree().viewport(), Qt::LeftButton, {}, namePoint(S1.id));
+        auto fields = window().detail()->findChildren<QLineEdit *>(QStringLiteral("argField"));
+        QCOMPARE(fields.size(), 2);
+        const qsizetype before = window().history().undoCount();
+        QTest::keyClick(fields.at(0), Qt::Key_Space);
+        QTest::keyClick(fields.at(0), Qt::Key_X);
+        QCOMPARE(stored(), (QStringList{QStringLiteral("start x"), QStringLiteral("stop")}));
+        const QString many(60, u'x');
+        QTest::keyClicks(fields.at(0), many);
+        QTest::keyClicks(fields.at(1), QStringLiteral("-all"));
+        QTest::keyClicks(fields.at(0), QStringLiteral("!"));
+        QTest::mouseClick(
+            window().detail()->findChildren<QToolButton *>(QStringLiteral("removeArg")).at(1),
+            Qt::LeftButton);
+        QCOMPARE(window().history().undoCount(), before + 4);
+        const QString first = QStringLiteral("start x") + many;
+        for (const QStringList &expected : {QStringList{first + u'!', QStringLiteral("stop-all")},
+                                            QStringList{first, QStringLiteral("stop-all")},
+                                            QStringList{first, QStringLiteral("stop")}, *S1.args}) {
+            window().history().undo();
+            QCOMPARE(stored(), expected);
+        }
 
         // Several selected rows go in one step and come back in one.
         tree().expand(indexOf(F.id));
