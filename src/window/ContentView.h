@@ -92,8 +92,6 @@ public:
     std::optional<QUuid> renameTarget() const { return m_renameTarget; }
     const SidebarHighlight &highlight() const;
     const RowFrameRegistry &rowRegistry();
-    bool addScriptPressed = false;
-    bool importFolderPressed = false;
 
     // The parts other views fill in.
     QToolBar *toolbar() const { return m_toolbar; }
