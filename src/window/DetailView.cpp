@@ -390,15 +390,19 @@ void DetailView::fitPreview()
     // The height of the first lines as laid out, so the cut falls between lines.
     qreal lines = 0;
     int counted = 0;
-    for (QTextBlock block = document->begin(); block.isValid() && counted < previewMaxLines;
+    for (QTextBlock block = document->begin(); block.isValid() && counted <= previewMaxLines;
          block = block.next()) {
         const QTextLayout *layout = block.layout();
-        for (int i = 0; layout && i < layout->lineCount() && counted < previewMaxLines;
+        for (int i = 0; layout && i < layout->lineCount() && counted <= previewMaxLines;
              ++i, ++counted)
-            lines += layout->lineAt(i).height();
+            if (counted < previewMaxLines)
+                lines += layout->lineAt(i).height();
     }
-    const int cap = qCeil(lines) + 2 * int(document->documentMargin());
-    const int height = qMin(qCeil(document->size().height()), cap) + 2 * m_preview->frameWidth();
+    // With more lines than it shows, the box ends where the next line begins:
+    // no half line peeks in below the last whole one.
+    const int content = counted > previewMaxLines ? qFloor(lines) + int(document->documentMargin())
+                                                  : qCeil(document->size().height());
+    const int height = content + 2 * m_preview->frameWidth();
     if (m_preview->height() != height)
         m_preview->setFixedHeight(height);
 }

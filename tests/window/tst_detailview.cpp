@@ -11,6 +11,8 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextLayout>
 #include <QTextEdit>
 #include <QToolButton>
 
@@ -329,6 +331,14 @@ void TestDetailView::previewIsTheRunsCommand()
     first->selectAll();
     QTest::keyClick(first, Qt::Key_Backspace);
     QCOMPARE(preview->toPlainText(), expected.at(1));
+
+    // A longer list scrolls, and the box ends between two lines: no half line
+    // peeks in at the bottom.
+    m_rig->store->setArgs(script.id, {u"a"_s, u"b"_s, u"c"_s, u"d"_s, u"e"_s, u"f"_s});
+    QCOMPARE(preview->toPlainText().count(u'\n'), 5);
+    const qreal line = preview->document()->begin().layout()->lineAt(0).height();
+    QCOMPARE(preview->viewport()->height(),
+             qFloor(4 * line) + int(preview->document()->documentMargin()));
 }
 
 void TestDetailView::changedElsewhereReloadsTheLines()
