@@ -54,6 +54,15 @@ QPixmap tilePixmap(NodeKind kind, qreal dpr)
     return pixmap;
 }
 
+// The style's own minimum width hides how little room it leaves beside a
+// longer text ("File Manager", "ファイルマネージャ"): give it the room a short
+// text gets.
+void padToText(QPushButton *button)
+{
+    const int text = button->fontMetrics().horizontalAdvance(button->text());
+    button->setMinimumWidth(text + 2 * TextStyle::pixels(12));
+}
+
 QPushButton *headerButton(const QString &objectName, QWidget *parent)
 {
     auto *button = new QPushButton(parent);
@@ -237,6 +246,8 @@ void DetailView::retranslate()
     m_reveal->setAccessibleName(m_reveal->text());
     m_copy->setText(LanguageManager::localized(QStringLiteral("复制路径")));
     m_copy->setAccessibleName(m_copy->text());
+    padToText(m_reveal);
+    padToText(m_copy);
     m_previewHeading->setText(LanguageManager::localized(QStringLiteral("运行时交给终端的命令")));
     m_preview->setAccessibleName(m_previewHeading->text());
     // Named before any node is shown; a node's own wording replaces it.
