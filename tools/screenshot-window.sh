@@ -4,6 +4,13 @@
 # the outline with open folders, and node drags held over a folder, over the
 # gap above a row and over the empty space below the rows.
 #   tools/screenshot-window.sh [output-folder]       (default: screenshots/)
+# With SHOTS=detail it shows the detail pane instead, on a library of long
+# names and long paths: a folder and a script with presets, idle and while a
+# run is going on (a stand-in terminal that takes a few seconds), for every
+# combination of
+#   LANGUAGES="zh-Hans en ko ja"  APPEARANCES="light dark"
+#   SELECTIONS="folder script"    STATES="idle running"
+# saved as detail-<language>-<appearance>-<selection>-<state>.png.
 # Needs: xvfb, xdotool, imagemagick (import), python3, a build in ./build.
 set -eu
 
@@ -26,6 +33,35 @@ export XDG_RUNTIME_DIR="$WORK/runtime" ORLENTA_DROP_LOG="$WORK/drop.log"
 mkdir -p "$HOME/Documents/FennickTallowBay" "$XDG_RUNTIME_DIR" "$XDG_CONFIG_HOME/orlenta"
 chmod 700 "$XDG_RUNTIME_DIR"
 
+if [ "${SHOTS:-outline}" = detail ]; then
+/usr/bin/python3 - > "$HOME/Documents/FennickTallowBay/tallowBay.json" <<'PY'
+import json, os
+deep = os.environ["HOME"] + "/projects/infrastructure/deployment/automation/scripts/production/eu-west-1"
+def script(n, name, path, args=None):
+    # The files exist, so that a run gets as far as the terminal.
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    with open(path, "w") as f:
+        f.write("#!/bin/sh\necho done\n")
+    os.chmod(path, 0o755)
+    node = {"createdAt": 786000000.5, "filePath": path, "id": "5C000000-0000-4000-8000-%012d" % n,
+            "kind": "script", "name": name}
+    if args: node["args"] = args
+    return node
+children = [script(1, "轮换证书并重启所有服务（生产环境，欧洲西部一区）Rotate certificates and restart",
+                   deep + "/rotate-certificates-and-restart-all-services-after-maintenance-window.sh",
+                   ["--dry-run", "--region eu-west-1 --profile production --verbose --confirm",
+                    'start --force "a b"'])]
+children += [script(n, "备份 %d" % n, deep + "/backup-%d.sh" % n) for n in range(2, 6)]
+sub = {"children": [script(9, "", deep + "/old/cleanup.command")], "createdAt": 786000000.5,
+       "id": "F0000000-0000-4000-8000-000000000002", "kind": "folder", "name": "旧版本"}
+roots = [{"children": children + [sub], "createdAt": 786000000.5,
+          "id": "F0000000-0000-4000-8000-000000000001", "kind": "folder",
+          "name": "生产环境运维脚本（证书、备份与日志清理）Production maintenance scripts"},
+         {"createdAt": 786000000.5, "id": "F0000000-0000-4000-8000-000000000003", "kind": "folder",
+          "name": "空文件夹"}]
+print(json.dumps({"isPublished": True, "roots": roots}, ensure_ascii=False, indent=1))
+PY
+else
 /usr/bin/python3 - > "$HOME/Documents/FennickTallowBay/tallowBay.json" <<'PY'
 import json, uuid
 def uid(): return str(uuid.uuid4()).upper()
@@ -51,6 +87,7 @@ for f, topic in enumerate(topics):
     roots.append({"children": children, "createdAt": 786000000.5, "id": uid(), "kind": "folder", "name": topic})
 print(json.dumps({"isPublished": True, "roots": roots}, ensure_ascii=False, indent=1))
 PY
+fi
 
 n=90
 while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
@@ -114,7 +151,54 @@ shoot() { # name appearance
     if [ -s "$WORK/$1.log" ]; then echo "== $1: orlenta said:"; cat "$WORK/$1.log"; fi
 }
 
-shoot light light
-shoot dark dark
+# The detail pane: the first folder, or its first script (long name, long
+# path, presets); "running" starts a run of it through the command line and
+# shoots while the stand-in terminal is still busy.
+detail() { # language appearance selection state
+    name="detail-$1-$2-$3-$4"
+    printf '[General]\nfnkt_appearance=%s\nfnkt_language=%s\nfnkt_terminal=%s\n' \
+        "$2" "$1" "$WORK/bin/gnome-terminal" > "$XDG_CONFIG_HOME/orlenta/orlenta.ini"
+    LANG=C.UTF-8 "$APP" > "$WORK/$name.log" 2>&1 &
+    app=$!
+    PIDS="$PIDS $app"
+    sleep 2
+    "$APP" open >> "$WORK/$name.log" 2>&1
+    sleep 1.5
+    win=$(xdotool search --name '^Orlenta$' | head -1)
+    xdotool windowfocus "$win" 2>/dev/null || true
+    xdotool mousemove 120 "$(row_y 0)" click 1
+    node=F0000000-0000-4000-8000-000000000001
+    if [ "$3" = script ]; then
+        xdotool key Right Down
+        node=5C000000-0000-4000-8000-000000000001
+    fi
+    sleep 0.5
+    if [ "$4" = running ]; then
+        "$APP" run "$node" >> "$WORK/$name.log" 2>&1 &
+        sleep 1.5
+    fi
+    import -window root "$OUT/$name.png"
+    kill "$app" 2>/dev/null || true
+    wait "$app" 2>/dev/null || true
+}
+
+if [ "${SHOTS:-outline}" = detail ]; then
+    # Stands in for a terminal: busy for a few seconds, then done.
+    mkdir -p "$WORK/bin"
+    printf '#!/bin/sh\nsleep 4\n' > "$WORK/bin/gnome-terminal"
+    chmod +x "$WORK/bin/gnome-terminal"
+    for language in ${LANGUAGES:-zh-Hans en ko ja}; do
+        for appearance in ${APPEARANCES:-light dark}; do
+            for selection in ${SELECTIONS:-folder script}; do
+                for state in ${STATES:-idle running}; do
+                    detail "$language" "$appearance" "$selection" "$state"
+                done
+            done
+        done
+    done
+else
+    shoot light light
+    shoot dark dark
+fi
 echo "screenshot-window: saved in $OUT"
 ls "$OUT"
