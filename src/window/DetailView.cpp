@@ -152,6 +152,7 @@ QWidget *DetailView::makeNodePage()
     header->setSpacing(TextStyle::pixels(12));
 
     auto *line = new QHBoxLayout;
+    m_headerLine = line;
     line->setSpacing(TextStyle::pixels(12));
     m_tile = new QLabel(m_headerBlock);
     m_tile->setObjectName(QStringLiteral("nodeIconTile"));
@@ -173,6 +174,7 @@ QWidget *DetailView::makeNodePage()
     line->addSpacing(TextStyle::pixels(12) - line->spacing());
 
     auto *controls = new QHBoxLayout;
+    m_controls = controls;
     controls->setSpacing(TextStyle::pixels(8));
     m_run = headerButton(QStringLiteral("runButton"), m_headerBlock);
     m_run->setIcon(IconMap::icon(QStringLiteral("play.fill")));
@@ -193,6 +195,8 @@ QWidget *DetailView::makeNodePage()
             QGuiApplication::clipboard()->setText(*m_node->filePath);
     });
     controls->addWidget(m_copy);
+    // Under the name the buttons stay at the leading edge.
+    controls->addStretch(1);
     line->addLayout(controls);
     header->addLayout(line);
 
@@ -418,8 +422,31 @@ void DetailView::fitPreview()
         m_preview->setFixedHeight(height);
 }
 
+void DetailView::placeControls()
+{
+    // A narrow pane puts the buttons under the name rather than squeezing a
+    // long name to a few letters.
+    auto *header = static_cast<QVBoxLayout *>(m_headerBlock->layout());
+    const QMargins margins = header->contentsMargins();
+    const int beside = m_headerScroll->viewport()->width() - margins.left() - margins.right() -
+                       m_tile->sizeHint().width() - 2 * TextStyle::pixels(12) -
+                       m_controls->sizeHint().width();
+    const int wanted = qMin(m_name->sizeHint().width(),
+                            QFontMetrics(m_name->font()).horizontalAdvance(QString(8, u'M')));
+    const bool below = beside < wanted;
+    if (below == (m_controls->parent() == header))
+        return;
+    (below ? m_headerLine : static_cast<QBoxLayout *>(header))->removeItem(m_controls);
+    m_controls->setParent(nullptr);
+    if (below)
+        header->insertLayout(1, m_controls);
+    else
+        m_headerLine->addLayout(m_controls);
+}
+
 void DetailView::fitHeader()
 {
+    placeControls();
     // The header takes what it needs, and at most three fifths of the pane
     // (many presets scroll), so the log always keeps a part of it.
     QLayout *layout = m_headerBlock->layout();

@@ -11,6 +11,7 @@
 class ElidedLabel;
 class OutputPane;
 class PathChip;
+class QHBoxLayout;
 class QLabel;
 class QTextEdit;
 class QVBoxLayout;
@@ -58,6 +59,7 @@ private:
     void updateRunControl(const ShellNode &node);
     void updatePreview(const ShellNode &node);
     void fitPreview();
+    void placeControls();
     void fitHeader();
     void followRunning();
     void runFromKeyboard();
@@ -78,6 +80,8 @@ private:
     QLabel *m_tile = nullptr;
     ElidedLabel *m_name = nullptr;
     QLabel *m_summary = nullptr;
+    QHBoxLayout *m_headerLine = nullptr;
+    QHBoxLayout *m_controls = nullptr;
     QPushButton *m_run = nullptr;
     QStringList m_runMenuPresets;
     QPushButton *m_reveal = nullptr;

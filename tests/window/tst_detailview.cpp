@@ -12,8 +12,8 @@
 #include <QScrollBar>
 #include <QTest>
 #include <QTextBlock>
-#include <QTextLayout>
 #include <QTextEdit>
+#include <QTextLayout>
 #include <QToolButton>
 
 using namespace Qt::StringLiterals;
@@ -39,6 +39,7 @@ private Q_SLOTS:
     void equalPresetsStayTwo();
     void previewIsTheRunsCommand();
     void changedElsewhereReloadsTheLines();
+    void narrowPaneKeepsRoomForALongName();
 
 private:
     QLineEdit *field(int row) const;
@@ -360,6 +361,27 @@ void TestDetailView::changedElsewhereReloadsTheLines()
     // Deleted: the welcome text.
     m_rig->store->deleteNode(script.id);
     QVERIFY(m_view->findChild<QWidget *>(u"emptyDetail"_s)->isVisible());
+}
+
+void TestDetailView::narrowPaneKeepsRoomForALongName()
+{
+    // Too narrow for a long name beside the buttons, the buttons go under it;
+    // wide again, back beside it.
+    const ShellNode script = WindowTestRig::script(QString(40, u'长'));
+    m_rig->store->setRoots({script});
+    m_view->showNode(script.id);
+    auto *name = m_view->findChild<QWidget *>(u"nodeName"_s);
+    auto *run = m_view->findChild<QPushButton *>(u"runButton"_s);
+    const auto under = [&] {
+        return run->mapTo(m_view.get(), QPoint()).y() >=
+               name->mapTo(m_view.get(), QPoint(0, name->height())).y();
+    };
+    QTRY_VERIFY(!under());
+    m_view->resize(420, 520);
+    QTRY_VERIFY(under());
+    QVERIFY(name->width() > 8 * name->fontMetrics().averageCharWidth());
+    m_view->resize(640, 520);
+    QTRY_VERIFY(!under());
 }
 
 QTEST_MAIN(TestDetailView)
