@@ -10,7 +10,8 @@
 # combination of
 #   LANGUAGES="zh-Hans en ko ja"  APPEARANCES="light dark"
 #   SELECTIONS="folder script"    STATES="idle running"
-# saved as detail-<language>-<appearance>-<selection>-<state>.png.
+# saved as detail-<language>-<appearance>-<selection>-<state>.png; SIZE=760x520
+# resizes the window first (its smallest size).
 # Needs: xvfb, xdotool, imagemagick (import), python3, a build in ./build.
 set -eu
 
@@ -166,6 +167,10 @@ detail() { # language appearance selection state
     sleep 1.5
     win=$(xdotool search --name '^Orlenta$' | head -1)
     xdotool windowfocus "$win" 2>/dev/null || true
+    if [ -n "${SIZE:-}" ]; then
+        xdotool search --onlyvisible --name '^Orlenta$' windowsize %@ "${SIZE%x*}" "${SIZE#*x}"
+        sleep 0.5
+    fi
     xdotool mousemove 120 "$(row_y 0)" click 1
     node=F0000000-0000-4000-8000-000000000001
     if [ "$3" = script ]; then
