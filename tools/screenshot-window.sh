@@ -102,7 +102,7 @@ until xdpyinfo >/dev/null 2>&1; do
 done
 
 # Rows are counted from the top of the outline; see ROW_* below.
-SIDEBAR_TOP=${SIDEBAR_TOP:-67}
+SIDEBAR_TOP=${SIDEBAR_TOP:-89}
 ROW_HEIGHT=${ROW_HEIGHT:-30}
 row_y() { echo $((SIDEBAR_TOP + $1 * ROW_HEIGHT + ROW_HEIGHT / 2)); }
 
