@@ -61,15 +61,27 @@ void applyLook()
     if (wanted == forced)
         return;
     forced = wanted;
+    // Class palettes outlive the application's: the fields' one is set each time.
+    static const char *const fields = "QLineEdit";
     if (wanted == Forced::none) {
         QApplication::setStyle(platformLook()->styleName);
         QApplication::setPalette(platformLook()->palette);
+        QApplication::setPalette(platformLook()->palette, fields);
         return;
     }
     if (QApplication::style()->name().compare(u"fusion", Qt::CaseInsensitive) != 0)
         QApplication::setStyle(QStringLiteral("Fusion"));
-    QApplication::setPalette(wanted == Forced::dark ? Appearance::darkPalette()
-                                                    : Appearance::lightPalette());
+    const QPalette palette =
+        wanted == Forced::dark ? Appearance::darkPalette() : Appearance::lightPalette();
+    QApplication::setPalette(palette);
+    QPalette field = palette;
+    if (wanted == Forced::dark) {
+        // Fusion draws a field's frame in its window colour darkened, which on
+        // the dark window all but vanishes against the field: a lighter window
+        // for fields only (they do not fill it) gives the frame a visible edge.
+        field.setColor(QPalette::Window, QColor(112, 112, 119));
+    }
+    QApplication::setPalette(field, fields);
 }
 
 } // namespace

@@ -12,10 +12,13 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QLineEdit>
 #include <QPointer>
 #include <QStyle>
 #include <QTest>
 #include <QWidget>
+
+using namespace Qt::StringLiterals;
 
 class TestAppearance : public QObject
 {
@@ -57,6 +60,16 @@ void TestAppearance::forcedAndReleased()
     QCOMPARE(lightness(QApplication::palette().color(QPalette::Window)) < 128, dark);
     QTRY_COMPARE(open.palette().color(QPalette::Window),
                  QApplication::palette().color(QPalette::Window));
+
+    // A text field's frame stands out from the field in either look.
+    QWidget holder;
+    holder.resize(160, 40);
+    auto *field = new QLineEdit(&holder);
+    field->setGeometry(10, 8, 140, 24);
+    const QImage shot = holder.grab().toImage();
+    const int edge = lightness(shot.pixelColor(field->x(), field->geometry().center().y()));
+    const int inside = lightness(shot.pixelColor(field->geometry().center()));
+    QVERIFY2(qAbs(edge - inside) >= 25, qPrintable(u"%1 %2"_s.arg(edge).arg(inside)));
 
     applyAppAppearance(QStringLiteral("nonsense")); // anything else releases
     QCOMPARE(QApplication::style()->name(), platformStyle);
