@@ -3,6 +3,7 @@
 #include "cli/NodePath.h"
 #include "library/ScriptDocument.h"
 #include "library/ShellStore.h"
+#include "library/json/IndentedJson.h"
 #include "platform/RegularFile.h"
 #include "run/RunController.h"
 
@@ -10,9 +11,7 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
+#include <QStringBuilder>
 
 #include <memory>
 
@@ -70,29 +69,25 @@ QString quoted(const QString &text)
 }
 
 // Tabs and line breaks would break a line of tab-separated fields.
-QString field(const QString &text)
+void appendField(QString &line, const QString &text)
 {
-    QString out = text;
-    out.replace(u'\\', QStringLiteral("\\\\"));
-    out.replace(u'\t', QStringLiteral("\\t"));
-    out.replace(u'\n', QStringLiteral("\\n"));
-    return NodePath::escapeControls(out);
+    const QChar *run = text.cbegin();
+    for (const QChar *c = run; c != text.cend(); ++c) {
+        if (*c != u'\\' && *c != u'\t' && *c != u'\n')
+            continue;
+        line.append(run, c - run);
+        line += u'\\';
+        line += *c == u'\t' ? u't' : *c == u'\n' ? u'n' : u'\\';
+        run = c + 1;
+    }
+    line.append(run, text.cend() - run);
 }
 
-// The JSON writer leaves DEL and the C1 controls raw; outside strings the
-// text holds no control character but line breaks.
-QByteArray jsonText(const QJsonDocument &document)
+QString field(const QString &text)
 {
-    const QString text = QString::fromUtf8(document.toJson(QJsonDocument::Indented));
     QString out;
-    out.reserve(text.size());
-    for (const QChar c : text) {
-        if (c.category() == QChar::Other_Control && c != u'\n')
-            out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QChar(u'0'));
-        else
-            out += c;
-    }
-    return out.toUtf8();
+    appendField(out, text);
+    return out;
 }
 
 bool isBlankName(const QString &name)
@@ -124,34 +119,56 @@ QString pathText(const ShellStore &store, const QUuid &id)
     return NodePath::pathOf(store.roots(), id).value_or(uuidText(id));
 }
 
-QJsonObject jsonNode(const QHash<QUuid, QString> &shortIds, const ShellNode &node,
-                     const QString &path)
+// Keys in alphabetical order, as scripts reading the listing have always
+// seen them.
+void jsonNode(IndentedJson &json, const QHash<QUuid, QString> &shortIds, const ShellNode &node,
+              const QString &path)
 {
-    QJsonObject object{{QStringLiteral("id"), uuidText(node.id)},
-                       {QStringLiteral("shortId"), shortIds.value(node.id)},
-                       {QStringLiteral("path"), path},
-                       {QStringLiteral("name"), node.name},
-                       {QStringLiteral("displayName"), node.displayName()},
-                       {QStringLiteral("kind"), toRaw(node.kind)}};
-    if (node.filePath)
-        object.insert(QStringLiteral("filePath"), *node.filePath);
-    if (node.kind == NodeKind::script)
-        object.insert(QStringLiteral("presets"), QJsonArray::fromStringList(node.argPresets()));
+    json.beginObject();
     if (node.kind == NodeKind::folder) {
-        QJsonArray children;
-        for (const ShellNode &child : node.children.value_or(QList<ShellNode>()))
-            children.append(
-                jsonNode(shortIds, child, path + u'/' + NodePath::escape(child.displayName())));
-        object.insert(QStringLiteral("children"), children);
+        json.key("children");
+        json.beginArray();
+        if (node.children)
+            for (const ShellNode &child : *node.children)
+                jsonNode(json, shortIds, child,
+                         path + u'/' + NodePath::escape(child.displayName()));
+        json.endArray();
     }
-    return object;
+    json.key("displayName");
+    json.string(node.displayName());
+    if (node.filePath) {
+        json.key("filePath");
+        json.string(*node.filePath);
+    }
+    json.key("id");
+    json.string(uuidText(node.id));
+    json.key("kind");
+    json.string(toRaw(node.kind));
+    json.key("name");
+    json.string(node.name);
+    json.key("path");
+    json.string(path);
+    if (node.kind == NodeKind::script) {
+        json.key("presets");
+        json.beginArray();
+        for (const QString &preset : node.argPresets())
+            json.string(preset);
+        json.endArray();
+    }
+    json.key("shortId");
+    json.string(shortIds.value(node.id));
+    json.endObject();
 }
 
-QJsonObject jsonProfile(const Profile &profile)
+// The keys after "current", which only the profile list has.
+void jsonProfileFields(IndentedJson &json, const Profile &profile)
 {
-    return {{QStringLiteral("id"), uuidText(profile.id)},
-            {QStringLiteral("name"), profile.name},
-            {QStringLiteral("path"), profile.path}};
+    json.key("id");
+    json.string(uuidText(profile.id));
+    json.key("name");
+    json.string(profile.name);
+    json.key("path");
+    json.string(profile.path);
 }
 
 struct ProfileMatch
@@ -346,33 +363,44 @@ void CommandExecutor::list(const Command &command, Reply &reply)
         reply.finish(1);
         return;
     }
-    const QList<ShellNode> roots = m_store.displayRoots();
+    const QList<ShellNode> &roots = m_store.displayRoots();
     const QHash<QUuid, QString> shortIds = NodePath::uniquePrefixes(m_store.roots());
     if (command.json) {
-        QJsonArray nodes;
+        IndentedJson json;
+        json.beginObject();
+        json.key("isPublished");
+        json.boolean(m_store.isPublished());
+        json.key("nodes");
+        json.beginArray();
         for (const ShellNode &node : roots)
-            nodes.append(jsonNode(shortIds, node, NodePath::escape(node.displayName())));
-        const QJsonObject document{
-            {QStringLiteral("profile"), jsonProfile(m_store.currentProfile())},
-            {QStringLiteral("isPublished"), m_store.isPublished()},
-            {QStringLiteral("sortMode"), toRaw(m_store.sortMode())},
-            {QStringLiteral("nodes"), nodes}};
-        reply.out(QString::fromUtf8(jsonText(QJsonDocument(document))));
+            jsonNode(json, shortIds, node, NodePath::escape(node.displayName()));
+        json.endArray();
+        json.key("profile");
+        json.beginObject();
+        jsonProfileFields(json, m_store.currentProfile());
+        json.endObject();
+        json.key("sortMode");
+        json.string(toRaw(m_store.sortMode()));
+        json.endObject();
+        reply.out(QString::fromUtf8(json.take()));
         reply.finish(0);
         return;
     }
     QString text;
+    text.reserve(shortIds.size() * 96);
     const std::function<void(const QList<ShellNode> &, const QString &)> walk =
         [&](const QList<ShellNode> &list, const QString &parentPath) {
             for (const ShellNode &node : list) {
                 const QString path = parentPath.isEmpty()
                                          ? NodePath::escape(node.displayName())
                                          : parentPath + u'/' + NodePath::escape(node.displayName());
-                QStringList fields{path, toRaw(node.kind), shortIds.value(node.id),
-                                   field(node.filePath.value_or(QString()))};
-                for (const QString &preset : node.argPresets())
-                    fields.append(field(preset));
-                text += fields.join(u'\t') + u'\n';
+                text += path % u'\t' % toRaw(node.kind) % u'\t' % shortIds.value(node.id) % u'\t';
+                appendField(text, node.filePath.value_or(QString()));
+                for (const QString &preset : node.argPresets()) {
+                    text += u'\t';
+                    appendField(text, preset);
+                }
+                text += u'\n';
                 if (node.children)
                     walk(*node.children, path);
             }
@@ -595,13 +623,17 @@ void CommandExecutor::profileList(const Command &command, Reply &reply)
 {
     const QUuid current = m_store.currentProfile().id;
     if (command.json) {
-        QJsonArray profiles;
+        IndentedJson json;
+        json.beginArray();
         for (const Profile &profile : m_store.profiles()) {
-            QJsonObject object = jsonProfile(profile);
-            object.insert(QStringLiteral("current"), profile.id == current);
-            profiles.append(object);
+            json.beginObject();
+            json.key("current");
+            json.boolean(profile.id == current);
+            jsonProfileFields(json, profile);
+            json.endObject();
         }
-        reply.out(QString::fromUtf8(jsonText(QJsonDocument(profiles))));
+        json.endArray();
+        reply.out(QString::fromUtf8(json.take()));
         reply.finish(0);
         return;
     }

@@ -4,12 +4,23 @@
 #include <QSet>
 
 #include <algorithm>
+#include <bit>
+#include <tuple>
+#include <vector>
 
 namespace NodePath {
 namespace {
+// The control characters (general category Cc) are fixed for good as
+// these two ranges; asking the Unicode tables per character costs more than
+// a whole listing.
 bool isControl(QChar c)
 {
-    return c.category() == QChar::Other_Control;
+    return c.unicode() < 0x20 || (c.unicode() >= 0x7F && c.unicode() < 0xA0);
+}
+
+bool needsEscape(QChar c)
+{
+    return c == u'\\' || c == u'/' || isControl(c);
 }
 
 bool isHexDigit(QChar c)
@@ -137,6 +148,8 @@ Resolution byId(const QList<ShellNode> &roots, const QString &reference, bool *f
 
 QString escape(const QString &name)
 {
+    if (std::none_of(name.cbegin(), name.cend(), needsEscape))
+        return name;
     QString out;
     out.reserve(name.size());
     for (const QChar c : name) {
@@ -158,10 +171,24 @@ QString escape(const QString &name)
 
 QString escapeControls(const QString &text)
 {
-    const auto found = std::find_if(text.cbegin(), text.cend(), [](QChar c) {
-        return isControl(c) && c != u'\n' && c != u'\t';
-    });
-    if (found == text.cend())
+    // Whole listings pass through here: whole blocks of a fixed size without
+    // an early exit and without branches, which the compiler vectorises.
+    constexpr qsizetype blockSize = 256;
+    const auto unsafe = [](char16_t c) {
+        return int((c < 0x20) & (c != u'\n') & (c != u'\t')) | int(char16_t(c - 0x7F) < 0x21);
+    };
+    const char16_t *const units = reinterpret_cast<const char16_t *>(text.constData());
+    const qsizetype whole = text.size() - text.size() % blockSize;
+    bool plain = true;
+    for (qsizetype block = 0; plain && block < whole; block += blockSize) {
+        int found = 0;
+        for (qsizetype i = 0; i < blockSize; ++i)
+            found |= unsafe(units[block + i]);
+        plain = found == 0;
+    }
+    for (qsizetype i = whole; plain && i < text.size(); ++i)
+        plain = unsafe(units[i]) == 0;
+    if (plain)
         return text;
     QString out;
     out.reserve(text.size() + 8);
@@ -249,34 +276,63 @@ QString uniquePrefix(const QList<ShellNode> &roots, const QUuid &id)
 QHash<QUuid, QString> uniquePrefixes(const QList<ShellNode> &roots)
 {
     // In sorted order the longest prefix an id shares with any other is the
-    // one it shares with a neighbour.
-    QList<std::pair<QString, QUuid>> ids;
-    walk(roots, [&ids](const ShellNode &node) { ids.append({uuidText(node.id), node.id}); });
-    std::sort(ids.begin(), ids.end());
-    ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
-    const auto common = [](const QString &a, const QString &b) {
-        qsizetype n = 0;
-        while (n < a.size() && n < b.size() && a[n] == b[n])
-            ++n;
-        return n;
+    // one it shares with a neighbour. The id as two numbers sorts like its
+    // text and compares without building it.
+    struct Key
+    {
+        quint64 high;
+        quint64 low;
+        QUuid id;
+        auto operator<=>(const Key &other) const
+        {
+            return std::tie(high, low) <=> std::tie(other.high, other.low);
+        }
+        bool operator==(const Key &other) const { return high == other.high && low == other.low; }
+    };
+    std::vector<Key> keys;
+    walk(roots, [&keys](const ShellNode &node) {
+        const QUuid &id = node.id;
+        quint64 low = 0;
+        for (const uchar byte : id.data4)
+            low = low << 8 | byte;
+        keys.push_back({quint64(id.data1) << 32 | quint64(id.data2) << 16 | id.data3, low, id});
+    });
+    std::sort(keys.begin(), keys.end());
+    keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
+    // Characters of text two ids share: their common hex digits and the
+    // hyphens that come after the 8th, 12th, 16th and 20th digit.
+    const auto common = [](const Key &a, const Key &b) {
+        const int digits = a.high != b.high ? std::countl_zero(a.high ^ b.high) / 4
+                           : a.low != b.low ? 16 + std::countl_zero(a.low ^ b.low) / 4
+                                            : 32;
+        return qsizetype(digits + (digits >= 8) + (digits >= 12) + (digits >= 16) + (digits >= 20));
+    };
+    // Only a top-level name that reads like an id prefix can shadow one.
+    const auto idLike = [](const QString &name) {
+        return name.size() >= minimumIdPrefix && name.size() <= 36 &&
+               std::all_of(name.cbegin(), name.cend(), [](QChar c) {
+                   return c == u'-' || (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'F');
+               });
     };
     QSet<QString> topNames;
     for (const ShellNode &node : roots)
-        topNames.insert(node.displayName());
+        if (const QString name = node.displayName(); idLike(name))
+            topNames.insert(name);
     QHash<QUuid, QString> prefixes;
-    prefixes.reserve(ids.size());
-    for (qsizetype i = 0; i < ids.size(); ++i) {
-        const QString &text = ids[i].first;
+    prefixes.reserve(qsizetype(keys.size()));
+    for (size_t i = 0; i < keys.size(); ++i) {
+        const QString text = uuidText(keys[i].id);
         qsizetype length = minimumIdPrefix;
         if (i > 0)
-            length = std::max(length, common(text, ids[i - 1].first) + 1);
-        if (i + 1 < ids.size())
-            length = std::max(length, common(text, ids[i + 1].first) + 1);
+            length = std::max(length, common(keys[i], keys[i - 1]) + 1);
+        if (i + 1 < keys.size())
+            length = std::max(length, common(keys[i], keys[i + 1]) + 1);
         length = std::min(length, text.size());
         while (length < text.size() &&
-               (text[length - 1] == u'-' || topNames.contains(text.left(length))))
+               (text[length - 1] == u'-' ||
+                (!topNames.isEmpty() && topNames.contains(text.left(length)))))
             ++length;
-        prefixes.insert(ids[i].second, text.left(length));
+        prefixes.insert(keys[i].id, text.left(length));
     }
     return prefixes;
 }

@@ -402,7 +402,22 @@ QList<ShellNode> withUniqueIDs(const QList<ShellNode> &list, int *replaced)
 
 QString uuidText(const QUuid &id)
 {
-    return id.toString(QUuid::WithoutBraces).toUpper();
+    // By hand: toString() and toUpper() cost more than a line of a listing.
+    static constexpr char16_t digits[] = u"0123456789ABCDEF";
+    const uchar bytes[16] = {
+        uchar(id.data1 >> 24), uchar(id.data1 >> 16), uchar(id.data1 >> 8), uchar(id.data1),
+        uchar(id.data2 >> 8),  uchar(id.data2),       uchar(id.data3 >> 8), uchar(id.data3),
+        id.data4[0],           id.data4[1],           id.data4[2],          id.data4[3],
+        id.data4[4],           id.data4[5],           id.data4[6],          id.data4[7]};
+    QString text(36, Qt::Uninitialized);
+    char16_t *out = reinterpret_cast<char16_t *>(text.data());
+    for (int i = 0; i < 16; ++i) {
+        if (i == 4 || i == 6 || i == 8 || i == 10)
+            *out++ = u'-';
+        *out++ = digits[bytes[i] >> 4];
+        *out++ = digits[bytes[i] & 0xF];
+    }
+    return text;
 }
 
 QString shortID(const QUuid &id)

@@ -114,6 +114,17 @@ private:
     std::atomic<bool> m_unblocked = false;
     std::thread m_thread;
 };
+// QJsonDocument's own layout of the same JSON, with the control characters
+// it leaves raw escaped: what --json printed when it was built on it.
+QString qtLayout(const QString &json)
+{
+    QString out;
+    for (const QChar c : QString::fromUtf8(QJsonDocument::fromJson(json.toUtf8()).toJson()))
+        out += c.category() == QChar::Other_Control && c != u'\n'
+                   ? QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QChar(u'0'))
+                   : QString(c);
+    return out;
+}
 } // namespace
 
 class TestCommandExecutor : public QObject
@@ -532,6 +543,7 @@ private Q_SLOTS:
         m_store->setPublished(true);
         const Result result = command({QStringLiteral("list"), QStringLiteral("--json")});
         QCOMPARE(result.status, 0);
+        QCOMPARE(result.out, qtLayout(result.out));
         const QJsonObject document = QJsonDocument::fromJson(result.out.toUtf8()).object();
         QCOMPARE(document.value(QStringLiteral("isPublished")).toBool(), true);
         QCOMPARE(document.value(QStringLiteral("sortMode")).toString(), QStringLiteral("custom"));
@@ -578,6 +590,11 @@ private Q_SLOTS:
             QVERIFY(lines[0].startsWith(
                 QStringLiteral("00000000-0000-0000-0000-00000000000A\t本机文稿\t")));
             QVERIFY(lines[2].endsWith(QStringLiteral("\tcurrent")));
+            const QString json = command({QStringLiteral("profile"), QStringLiteral("list"),
+                                          QStringLiteral("--json")})
+                                     .out;
+            QCOMPARE(json, qtLayout(json));
+            QCOMPARE(QJsonDocument::fromJson(json.toUtf8())[2][QStringLiteral("current")], true);
 
             const Result builtIn = command(
                 {QStringLiteral("profile"), QStringLiteral("remove"), QStringLiteral("本机文稿")});
@@ -885,6 +902,7 @@ private Q_SLOTS:
         QCOMPARE(listing.out.count(u'\n'), 6);
         const Result json = command({QStringLiteral("list"), QStringLiteral("--json")});
         QCOMPARE(raw(json.out), 0);
+        QCOMPARE(json.out, qtLayout(json.out));
         const QJsonArray nodes =
             QJsonDocument::fromJson(json.out.toUtf8()).object()[QStringLiteral("nodes")].toArray();
         QCOMPARE(nodes[2][QStringLiteral("name")].toString(), name);

@@ -1,5 +1,6 @@
 #include "cli/NodePath.h"
 
+#include <QRandomGenerator>
 #include <QTest>
 
 namespace {
@@ -174,6 +175,36 @@ private Q_SLOTS:
         QList<ShellNode> twins{script("12345678-0000-0000-0000-000000000001", {}),
                                script("12345678-1000-0000-0000-000000000001", {})};
         QCOMPARE(NodePath::uniquePrefix(twins, twins[0].id), QStringLiteral("12345678-0"));
+    }
+
+    // The all-at-once prefixes agree with the one-node rule on forests of ids
+    // that share long runs of digits, hyphens and top-level names included.
+    void allPrefixesAtOnceAgreeWithOneAtATime()
+    {
+        QRandomGenerator random(15);
+        for (int round = 0; round < 40; ++round) {
+            const QString base = uuidText(QUuid::createUuid());
+            QList<ShellNode> roots;
+            for (int i = 0; i < 30; ++i) {
+                QString text = base;
+                for (qsizetype at = random.bounded(36); at < 36; at += 1 + random.bounded(12))
+                    if (text[at] != u'-')
+                        text[at] = QStringLiteral("0123456789ABCDEF")[random.bounded(16)];
+                const QByteArray idText = text.toLatin1();
+                const QString name =
+                    random.bounded(4) == 0 ? text.left(4 + random.bounded(8)) : QStringLiteral("n");
+                QList<ShellNode> &level =
+                    roots.isEmpty() || random.bounded(2) == 0 ? roots : *roots.last().children;
+                level.append(folder(idText.constData(), name, {}));
+                QCOMPARE(uuidText(level.last().id), text);
+            }
+            const QHash<QUuid, QString> all = NodePath::uniquePrefixes(roots);
+            for (const ShellNode &node : roots) {
+                QCOMPARE(all.value(node.id), NodePath::uniquePrefix(roots, node.id));
+                for (const ShellNode &child : *node.children)
+                    QCOMPARE(all.value(child.id), NodePath::uniquePrefix(roots, child.id));
+            }
+        }
     }
 
     void splitting_data()

@@ -1,14 +1,39 @@
 #include "library/json/JsonBuffer.h"
 
+#include <array>
 #include <charconv>
 #include <cmath>
 
 namespace {
 constexpr char hexDigits[] = "0123456789abcdef";
-}
 
-void JsonBuffer::string(const QString &text)
+// The ASCII characters a string literal holds as they are (but the solidus
+// in a document).
+constexpr std::array<bool, 128> plain = [] {
+    std::array<bool, 128> table{};
+    for (int c = 0x20; c < 0x7F; ++c)
+        table[c] = c != '"' && c != '\\';
+    return table;
+}();
+} // namespace
+
+namespace {
+char *unicodeEscape(char *out, char16_t c)
 {
+    *out++ = '\\';
+    *out++ = 'u';
+    *out++ = hexDigits[(c >> 12) & 0xF];
+    *out++ = hexDigits[(c >> 8) & 0xF];
+    *out++ = hexDigits[(c >> 4) & 0xF];
+    *out++ = hexDigits[c & 0xF];
+    return out;
+}
+} // namespace
+
+void JsonBuffer::string(const QString &text, Style style)
+{
+    const bool terminal = style == Style::terminal;
+    const char16_t solidus = terminal ? 0 : u'/';
     const char16_t *p = reinterpret_cast<const char16_t *>(text.constData());
     const char16_t *const end = p + text.size();
     // Enough for the worst case: six bytes for every escaped character.
@@ -17,9 +42,9 @@ void JsonBuffer::string(const QString &text)
     *out++ = '"';
     while (p != end) {
         const char16_t c = *p++;
-        if (c >= 0x20 && c < 0x80 && c != '"' && c != '\\' && c != '/') {
+        if (c < 0x80 && plain[c] && c != solidus) {
             *out++ = char(c);
-        } else if (c < 0x80) {
+        } else if (c < 0x7F) {
             *out++ = '\\';
             switch (c) {
             case '"':
@@ -43,12 +68,12 @@ void JsonBuffer::string(const QString &text)
                 *out++ = 't';
                 break;
             default:
-                *out++ = 'u';
-                *out++ = '0';
-                *out++ = '0';
-                *out++ = hexDigits[(c >> 4) & 0xF];
-                *out++ = hexDigits[c & 0xF];
+                out = unicodeEscape(out - 1, c);
             }
+        } else if (terminal && c < 0xA0) {
+            out = unicodeEscape(out, c);
+        } else if (c < 0x80) {
+            *out++ = char(c);
         } else if (c < 0x800) {
             *out++ = char(0xC0 | (c >> 6));
             *out++ = char(0x80 | (c & 0x3F));
@@ -62,6 +87,8 @@ void JsonBuffer::string(const QString &text)
             *out++ = char(0x80 | ((u >> 12) & 0x3F));
             *out++ = char(0x80 | ((u >> 6) & 0x3F));
             *out++ = char(0x80 | (u & 0x3F));
+        } else if (terminal) {
+            out = unicodeEscape(out, c);
         } else {
             // A lone surrogate: written as Qt's own encoder writes it.
             const QByteArray replaced = QStringView(p - 1, 1).toUtf8();

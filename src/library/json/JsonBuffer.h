@@ -60,9 +60,15 @@ public:
         m_cursor += count;
     }
 
-    // A JSON string literal: quotes, backslash, solidus and control characters
+    // How string literals are written: as documents hold them (the solidus
+    // escaped too), or for a terminal the way QJsonDocument writes them, with
+    // no control character raw (DEL and C1 escaped as well) and a lone
+    // surrogate as its \u escape.
+    enum class Style { document, terminal };
+
+    // A JSON string literal: quotes, backslash and control characters
     // escaped, everything else as UTF-8.
-    void string(const QString &text);
+    void string(const QString &text, Style style = Style::document);
 
     // Shortest text that reads back to the same double, as plain decimals
     // where timestamps live; into room for 64 characters, returns the end.
