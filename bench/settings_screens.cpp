@@ -3,6 +3,7 @@
 // Xvfb: tools/settings-screenshots.sh.
 #include "language/LanguageManager.h"
 #include "library/ShellStore.h"
+#include "platform/BuildInfo.h"
 #include "settings/Preferences.h"
 #include "settings/window/SettingsView.h"
 #include "settings/window/SettingsWindow.h"
@@ -42,8 +43,8 @@ int main(int argc, char **argv)
     services.preferences = &preferences;
     services.environment = QProcessEnvironment::systemEnvironment();
     services.scratchFolder = home.filePath(QStringLiteral("runtime"));
-    services.version = QStringLiteral(ORLENTA_VERSION);
-    services.build = QStringLiteral("1");
+    services.version = BuildInfo::version();
+    services.build = BuildInfo::number();
 
     const QStringList tabs{QStringLiteral("general"), QStringLiteral("sync"), QStringLiteral("run"),
                            QStringLiteral("appearance"), QStringLiteral("about")};

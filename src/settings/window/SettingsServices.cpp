@@ -1,6 +1,7 @@
 #include "settings/window/SettingsServices.h"
 
 #include "language/LanguageManager.h"
+#include "platform/BuildInfo.h"
 #include "platform/LoginItemService.h"
 #include "run/ShellRunner.h"
 #include "run/TerminalBackEnd.h"
@@ -8,7 +9,6 @@
 #include "ui/FileReveal.h"
 #include "update/UpdateService.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QStandardPaths>
@@ -30,12 +30,7 @@ SettingsServices SettingsServices::standard()
         return QFileDialog::getExistingDirectory(
             parent, LanguageManager::localized(QStringLiteral("选择同步文件夹")), start);
     };
-    const QString version = QCoreApplication::applicationVersion();
-    services.version = version.isEmpty() ? QStringLiteral("1.0") : version;
-#ifdef ORLENTA_BUILD
-    services.build = QStringLiteral(ORLENTA_BUILD);
-#else
-    services.build = QStringLiteral("1");
-#endif
+    services.version = BuildInfo::version();
+    services.build = BuildInfo::number();
     return services;
 }
