@@ -41,7 +41,7 @@ protected:
         QPainter p(this);
         QColor color = palette().color(QPalette::WindowText);
         color.setAlphaF(0.14f);
-        p.fillRect(rect(), color);
+        p.fillRect(contentsRect(), color);
     }
 };
 

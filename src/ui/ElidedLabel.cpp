@@ -19,16 +19,26 @@ void ElidedLabel::setFullText(const QString &text)
     updateGeometry();
 }
 
+namespace {
+// At small sizes some fonts draw "_" below their descent; a line that high
+// would cut it off.
+int lineHeight(const QFontMetrics &metrics)
+{
+    return qMax(metrics.height(),
+                metrics.ascent() + metrics.boundingRect(QLatin1Char('_')).bottom() + 1);
+}
+} // namespace
+
 QSize ElidedLabel::minimumSizeHint() const
 {
     const QFontMetrics metrics(font());
-    return {metrics.horizontalAdvance(QStringLiteral("…")) * 3, metrics.height()};
+    return {metrics.horizontalAdvance(QStringLiteral("…")) * 3, lineHeight(metrics)};
 }
 
 QSize ElidedLabel::sizeHint() const
 {
     const QFontMetrics metrics(font());
-    return {metrics.horizontalAdvance(m_fullText) + 2, metrics.height()};
+    return {metrics.horizontalAdvance(m_fullText) + 2, lineHeight(metrics)};
 }
 
 void ElidedLabel::resizeEvent(QResizeEvent *event)

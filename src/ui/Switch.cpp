@@ -1,10 +1,14 @@
 #include "ui/Switch.h"
 
+#include "ui/StateTransition.h"
+
 #include <QPainter>
 
-Switch::Switch(QWidget *parent) : QAbstractButton(parent)
+Switch::Switch(QWidget *parent) : QAbstractButton(parent), m_knob(new StateTransition(this, 0))
 {
     setCheckable(true);
+    connect(this, &QAbstractButton::toggled, m_knob,
+            [this](bool on) { m_knob->setTarget(on ? 1 : 0); });
     setFocusPolicy(Qt::StrongFocus);
     setCursor(Qt::PointingHandCursor);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
@@ -15,6 +19,11 @@ QSize Switch::sizeHint() const
     return {40, 24};
 }
 
+void Switch::setSlideDuration(int milliseconds)
+{
+    m_knob->setDuration(milliseconds);
+}
+
 void Switch::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
@@ -23,7 +32,8 @@ void Switch::paintEvent(QPaintEvent *)
     const qreal radius = track.height() / 2;
     QColor off = palette().color(QPalette::WindowText);
     off.setAlphaF(0.25f);
-    QColor fill = isChecked() ? palette().color(QPalette::Highlight) : off;
+    const qreal on = m_knob->value();
+    QColor fill = StateTransition::mix(off, palette().color(QPalette::Highlight), on);
     if (!isEnabled())
         fill.setAlphaF(fill.alphaF() * 0.5f);
     p.setPen(Qt::NoPen);
@@ -31,7 +41,7 @@ void Switch::paintEvent(QPaintEvent *)
     p.drawRoundedRect(track, radius, radius);
 
     const qreal knob = track.height() - 4;
-    const qreal x = isChecked() ? track.right() - 2 - knob : track.left() + 2;
+    const qreal x = track.left() + 2 + (track.width() - 4 - knob) * on;
     p.setBrush(QColor(255, 255, 255));
     p.drawEllipse(QRectF(x, track.top() + 2, knob, knob));
 

@@ -10,12 +10,14 @@
 #include "ui/Appearance.h"
 #include "ui/Card.h"
 #include "ui/ElidedLabel.h"
+#include "ui/StateTransition.h"
 #include "ui/Switch.h"
 
 #include "FakeTerminalBackEnd.h"
 #include "TestSupport.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
@@ -26,6 +28,7 @@
 #include <QPointer>
 #include <QScrollArea>
 #include <QStyle>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
@@ -118,6 +121,8 @@ private Q_SLOTS:
     void languageChangeRebuildsOnTheSameTab();
     void loginSwitchFollowsTheRealStatus();
     void terminalChoiceAndTrial();
+    void changesAreDrawnOnlyWhileSeen();
+    void everyControlNamedAndReachedByTab();
 
 private:
     template <typename T> T *find(const QString &name) const
@@ -492,6 +497,85 @@ void TestSettingsView::terminalChoiceAndTrial()
     QTest::mouseClick(tryIt, Qt::LeftButton);
     QTRY_VERIFY(tryIt->isEnabled());
     QVERIFY(result->text().startsWith(u"失败："_s));
+}
+
+// A change is drawn over a moment while the window shows it, ends in the new
+// state and leaves nothing running; unseen, it takes effect at once.
+void TestSettingsView::changesAreDrawnOnlyWhileSeen()
+{
+    open();
+    auto running = [this] {
+        int count = 0;
+        for (StateTransition *transition : m_window->findChildren<StateTransition *>())
+            count += transition->isRunning() ? 1 : 0;
+        return count;
+    };
+    auto *window = find<OptionCard>(u"runMode-window"_s);
+    auto *tab = find<OptionCard>(u"runMode-tab"_s);
+    m_preferences->setString(PreferenceKeys::runMode, u"tab"_s); // the run tab is not shown
+    QCOMPARE(running(), 0);
+    QCOMPARE(tab->selectionProgress(), 1.0);
+    QCOMPARE(window->selectionProgress(), 0.0);
+
+    find<QTabWidget>(u"tabs"_s)->setCurrentIndex(int(SettingsTab::run));
+    QTest::mouseClick(window, Qt::LeftButton);
+    QCOMPARE(running(), 2);
+    QTRY_COMPARE(running(), 0);
+    QCOMPARE(window->selectionProgress(), 1.0);
+    QCOMPARE(tab->selectionProgress(), 0.0);
+
+    QTest::mouseClick(tab, Qt::LeftButton);
+    m_window->hide(); // half way
+    QCOMPARE(running(), 0);
+    QCOMPARE(tab->selectionProgress(), 1.0);
+    QCOMPARE(window->selectionProgress(), 0.0);
+
+    m_window->show();
+    find<QTabWidget>(u"tabs"_s)->setCurrentIndex(int(SettingsTab::sync));
+    auto *headline = find<QLabel>(u"syncHeadline"_s);
+    QTest::mouseClick(find<Switch>(u"syncSwitch"_s), Qt::LeftButton);
+    QVERIFY(running() > 0);
+    QCOMPARE(headline->text(), u"文件夹同步已开启"_s); // screen readers get the new text at once
+    QTRY_COMPARE(running(), 0);
+    QVERIFY(!headline->testAttribute(Qt::WA_SetPalette)); // its colour follows the palette again
+}
+
+// Every control of every tab has a name for screen readers and is reached by Tab.
+void TestSettingsView::everyControlNamedAndReachedByTab()
+{
+    customProfile(u"profiles/A"_s, u"A"_s);
+    m_preferences->setString(PreferenceKeys::terminal, u"mytool --run {command}"_s);
+    open();
+    QApplication::setActiveWindow(m_window.get());
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    auto *tabs = find<QTabWidget>(u"tabs"_s);
+    for (int i = 0; i < tabs->count(); ++i) {
+        tabs->setCurrentIndex(i);
+        QList<QWidget *> controls;
+        QList<QWidget *> widgets = tabs->currentWidget()->findChildren<QWidget *>();
+        widgets << tabs->currentWidget();
+        for (QWidget *widget : std::as_const(widgets))
+            if (widget->isVisible() && widget->isEnabled() &&
+                (widget->focusPolicy() & Qt::TabFocus))
+                controls << widget;
+        QVERIFY(!controls.isEmpty());
+        for (QWidget *control : std::as_const(controls)) {
+            QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(control);
+            QVERIFY2(accessible && !accessible->text(QAccessible::Name).isEmpty(),
+                     qPrintable(tabs->tabText(i) + u' ' + control->objectName() + u' ' +
+                                QString::fromLatin1(control->metaObject()->className())));
+        }
+        tabs->tabBar()->setFocus();
+        QList<QWidget *> reached;
+        for (qsizetype n = 0; n < controls.size() + 2; ++n) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            reached << QApplication::focusWidget();
+        }
+        for (QWidget *control : std::as_const(controls))
+            QVERIFY2(reached.contains(control),
+                     qPrintable(tabs->tabText(i) + u' ' + control->objectName() + u' ' +
+                                QString::fromLatin1(control->metaObject()->className())));
+    }
 }
 
 QTEST_MAIN(TestSettingsView)

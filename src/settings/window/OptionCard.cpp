@@ -1,5 +1,6 @@
 #include "settings/window/OptionCard.h"
 
+#include "ui/StateTransition.h"
 #include "ui/SymbolIcon.h"
 
 #include <QHBoxLayout>
@@ -80,12 +81,37 @@ void OptionCard::build()
     m_check = new SymbolIcon(QStringLiteral("checkmark"), 16, this);
     m_check->setColorRole(QPalette::Highlight);
     m_check->hide();
+    m_selection = new StateTransition(this, 0);
+    connect(m_selection, &StateTransition::valueChanged, this, &OptionCard::showProgress);
+}
+
+void OptionCard::setSelectionDuration(int milliseconds)
+{
+    m_selection->setDuration(milliseconds);
+}
+
+qreal OptionCard::selectionProgress() const
+{
+    return m_selection->value();
+}
+
+void OptionCard::showProgress(qreal progress)
+{
+    m_check->setVisible(progress > 0);
+    // At rest the check mark takes the palette's accent, so it follows a
+    // change between light and dark.
+    QColor accent;
+    if (progress < 1) {
+        accent = palette().color(QPalette::Highlight);
+        accent.setAlphaF(float(progress));
+    }
+    m_check->setColor(accent);
 }
 
 void OptionCard::setSelected(bool selected)
 {
     setChecked(selected);
-    m_check->setVisible(selected);
+    m_selection->setTarget(selected ? 1 : 0);
     if (m_boldWhenSelected) {
         QFont font = m_title->font();
         font.setWeight(selected ? QFont::DemiBold : QFont::Normal);
@@ -101,11 +127,9 @@ void OptionCard::paintEvent(QPaintEvent *)
     fill.setAlphaF(underMouse() ? 0.07f : 0.04f);
     QColor outline = palette().color(QPalette::WindowText);
     outline.setAlphaF(0.15f);
-    qreal width = 1;
-    if (isChecked()) {
-        outline = palette().color(QPalette::Highlight);
-        width = 2;
-    }
+    const qreal progress = m_selection->value();
+    outline = StateTransition::mix(outline, palette().color(QPalette::Highlight), progress);
+    const qreal width = 1 + progress;
     p.setBrush(fill);
     p.setPen(QPen(outline, width));
     const qreal inset = width / 2 + 0.5;

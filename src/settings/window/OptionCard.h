@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 
 class QLabel;
+class StateTransition;
 class SymbolIcon;
 
 // One choice among a few, drawn as a card: the chosen one is outlined in the
@@ -20,6 +21,11 @@ public:
 
     void setSelected(bool selected);
     bool isSelected() const { return isChecked(); }
+    // How long the outline and the check mark take to follow a change of
+    // selection; 0 (the default) shows it at once.
+    void setSelectionDuration(int milliseconds);
+    // 0 unselected, 1 selected; in between while the change is drawn.
+    qreal selectionProgress() const;
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -27,8 +33,10 @@ protected:
 
 private:
     void build();
+    void showProgress(qreal progress);
 
     QLabel *m_title = nullptr;
     SymbolIcon *m_check = nullptr;
+    StateTransition *m_selection = nullptr;
     bool m_boldWhenSelected = false;
 };

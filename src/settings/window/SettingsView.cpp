@@ -12,11 +12,13 @@
 #include "settings/PreferenceKeys.h"
 #include "settings/Preferences.h"
 #include "settings/window/AppearancePreview.h"
+#include "settings/window/ChoiceRow.h"
 #include "settings/window/OptionCard.h"
 #include "ui/Appearance.h"
 #include "ui/Card.h"
 #include "ui/ElidedLabel.h"
 #include "ui/IconMap.h"
+#include "ui/StateTransition.h"
 #include "ui/Switch.h"
 #include "ui/SymbolIcon.h"
 
@@ -79,32 +81,74 @@ QLabel *bold(const QString &text, QWidget *parent)
     return result;
 }
 
-// A small tinted rounded square holding a symbol, stronger when active.
+// How long the sync status row and the run cards take to show a change.
+constexpr int syncRowMilliseconds = 180;
+constexpr int runCardMilliseconds = 150;
+
+// A small tinted rounded square holding a symbol, stronger when active; a
+// change cross-fades the tint and the symbol.
 class StatusTile : public QWidget
 {
 public:
-    explicit StatusTile(QWidget *parent) : QWidget(parent) { setFixedSize(42, 42); }
-    void setActive(bool active)
+    explicit StatusTile(QWidget *parent)
+        : QWidget(parent), m_state(new StateTransition(this, syncRowMilliseconds))
     {
-        m_active = active;
-        update();
+        setFixedSize(42, 42);
     }
+    // Whether the change was one.
+    bool setActive(bool active)
+    {
+        const qreal target = active ? 1 : 0;
+        const bool changed = m_state->target() != target;
+        m_state->setTarget(target);
+        return changed;
+    }
+    qreal activeProgress() const { return m_state->value(); }
 
 protected:
     void paintEvent(QPaintEvent *) override
     {
         QPainter p(this);
         p.setRenderHint(QPainter::Antialiasing);
+        const qreal on = m_state->value();
         QColor tint = palette().color(QPalette::Highlight);
-        tint.setAlphaF(m_active ? 0.28f : 0.10f);
+        tint.setAlphaF(float(0.10 + 0.18 * on));
         p.setPen(Qt::NoPen);
         p.setBrush(tint);
         p.drawRoundedRect(QRectF(rect()), 10, 10);
+        const QSize size(22, 22);
+        const QPoint corner(10, 10);
+        if (on < 1) {
+            p.setOpacity(1 - on);
+            p.drawPixmap(corner, IconMap::pixmap(QStringLiteral("internaldrive.fill"), size,
+                                                 palette().color(QPalette::WindowText),
+                                                 devicePixelRatioF()));
+        }
+        if (on > 0) {
+            p.setOpacity(on);
+            p.drawPixmap(corner, IconMap::pixmap(QStringLiteral("icloud.fill"), size,
+                                                 palette().color(QPalette::Highlight),
+                                                 devicePixelRatioF()));
+        }
     }
 
 private:
-    bool m_active = false;
+    StateTransition *m_state;
 };
+
+// The label's text at this opacity; at 1 it follows the palette again.
+void fadeText(QLabel *label, qreal opacity)
+{
+    if (opacity >= 1) {
+        label->setPalette(QPalette());
+        return;
+    }
+    QPalette palette = label->parentWidget()->palette();
+    QColor color = palette.color(label->foregroundRole());
+    color.setAlphaF(color.alphaF() * float(opacity));
+    palette.setColor(label->foregroundRole(), color);
+    label->setPalette(palette);
+}
 
 // A row of a symbol, a column of texts and whatever goes at the right.
 QHBoxLayout *row(QWidget *symbol, QLayout *texts, QWidget *right = nullptr)
@@ -120,6 +164,15 @@ QHBoxLayout *row(QWidget *symbol, QLayout *texts, QWidget *right = nullptr)
     if (right)
         layout->addWidget(right, 0, Qt::AlignVCenter);
     return layout;
+}
+
+// A push button with a symbol before its text, with room around both: the
+// style's own size puts the symbol against the frame.
+QPushButton *symbolButton(const QString &symbol, const QString &text, QWidget *parent)
+{
+    auto *button = new QPushButton(IconMap::icon(symbol), text, parent);
+    button->setMinimumWidth(button->sizeHint().width() + 12);
+    return button;
 }
 
 QVBoxLayout *column(std::initializer_list<QWidget *> widgets)
@@ -153,16 +206,31 @@ SettingsView::SettingsView(ShellStore &store, SettingsServices services, QWidget
     m_tabs->setIconSize(QSize(16, 16));
     layout->addWidget(m_tabs);
 
-    m_tabs->addTab(page(QStringLiteral("general"), buildGeneral()),
-                   IconMap::icon(QStringLiteral("gearshape")), localized(QStringLiteral("通用")));
-    m_tabs->addTab(page(QStringLiteral("sync"), buildSync()),
-                   IconMap::icon(QStringLiteral("icloud")), localized(QStringLiteral("同步")));
-    m_tabs->addTab(page(QStringLiteral("run"), buildRun()),
-                   IconMap::icon(QStringLiteral("terminal")), localized(QStringLiteral("运行")));
-    m_tabs->addTab(page(QStringLiteral("appearance"), buildAppearance()),
-                   IconMap::icon(QStringLiteral("paintbrush")), localized(QStringLiteral("外观")));
-    m_tabs->addTab(page(QStringLiteral("about"), buildAbout()),
-                   IconMap::icon(QStringLiteral("info.circle")), localized(QStringLiteral("关于")));
+    struct Tab
+    {
+        QString name;
+        QWidget *content;
+        QString symbol;
+        QString label;
+    };
+    const Tab tabs[] = {
+        {QStringLiteral("general"), buildGeneral(), QStringLiteral("gearshape"),
+         localized(QStringLiteral("通用"))},
+        {QStringLiteral("sync"), buildSync(), QStringLiteral("icloud"),
+         localized(QStringLiteral("同步"))},
+        {QStringLiteral("run"), buildRun(), QStringLiteral("terminal"),
+         localized(QStringLiteral("运行"))},
+        {QStringLiteral("appearance"), buildAppearance(), QStringLiteral("paintbrush"),
+         localized(QStringLiteral("外观"))},
+        {QStringLiteral("about"), buildAbout(), QStringLiteral("info.circle"),
+         localized(QStringLiteral("关于"))},
+    };
+    for (const Tab &tab : tabs) {
+        QWidget *scroll = page(tab.name, tab.content);
+        // The page takes focus to scroll by keyboard; a screen reader names it by its tab.
+        scroll->setAccessibleName(tab.label);
+        m_tabs->addTab(scroll, IconMap::icon(tab.symbol), tab.label);
+    }
 
     connect(&m_store, &ShellStore::changed, this, [this] {
         refreshProfiles();
@@ -258,39 +326,30 @@ QWidget *SettingsView::buildGeneral()
         const AppLanguage language = all.at(i);
         if (i > 0)
             languages->addDivider();
-        auto *button = new QPushButton(languages);
+        auto *button = new ChoiceRow(language.displayName(), languages->panel());
         button->setObjectName(QStringLiteral("language-") + language.toRaw());
-        button->setFlat(true);
-        button->setCheckable(true);
-        button->setChecked(language == selected);
+        button->setChosen(language == selected);
         button->setAccessibleName(language.displayName());
         button->setToolTip(
             language == AppLanguage::system
                 ? PLATFORM_TEXT(localized(QStringLiteral("跟随系统：按当前 Mac 语言自动选择")),
                                 localized(QStringLiteral("跟随系统：按当前系统语言自动选择")))
                 : localized(QStringLiteral("切换到 %@"), {language.displayName()}));
-        auto *inner = new QHBoxLayout(button);
-        inner->setContentsMargins(2, 0, 2, 0);
-        QLabel *name = label(language.displayName(), button);
-        name->setAttribute(Qt::WA_TransparentForMouseEvents);
-        if (language == selected)
-            name->setForegroundRole(QPalette::Highlight);
-        inner->addWidget(name, 1);
-        if (language == selected) {
-            auto *check = new SymbolIcon(QStringLiteral("checkmark"), 14, button);
-            check->setColorRole(QPalette::Highlight);
-            inner->addWidget(check);
-        }
-        button->setMinimumHeight(26);
-        connect(button, &QPushButton::clicked, this, [language] {
+        connect(button, &ChoiceRow::clicked, this, [language] {
             // Rebuilding the window deletes this button: leave its handler first.
             QTimer::singleShot(0, &LanguageManager::shared(),
                                [language] { LanguageManager::shared().setSelection(language); });
         });
         languages->addWidget(button);
     }
-    languages->addWidget(
-        secondary(localized(QStringLiteral("更改语言后界面立即更新。")), languages));
+    QLabel *note = secondary(localized(QStringLiteral("更改语言后界面立即更新。")), languages);
+    languages->addWidget(note);
+    // The rows reach 4 points past the card's margins, so their pressed and
+    // focus frames have room while their texts line up with other cards.
+    languages->body()->setContentsMargins(10, 12, 10, 12);
+    note->setContentsMargins(4, 0, 4, 0);
+    for (QFrame *line : languages->panel()->findChildren<QFrame *>(QStringLiteral("divider")))
+        line->setContentsMargins(4, 0, 4, 0);
     layout->addWidget(languages);
     return content;
 }
@@ -414,14 +473,20 @@ QWidget *SettingsView::buildSync()
                           content);
     sync->setObjectName(QStringLiteral("syncCard"));
     m_syncTile = new StatusTile(sync);
-    m_syncTileIcon = new SymbolIcon(QStringLiteral("icloud.fill"), 22, m_syncTile);
-    m_syncTileIcon->move(10, 10);
+    m_syncTile->setObjectName(QStringLiteral("syncTile"));
     m_syncHeadline = bold(QString(), sync);
     m_syncHeadline->setObjectName(QStringLiteral("syncHeadline"));
     m_syncDetail = secondary(QString(), sync);
     m_syncDetail->setObjectName(QStringLiteral("syncDetail"));
+    // The texts change at once (screen readers read the new ones) and fade in.
+    m_syncTextFade = new StateTransition(m_syncHeadline, syncRowMilliseconds, 1);
+    connect(m_syncTextFade, &StateTransition::valueChanged, this, [this](qreal opacity) {
+        fadeText(m_syncHeadline, opacity);
+        fadeText(m_syncDetail, opacity);
+    });
     m_syncSwitch = new Switch(sync);
     m_syncSwitch->setObjectName(QStringLiteral("syncSwitch"));
+    m_syncSwitch->setSlideDuration(syncRowMilliseconds);
     // clang-format off
     const QString switchHelp = PLATFORM_TEXT(
         localized(QStringLiteral("开启后配置保存到 iCloud 云盘并在多设备间同步；关闭则仅保存在本机文稿。若 iCloud 中还没有配置，会自动复制一份过去。")),
@@ -447,13 +512,14 @@ QWidget *SettingsView::buildSync()
                                             Qt::TextSelectableByKeyboard);
     m_locationPath->setObjectName(QStringLiteral("syncPath"));
     m_locationPath->setForegroundRole(QPalette::PlaceholderText);
+    // Smaller than the caption above it, as 10 points are beside a 13-point body.
     QFont mono = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    mono.setPointSizeF(10);
+    mono.setPointSizeF(font().pointSizeF() * 0.85);
     m_locationPath->setFont(mono);
-    auto *reveal = new QPushButton(IconMap::icon(QStringLiteral("folder")),
-                                   PLATFORM_TEXT(localized(QStringLiteral("在访达中显示")),
-                                                 localized(QStringLiteral("在文件管理器中显示"))),
-                                   sync);
+    auto *reveal = symbolButton(QStringLiteral("folder"),
+                                PLATFORM_TEXT(localized(QStringLiteral("在访达中显示")),
+                                              localized(QStringLiteral("在文件管理器中显示"))),
+                                sync);
     reveal->setObjectName(QStringLiteral("revealButton"));
     reveal->setToolTip(
         PLATFORM_TEXT(localized(QStringLiteral("在访达中定位并选中该 tallowBay.json 文件")),
@@ -531,10 +597,10 @@ void SettingsView::refreshSync()
 {
     m_syncOn = m_store.currentProfileID() == Profile::iCloudProfileID;
     m_syncSwitch->setChecked(m_syncOn);
-    static_cast<StatusTile *>(m_syncTile)->setActive(m_syncOn);
-    m_syncTileIcon->setSymbol(m_syncOn ? QStringLiteral("icloud.fill")
-                                       : QStringLiteral("internaldrive.fill"));
-    m_syncTileIcon->setColorRole(m_syncOn ? QPalette::Highlight : QPalette::WindowText);
+    if (static_cast<StatusTile *>(m_syncTile)->setActive(m_syncOn)) {
+        m_syncTextFade->jumpTo(0);
+        m_syncTextFade->setTarget(1);
+    }
     // The default folder is the iCloud Drive folder; a chosen one goes by its name.
     const QString folderName =
         preferences().string(PreferenceKeys::syncFolder).value_or(QString()).isEmpty()
@@ -603,6 +669,7 @@ QWidget *SettingsView::buildRun()
         card->setToolTip(localized(QStringLiteral("点击选择此运行方式")));
         connect(card, &OptionCard::clicked, this,
                 [this, value = value] { preferences().setString(PreferenceKeys::runMode, value); });
+        card->setSelectionDuration(runCardMilliseconds);
         cards->addWidget(card, 1);
     }
     mode->body()->addLayout(cards);
@@ -658,8 +725,8 @@ Card *SettingsView::buildTerminalCard()
     card->addWidget(m_terminalHelp);
 
     card->addDivider();
-    m_tryButton = new QPushButton(IconMap::icon(QStringLiteral("play.fill")),
-                                  localized(QStringLiteral("试一试")), card);
+    m_tryButton =
+        symbolButton(QStringLiteral("play.fill"), localized(QStringLiteral("试一试")), card);
     m_tryButton->setObjectName(QStringLiteral("tryTerminal"));
     m_tryButton->setToolTip(localized(QStringLiteral("在所选终端中运行一条无害的测试命令")));
     connect(m_tryButton, &QPushButton::clicked, this, &SettingsView::tryTerminal);
@@ -857,8 +924,8 @@ QWidget *SettingsView::buildAbout()
     line->setFixedWidth(320);
     layout->addWidget(line, 0, Qt::AlignHCenter);
 
-    auto *check = new QPushButton(IconMap::icon(QStringLiteral("arrow.down.circle")),
-                                  localized(QStringLiteral("检查更新…")), content);
+    auto *check = symbolButton(QStringLiteral("arrow.down.circle"),
+                               localized(QStringLiteral("检查更新…")), content);
     check->setObjectName(QStringLiteral("checkForUpdates"));
     check->setToolTip(PLATFORM_TEXT(localized(QStringLiteral("通过 Sparkle 检查并安装新版本")),
                                     localized(QStringLiteral("检查是否有新版本可供下载"))));

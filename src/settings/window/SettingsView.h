@@ -18,6 +18,7 @@ class QTabWidget;
 class QVBoxLayout;
 class ShellRunner;
 class ShellStore;
+class StateTransition;
 class Switch;
 class SymbolIcon;
 class TerminalTrial;
@@ -83,7 +84,7 @@ private:
     Switch *m_loginSwitch = nullptr;
     Switch *m_syncSwitch = nullptr;
     QWidget *m_syncTile = nullptr;
-    SymbolIcon *m_syncTileIcon = nullptr;
+    StateTransition *m_syncTextFade = nullptr;
     QLabel *m_syncHeadline = nullptr;
     QLabel *m_syncDetail = nullptr;
     SymbolIcon *m_locationIcon = nullptr;
