@@ -82,7 +82,10 @@ BENCHMARK(BM_SettingsTabSwitch)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char **argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Offscreen unless told otherwise: QT_QPA_PLATFORM=xcb under xvfb-run
+    // measures a real X server with its fonts.
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     static TestHome shared; // the language manager's preferences, never the user's
     Preferences::useStandardFile(shared.preferencesFile());
     QApplication app(argc, argv);

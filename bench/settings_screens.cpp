@@ -12,8 +12,11 @@
 #include "TestSupport.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QDir>
 #include <QPixmap>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTabWidget>
 
 #include <cstdio>
@@ -23,6 +26,7 @@ int main(int argc, char **argv)
     static TestHome home;
     Preferences::useStandardFile(home.preferencesFile());
     QApplication app(argc, argv);
+    QCursor::setPos(2000, 2000); // no row shown under the pointer
     const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("screenshots");
     QDir().mkpath(out);
     LanguageManager::setTablesDirectoryOverride(QStringLiteral(ORLENTA_SOURCE_DIR "/resources"));
@@ -65,6 +69,16 @@ int main(int argc, char **argv)
                                          .arg(out, language.resolvedCode(), appearance, tabs.at(i));
                 window.grab().save(file);
                 std::printf("%s\n", qPrintable(file));
+                // A tab taller than the window: its end as well.
+                auto *page = window.view()->findChild<QScrollArea *>(tabs.at(i));
+                if (page && page->verticalScrollBar()->maximum() > 0) {
+                    page->verticalScrollBar()->setValue(page->verticalScrollBar()->maximum());
+                    QApplication::processEvents();
+                    const QString end =
+                        QString(file).replace(QStringLiteral(".png"), QStringLiteral("-end.png"));
+                    window.grab().save(end);
+                    std::printf("%s\n", qPrintable(end));
+                }
             }
         }
     }
