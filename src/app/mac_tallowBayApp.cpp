@@ -86,7 +86,10 @@ mac_tallowBayApp::mac_tallowBayApp(int &argc, char **argv, const Command &comman
     m_store = std::make_unique<ShellStore>(preferences, Locations::system());
     m_store->setDiagnosticLog(&DropDebug::log);
     // Another program (a sync client, an editor) may change the document.
-    m_store->startWatching();
+    // The tray does not wait for the watch, and a start that ends at once
+    // never pays for closing it (the kernel may block for milliseconds);
+    // a change made in between is taken in when watching starts.
+    QTimer::singleShot(watchDelayMilliseconds, m_store.get(), &ShellStore::startWatching);
     m_runController = std::make_unique<RunController>();
     m_runHistory = std::make_unique<RunHistory>(preferences);
     m_runController->setHistory(m_runHistory.get());

@@ -45,6 +45,8 @@ public:
     // How long to wait for a tray host before opening the window instead.
     static constexpr int trayWaitMilliseconds = 5000;
     static constexpr int trayCheckMilliseconds = 500;
+    // When the document starts being watched for changes made elsewhere.
+    static constexpr int watchDelayMilliseconds = 1000;
 
     void focusOrOpenMain();
     void openSettings();

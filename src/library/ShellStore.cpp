@@ -553,7 +553,9 @@ void ShellStore::startWatching()
     connect(m_watcher, &QFileSystemWatcher::directoryChanged, m_settle,
             qOverload<>(&QTimer::start));
     connect(m_settle, &QTimer::timeout, this, &ShellStore::documentChangedOnDisk);
-    watchCurrentDocument();
+    // Watching may start a while after the load: a version written in
+    // between is taken in now.
+    documentChangedOnDisk();
 }
 
 // The folder too: a program that replaces the file (write a copy, rename it

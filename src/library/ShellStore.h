@@ -77,7 +77,8 @@ public:
     void load();
     bool save();
     // Loads changes other programs make to the current document as they
-    // happen (the tree and every view of it follow). Off until started.
+    // happen (the tree and every view of it follow), and at once those made
+    // since the load. Off until started.
     void startWatching();
     void ensureDir();
     void migrateIfNeeded();

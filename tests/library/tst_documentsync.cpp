@@ -119,6 +119,20 @@ private Q_SLOTS:
         QCOMPARE(changes.size(), seen + 1);
     }
 
+    // Watching starts a while after the load: what another program wrote in
+    // between is taken in as watching starts, not at its next change.
+    void versionWrittenBeforeWatchingIsTakenIn()
+    {
+        StoreRig rig;
+        rig.home.write(Paths::local, documentWith({u"Start"_s}));
+        ShellStore &store = rig.start();
+        QSignalSpy outside(&store, &ShellStore::adoptedOutsideVersion);
+        writeElsewhere(rig.absolute(Paths::local), documentWith({u"Start"_s, u"Later"_s}), true);
+        store.startWatching();
+        QCOMPARE(outside.size(), 1);
+        QCOMPARE(rootNames(store.roots()), (QStringList{u"Start"_s, u"Later"_s}));
+    }
+
     // A file another program left undecodable is kept aside, once, before a
     // save replaces it; the tree shown meanwhile stays.
     void undecodableVersionFromElsewhereIsKeptAside()
