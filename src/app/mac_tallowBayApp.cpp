@@ -1,5 +1,6 @@
 #include "app/mac_tallowBayApp.h"
 
+#include "app/LazyWindowIcon.h"
 #include "app/TrayWaiter.h"
 #include "cli/CommandExecutor.h"
 #include "dragdrop/DropDebug.h"
@@ -51,7 +52,7 @@ mac_tallowBayApp::mac_tallowBayApp(int &argc, char **argv, const Command &comman
     if (m_handedOver)
         return;
 
-    setWindowIcon(IconMap::applicationIcon());
+    m_windowIcon = std::make_unique<LazyWindowIcon>(&IconMap::applicationIcon);
     LanguageManager::shared();
     m_updateDialogs = std::make_unique<DialogUpdateUserInterface>();
     UpdateService::shared().setUserInterface(m_updateDialogs.get());

@@ -13,6 +13,7 @@ class ColorSchemePortal;
 class CommandExecutor;
 class DesktopNotifier;
 class DialogUpdateUserInterface;
+class LazyWindowIcon;
 class QuickRunPalette;
 class RunHistory;
 class MenuBarView;
@@ -74,5 +75,6 @@ private:
     std::unique_ptr<RunHistory> m_runHistory;
     std::unique_ptr<QuickRunPalette> m_quickRun;
     std::unique_ptr<TrayWaiter> m_trayWaiter;
+    std::unique_ptr<LazyWindowIcon> m_windowIcon;
     bool m_quitAfterStart = false;
 };
