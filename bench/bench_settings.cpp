@@ -36,6 +36,15 @@ struct Rig
     }
 };
 
+// Until the window system has mapped the window: before that, repaint() paints nothing.
+void waitUntilExposed(QWidget &window)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!window.windowHandle()->isExposed() && timer.elapsed() < 5000)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+}
+
 // Built, shown and painted once into its backing store; the three parts in ms.
 struct Opening
 {
@@ -60,9 +69,7 @@ Opening openOnce(Rig &rig)
     SettingsWindow window(rig.store, rig.services());
     result.built = double(timer.nsecsElapsed()) / 1e6;
     window.show();
-    // On a real display the window is painted once the server has mapped it.
-    while (!window.windowHandle()->isExposed() && timer.elapsed() < 5000)
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+    waitUntilExposed(window);
     result.shown = double(timer.nsecsElapsed()) / 1e6;
     window.repaint();
     result.painted = double(timer.nsecsElapsed()) / 1e6;
@@ -77,8 +84,7 @@ void BM_SettingsOpen(benchmark::State &state)
     for (auto _ : state) {
         auto window = std::make_unique<SettingsWindow>(rig.store, rig.services());
         window->show();
-        while (!window->windowHandle()->isExposed())
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+        waitUntilExposed(*window);
         window->repaint();
         state.PauseTiming();
         window.reset();
@@ -93,6 +99,7 @@ void BM_SettingsTabSwitch(benchmark::State &state)
     Rig rig;
     SettingsWindow window(rig.store, rig.services());
     window.show();
+    waitUntilExposed(window);
     window.repaint();
     auto *tabs = window.view()->findChild<QTabWidget *>(QStringLiteral("tabs"));
     int next = 0;
