@@ -45,7 +45,8 @@ void Switch::paintEvent(QPaintEvent *)
     p.setBrush(QColor(255, 255, 255));
     p.drawEllipse(QRectF(x, track.top() + 2, knob, knob));
 
-    if (hasFocus()) {
+    // The ring shows a focus reached by keyboard, not the one a click gives.
+    if (hasFocus() && window()->testAttribute(Qt::WA_KeyboardFocusChange)) {
         QColor ring = palette().color(QPalette::Highlight);
         ring.setAlphaF(0.6f);
         p.setPen(QPen(ring, 2));

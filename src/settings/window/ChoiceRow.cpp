@@ -36,7 +36,8 @@ void ChoiceRow::paintEvent(QPaintEvent *)
         p.setBrush(fill);
         p.drawRoundedRect(frame, 6, 6);
     }
-    if (hasFocus()) {
+    // The ring shows a focus reached by keyboard, not the one a click gives.
+    if (hasFocus() && window()->testAttribute(Qt::WA_KeyboardFocusChange)) {
         QColor ring = palette().color(QPalette::Highlight);
         ring.setAlphaF(0.5f);
         p.setPen(QPen(ring, 1, Qt::DashLine));

@@ -134,7 +134,8 @@ void OptionCard::paintEvent(QPaintEvent *)
     p.setPen(QPen(outline, width));
     const qreal inset = width / 2 + 0.5;
     p.drawRoundedRect(QRectF(rect()).adjusted(inset, inset, -inset, -inset), 10, 10);
-    if (hasFocus()) {
+    // The ring shows a focus reached by keyboard, not the one a click gives.
+    if (hasFocus() && window()->testAttribute(Qt::WA_KeyboardFocusChange)) {
         QColor ring = palette().color(QPalette::Highlight);
         ring.setAlphaF(0.5f);
         p.setPen(QPen(ring, 1, Qt::DashLine));
