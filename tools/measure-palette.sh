@@ -12,30 +12,13 @@ RUNS=${1:-15}
 APP=$ROOT/build/src/orlenta
 [ -x "$APP" ] || { echo "measure-palette: $APP is missing (make build)" >&2; exit 1; }
 
-WORK=$(mktemp -d)
-PIDS=""
-cleanup() {
-    for pid in $PIDS; do kill "$pid" 2>/dev/null || true; done
-    rm -rf "$WORK"
-}
-trap cleanup EXIT INT TERM
+. "$ROOT/tools/xvfb-session.sh"
 
-export HOME="$WORK/home" XDG_CONFIG_HOME="$WORK/home/.config" XDG_DATA_HOME="$WORK/home/.local/share"
-export XDG_RUNTIME_DIR="$WORK/runtime" LANG=C.UTF-8
-mkdir -p "$HOME/Documents/FennickTallowBay" "$XDG_RUNTIME_DIR"
-chmod 700 "$XDG_RUNTIME_DIR"
+private_home
+export LANG=C.UTF-8
 "$ROOT/tools/sample-document.sh" big 5000 > "$HOME/Documents/FennickTallowBay/tallowBay.json"
 
-n=90
-while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
-export DISPLAY=":$n"
-Xvfb "$DISPLAY" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
-PIDS="$!"
-i=0
-until xdpyinfo >/dev/null 2>&1; do
-    i=$((i + 1)); [ $i -lt 50 ] || { echo "measure-palette: Xvfb did not start" >&2; exit 1; }
-    sleep 0.1
-done
+start_xvfb 1280x800
 
 env ORLENTA_TRACE_PALETTE=1 "$APP" >"$WORK/app.out" 2>"$WORK/app.err" &
 PIDS="$PIDS $!"

@@ -15,34 +15,16 @@ for b in "$APP" "$BARE"; do
 done
 [ -x /usr/bin/time ] || { echo "measure: GNU time is missing (apt-get install time)" >&2; exit 1; }
 
-WORK=$(mktemp -d)
-RUNTIME=""
-PIDS=""
-cleanup() {
-    for pid in $PIDS; do kill "$pid" 2>/dev/null || true; done
-    rm -rf "$WORK" "$RUNTIME"
-}
-trap cleanup EXIT INT TERM
-
-export HOME="$WORK/home" XDG_CONFIG_HOME="$WORK/home/.config" XDG_DATA_HOME="$WORK/home/.local/share"
+. "$ROOT/tools/xvfb-session.sh"
 # A desktop session's runtime folder is a tmpfs (/run/user/<uid>): the lock
 # file's sync costs nothing there, while on a disk it costs milliseconds.
 RUNTIME=$(mktemp -d -p /dev/shm 2>/dev/null || mktemp -d)
-export XDG_RUNTIME_DIR="$RUNTIME" LANG=C.UTF-8
-mkdir -p "$HOME/Documents/FennickTallowBay"
-chmod 700 "$XDG_RUNTIME_DIR"
+CLEAN="$RUNTIME"
+private_home "$RUNTIME"
+export LANG=C.UTF-8
 "$ROOT/tools/sample-document.sh" big 1000 > "$HOME/Documents/FennickTallowBay/tallowBay.json"
 
-n=90
-while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
-export DISPLAY=":$n"
-Xvfb "$DISPLAY" -screen 0 1024x600x24 -nolisten tcp >/dev/null 2>&1 &
-PIDS="$!"
-i=0
-until xdpyinfo >/dev/null 2>&1; do
-    i=$((i + 1)); [ $i -lt 50 ] || { echo "measure: Xvfb did not start" >&2; exit 1; }
-    sleep 0.1
-done
+start_xvfb 1024x600
 trayer --edge top --align right --widthtype request --height 24 >/dev/null 2>&1 &
 PIDS="$PIDS $!"
 sleep 0.5

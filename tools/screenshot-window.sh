@@ -21,18 +21,10 @@ APP=${ORLENTA_BINARY:-$ROOT/build/src/orlenta}
 [ -x "$APP" ] || { echo "screenshot-window: build first (make build)" >&2; exit 1; }
 mkdir -p "$OUT"
 
-WORK=$(mktemp -d)
-PIDS=""
-cleanup() {
-    for pid in $PIDS; do kill "$pid" 2>/dev/null || true; done
-    rm -rf "$WORK"
-}
-trap cleanup EXIT INT TERM
+. "$ROOT/tools/xvfb-session.sh"
 
-export HOME="$WORK/home" XDG_CONFIG_HOME="$WORK/home/.config" XDG_DATA_HOME="$WORK/home/.local/share"
-export XDG_RUNTIME_DIR="$WORK/runtime" ORLENTA_DROP_LOG="$WORK/drop.log"
-mkdir -p "$HOME/Documents/FennickTallowBay" "$XDG_RUNTIME_DIR" "$XDG_CONFIG_HOME/orlenta"
-chmod 700 "$XDG_RUNTIME_DIR"
+private_home
+export ORLENTA_DROP_LOG="$WORK/drop.log"
 
 if [ "${SHOTS:-outline}" = detail ]; then
 /usr/bin/python3 - > "$HOME/Documents/FennickTallowBay/tallowBay.json" <<'PY'
@@ -90,16 +82,7 @@ print(json.dumps({"isPublished": True, "roots": roots}, ensure_ascii=False, inde
 PY
 fi
 
-n=90
-while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
-export DISPLAY=":$n"
-Xvfb "$DISPLAY" -screen 0 1000x800x24 -nolisten tcp >/dev/null 2>&1 &
-PIDS="$!"
-i=0
-until xdpyinfo >/dev/null 2>&1; do
-    i=$((i + 1)); [ $i -lt 50 ] || { echo "screenshot-window: Xvfb did not start" >&2; exit 1; }
-    sleep 0.1
-done
+start_xvfb 1000x800
 
 # Rows are counted from the top of the outline; see ROW_* below.
 SIDEBAR_TOP=${SIDEBAR_TOP:-89}

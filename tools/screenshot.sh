@@ -11,32 +11,14 @@ APP=${ORLENTA_BINARY:-$ROOT/build/src/orlenta}
 [ -x "$APP" ] || { echo "screenshot: build first (make build)" >&2; exit 1; }
 mkdir -p "$OUT"
 
-WORK=$(mktemp -d)
-PIDS=""
-cleanup() {
-    for pid in $PIDS; do kill "$pid" 2>/dev/null || true; done
-    rm -rf "$WORK"
-}
-trap cleanup EXIT INT TERM
+. "$ROOT/tools/xvfb-session.sh"
 
 # A private home: the sample document and preferences, never the user's own.
-export HOME="$WORK/home" XDG_CONFIG_HOME="$WORK/home/.config" XDG_DATA_HOME="$WORK/home/.local/share"
-export XDG_RUNTIME_DIR="$WORK/runtime"
-mkdir -p "$HOME/Documents/FennickTallowBay" "$XDG_RUNTIME_DIR" "$XDG_CONFIG_HOME/orlenta"
-chmod 700 "$XDG_RUNTIME_DIR"
+private_home
 "$ROOT/tools/sample-document.sh" small > "$HOME/Documents/FennickTallowBay/tallowBay.json"
 
 # A free display number.
-n=90
-while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
-export DISPLAY=":$n"
-Xvfb "$DISPLAY" -screen 0 900x560x24 -nolisten tcp >/dev/null 2>&1 &
-PIDS="$!"
-i=0
-until xdpyinfo >/dev/null 2>&1; do
-    i=$((i + 1)); [ $i -lt 50 ] || { echo "screenshot: Xvfb did not start" >&2; exit 1; }
-    sleep 0.1
-done
+start_xvfb 900x560
 trayer --edge top --align right --widthtype request --height 24 --transparent false \
     --tint 0x2b2b2b --SetDockType true >/dev/null 2>&1 &
 PIDS="$PIDS $!"
