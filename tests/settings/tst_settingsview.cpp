@@ -439,6 +439,21 @@ void TestSettingsView::languageChangeRebuildsOnTheSameTab()
     QTRY_VERIFY(!second);
     QCOMPARE(m_window->view()->selection(), SettingsTab::run);
     QCOMPARE(find<QTabWidget>(u"tabs"_s)->tabText(2), u"実行"_s);
+
+    // By keyboard: the arrows walk the rows, Space chooses one.
+    find<QTabWidget>(u"tabs"_s)->setCurrentIndex(int(SettingsTab::general));
+    QApplication::setActiveWindow(m_window.get());
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    find<QAbstractButton>(u"language-system"_s)->setFocus();
+    for (Qt::Key key : {Qt::Key_Up, Qt::Key_Down, Qt::Key_Down, Qt::Key_Down, Qt::Key_Up})
+        QTest::keyClick(QApplication::focusWidget(), key);
+    QCOMPARE(QApplication::focusWidget(), find<QAbstractButton>(u"language-en"_s));
+    QPointer<SettingsView> third = m_window->view();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    QTRY_VERIFY(!third);
+    QCOMPARE(LanguageManager::shared().selection(), AppLanguage(AppLanguage::en));
+    QVERIFY(find<QAbstractButton>(u"language-en"_s)->isChecked());
+    QCOMPARE(QApplication::focusWidget(), find<QAbstractButton>(u"language-en"_s));
 }
 
 void TestSettingsView::loginSwitchFollowsTheRealStatus()

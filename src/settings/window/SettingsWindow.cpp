@@ -33,6 +33,8 @@ void SettingsWindow::rebuild()
     setWindowTitle(LanguageManager::localized(QStringLiteral("设置")));
     const SettingsTab tab = m_view ? m_view->selection() : SettingsTab::general;
     const bool hadFocus = m_view && m_view->isAncestorOf(focusWidget());
+    // A keyboard user stays on the control they were on (the language row just chosen).
+    const QString focusName = hadFocus ? focusWidget()->objectName() : QString();
     if (m_view) {
         m_view->hide();
         m_view->deleteLater();
@@ -41,6 +43,11 @@ void SettingsWindow::rebuild()
     m_view->setObjectName(QStringLiteral("content"));
     m_view->setSelection(tab);
     layout()->addWidget(m_view);
-    if (hadFocus)
+    if (!hadFocus)
+        return;
+    QWidget *same = focusName.isEmpty() ? nullptr : m_view->findChild<QWidget *>(focusName);
+    if (same && same->isVisibleTo(m_view))
+        same->setFocus(Qt::OtherFocusReason);
+    else
         m_view->setFocus();
 }
