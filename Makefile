@@ -60,14 +60,16 @@ $(SANITIZE_DIR)/CMakeCache.txt:
 		-DORLENTA_SANITIZE=ON -DORLENTA_FUZZ=ON -DORLENTA_BENCHMARKS=OFF $(CMAKE_FLAGS)
 
 # Every test once more under AddressSanitizer and UndefinedBehaviorSanitizer.
-test-sanitize: $(SANITIZE_DIR)/CMakeCache.txt
+test-sanitize: deps-test
+	@$(MAKE) --no-print-directory $(SANITIZE_DIR)/CMakeCache.txt
 	cmake --build $(SANITIZE_DIR) --parallel $(JOBS)
 	cd $(SANITIZE_DIR) && ctest --output-on-failure --parallel $(JOBS) $(CTEST_ARGS)
 
 # Each fuzz target for FUZZ_SECONDS on its kept inputs (fuzz/corpus/<name>);
 # new inputs go to $(SANITIZE_DIR)/fuzz-corpus, findings to fuzz-findings.
 # A finding is fixed, then kept in fuzz/corpus/<name> as a regression input.
-fuzz: $(SANITIZE_DIR)/CMakeCache.txt
+fuzz: deps-test
+	@$(MAKE) --no-print-directory $(SANITIZE_DIR)/CMakeCache.txt
 	cmake --build $(SANITIZE_DIR) --parallel $(JOBS) --target $(addprefix fuzz_,$(FUZZ_TARGETS))
 	@set -e; for t in $(FUZZ_TARGETS); do \
 		mkdir -p $(SANITIZE_DIR)/fuzz-corpus/$$t $(SANITIZE_DIR)/fuzz-findings; \

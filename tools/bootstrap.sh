@@ -24,7 +24,9 @@ fonts-noto-cjk
 "
 
 # Tests, benchmarks and the measuring and screenshot tools: an X server with
-# an XEmbed tray, private session buses, the desktop-file validators.
+# an XEmbed tray, private session buses, the desktop-file validators; clang
+# with its sanitizer and libFuzzer runtimes and the symbolizer for
+# make test-sanitize and make fuzz.
 TEST_PACKAGES="
 libbenchmark-dev
 xvfb
@@ -40,6 +42,7 @@ desktop-file-utils
 appstream
 clang-14
 libclang-rt-14-dev
+llvm-14
 "
 
 # CPack's Debian generator: dpkg-shlibdeps and file.
