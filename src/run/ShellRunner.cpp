@@ -171,9 +171,11 @@ RunForm ShellRunner::chooseForm(const std::optional<QString> &runMode, bool term
     return runMode == u"tab" ? RunForm::newTab : RunForm::newWindow;
 }
 
+// "Terminal" is the macOS product; on Linux the log speaks of the chosen terminal.
 // clang-format off
 QString ShellRunner::modeLine(RunForm form)
 {
+#if defined(Q_OS_MACOS)
     switch (form) {
     case RunForm::newWindow:
         break;
@@ -183,6 +185,35 @@ QString ShellRunner::modeLine(RunForm form)
         return LanguageManager::localized(QStringLiteral("运行模式：Terminal 未运行，复用其启动时的初始窗口\n"));
     }
     return LanguageManager::localized(QStringLiteral("运行模式：每次运行新开一个 Terminal 窗口\n"));
+#else
+    switch (form) {
+    case RunForm::newWindow:
+        break;
+    case RunForm::newTab:
+        return LanguageManager::localized(QStringLiteral("运行模式：在已打开的终端窗口中新建标签页\n"));
+    case RunForm::reuse:
+        return LanguageManager::localized(QStringLiteral("运行模式：终端未运行，使用它启动时打开的窗口\n"));
+    }
+    return LanguageManager::localized(QStringLiteral("运行模式：每次运行新开一个终端窗口\n"));
+#endif
+}
+
+QString ShellRunner::handedOverLine()
+{
+#if defined(Q_OS_MACOS)
+    return LanguageManager::localized(QStringLiteral("已在系统 Terminal 中执行：\n"));
+#else
+    return LanguageManager::localized(QStringLiteral("已交给终端执行：\n"));
+#endif
+}
+
+QString ShellRunner::openFailedLine(const QString &error)
+{
+#if defined(Q_OS_MACOS)
+    return LanguageManager::localized(QStringLiteral("打开 Terminal 失败：%@"), {error});
+#else
+    return LanguageManager::localized(QStringLiteral("打开终端失败：%@"), {error});
+#endif
 }
 // clang-format on
 
@@ -212,7 +243,7 @@ void ShellRunner::openInTerminal(const ShellNode &script, const std::optional<QS
     }
 
     const HandOverText text = HandOverText::build(*script.filePath, argOverride);
-    onChunk(LanguageManager::localized(QStringLiteral("已在系统 Terminal 中执行：\n")));
+    onChunk(handedOverLine());
     onChunk(text.echoLine);
 
     Preferences &preferences = m_preferences ? *m_preferences : Preferences::standard();
@@ -239,7 +270,7 @@ void ShellRunner::complete(RunForm form, const HandOverText &text, int status,
     const QString error = errorText.trimmed();
     // clang-format off
     if (form != RunForm::newTab) {
-        onChunk(u'\n' + LanguageManager::localized(QStringLiteral("打开 Terminal 失败：%@"), {error}) + u'\n');
+        onChunk(u'\n' + openFailedLine(error) + u'\n');
 #if defined(Q_OS_MACOS)
         onChunk(LanguageManager::localized(QStringLiteral("请到「系统设置 › 隐私与安全性 › 自动化」中允许本 App 控制「Terminal」。\n")));
 #else

@@ -55,6 +55,9 @@ public:
     // Chooses the form from the stored run mode and whether the terminal runs.
     static RunForm chooseForm(const std::optional<QString> &runMode, bool terminalRunning);
     static QString modeLine(RunForm form);
+    // The log's line before the command, and its line when the terminal could not be opened.
+    static QString handedOverLine();
+    static QString openFailedLine(const QString &error);
 
 private:
     void complete(RunForm form, const HandOverText &text, int status, const QString &errorText,

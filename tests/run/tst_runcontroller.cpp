@@ -41,11 +41,9 @@ ShellNode script(const QString &name, std::optional<QString> path = std::nullopt
 // The log of one script handed to the fake back end with the window form.
 QString logOf(const QString &name, const QString &file, const QString &arg = {})
 {
-    return RunController::header(name) +
-           LanguageManager::localized(u"已在系统 Terminal 中执行：\n"_s) + u"$ cd /s && ./"_s +
-           file + (arg.isEmpty() ? QString() : u' ' + arg) + u'\n' +
-           LanguageManager::localized(u"运行模式：每次运行新开一个 Terminal 窗口\n"_s) + u'[' +
-           file + u"]\n"_s;
+    return RunController::header(name) + ShellRunner::handedOverLine() + u"$ cd /s && ./"_s + file +
+           (arg.isEmpty() ? QString() : u' ' + arg) + u'\n' +
+           ShellRunner::modeLine(RunForm::newWindow) + u'[' + file + u"]\n"_s;
 }
 } // namespace
 
@@ -163,8 +161,8 @@ void TestRunController::statusesReachTheStore()
     QCOMPARE(
         m_controller->output(),
         RunController::header(u"nopath"_s) + LanguageManager::localized(u"错误：脚本路径为空"_s) +
-            u'\n' + logOf(u"y"_s, u"y.sh"_s) + u'\n' +
-            LanguageManager::localized(u"打开 Terminal 失败：%@"_s, {QString()}) + u'\n' +
+            u'\n' + logOf(u"y"_s, u"y.sh"_s) + u'\n' + ShellRunner::openFailedLine(QString()) +
+            u'\n' +
 #if defined(Q_OS_MACOS)
             LanguageManager::localized(
                 u"请到「系统设置 › 隐私与安全性 › 自动化」中允许本 App 控制「Terminal」。\n"_s) +
@@ -212,10 +210,8 @@ void TestRunController::terminalAcceptsScript()
     controller.run(script(u"x"_s, folder + u"/x.sh"_s), *m_store);
     QVERIFY(QTest::qWaitFor([&] { return running.size() == 2; }, 10000));
     QCOMPARE(controller.output(),
-             u"\n──── sh x ────\n"_s +
-                 LanguageManager::localized(u"已在系统 Terminal 中执行：\n"_s) + u"$ cd "_s +
-                 folder + u" && ./x.sh\n"_s +
-                 LanguageManager::localized(u"运行模式：每次运行新开一个 Terminal 窗口\n"_s) +
+             u"\n──── sh x ────\n"_s + ShellRunner::handedOverLine() + u"$ cd "_s + folder +
+                 u" && ./x.sh\n"_s + ShellRunner::modeLine(RunForm::newWindow) +
                  LanguageManager::localized(u"诊断：%@\n"_s, {u"tab 1 of window id 42"_s}));
     QCOMPARE(m_store->lastRunMessage(), u"x: 退出码 0"_s);
 }

@@ -35,9 +35,11 @@ const QString tab3 = u"如需真正的新标签页，请到上述设置中允许
 const QString askAutomation =
     u"请到「系统设置 › 隐私与安全性 › 自动化」中允许本 App 控制「Terminal」。\n"_s;
 #else
-const QString tab1 = u"⚠️ 新建标签页失败（该终端可能不支持从外部新建标签页，或没有在运行）。\n"_s;
+const QString tab1 =
+    u"⚠️ 新建标签页失败（该终端可能不支持从外部新建标签页，或没有在运行）。\n"_s;
 const QString tab3 = u"如需真正的新标签页，请按 README 中该终端的说明设置后重试。\n"_s;
-const QString askAutomation = u"请确认所选终端已安装，并能在当前桌面会话中启动（设置 › 运行）。\n"_s;
+const QString askAutomation =
+    u"请确认所选终端已安装，并能在当前桌面会话中启动（设置 › 运行）。\n"_s;
 #endif
 const QString tab2 = u"已自动回退为「新开窗口」运行。\n"_s;
 
@@ -48,7 +50,7 @@ QStringList tabFailure()
 
 QStringList openFailure(const QString &error)
 {
-    return {u'\n' + L(u"打开 Terminal 失败：%@"_s, {error}) + u'\n', L(askAutomation)};
+    return {u'\n' + ShellRunner::openFailedLine(error) + u'\n', L(askAutomation)};
 }
 
 struct Behaviour
@@ -259,9 +261,9 @@ void TestShellRunner::appleScript_data()
     QTest::addColumn<int>("status");
     QTest::addColumn<QList<RunForm>>("forms");
 
-    const QString windowMode = L(u"运行模式：每次运行新开一个 Terminal 窗口\n"_s);
-    const QString tabMode = L(u"运行模式：在已有 Terminal 窗口新建标签页\n"_s);
-    const QString reuseMode = L(u"运行模式：Terminal 未运行，复用其启动时的初始窗口\n"_s);
+    const QString windowMode = ShellRunner::modeLine(RunForm::newWindow);
+    const QString tabMode = ShellRunner::modeLine(RunForm::newTab);
+    const QString reuseMode = ShellRunner::modeLine(RunForm::reuse);
     const std::optional<QString> none;
     const std::optional<QString> tab(u"tab"_s);
     const QString denied = u"execution error: Not authorised to send Apple events (-1743)"_s;
@@ -331,7 +333,7 @@ void TestShellRunner::appleScript()
     const HandOverText text = HandOverText::build(m_scriptPath, u"--force \"a b\""_s);
     QCOMPARE(outcome.statuses, QList<int>{status});
     QCOMPARE(outcome.chunks,
-             (QStringList{L(u"已在系统 Terminal 中执行：\n"_s), text.echoLine} + expected));
+             (QStringList{ShellRunner::handedOverLine(), text.echoLine} + expected));
 
     QStringList expectedCalls;
     for (RunForm form : forms)
@@ -405,7 +407,7 @@ void TestShellRunner::terminalAttached()
     const QString arg = u"--force \"a b\" 'it''s' c\\d"_s;
     const Outcome outcome = handOver(*term.runner, script(m_scriptPath), arg);
     QCOMPARE(outcome.statuses, QList<int>{0});
-    QCOMPARE(outcome.chunks.mid(2), (QStringList{L(u"运行模式：每次运行新开一个 Terminal 窗口\n"_s),
+    QCOMPARE(outcome.chunks.mid(2), (QStringList{ShellRunner::modeLine(RunForm::newWindow),
                                                  L(u"诊断：%@\n"_s, {u"window 3"_s})}));
     const HandOverText text = HandOverText::build(m_scriptPath, arg);
     QCOMPARE(readNulSeparated(args), (QStringList{u"--window"_s, u"--"_s} +
@@ -446,8 +448,7 @@ void TestShellRunner::terminalDetached()
     const Outcome outcome = handOver(*term.runner, script(m_scriptPath));
     QCOMPARE(outcome.statuses, QList<int>{0});
     QVERIFY(timer.elapsed() < 2500);
-    QCOMPARE(outcome.chunks.mid(2),
-             QStringList{L(u"运行模式：Terminal 未运行，复用其启动时的初始窗口\n"_s)});
+    QCOMPARE(outcome.chunks.mid(2), QStringList{ShellRunner::modeLine(RunForm::reuse)});
     const HandOverText text = HandOverText::build(m_scriptPath, std::nullopt);
     QTRY_COMPARE(readNulSeparated(args),
                  QStringList{u"-e"_s} + TerminalCatalogue::command(text, u"/bin/true"_s));
@@ -550,8 +551,7 @@ void TestShellRunner::terminalNotFound()
     const QString error = L(u"找不到终端程序：%@"_s, {u"xterm"_s});
     QCOMPARE(outcome.statuses, QList<int>{1});
     QCOMPARE(outcome.chunks.mid(2),
-             (QStringList{L(u"运行模式：Terminal 未运行，复用其启动时的初始窗口\n"_s),
-                          L(u"启动失败：%@\n"_s, {error})} +
+             (QStringList{ShellRunner::modeLine(RunForm::reuse), L(u"启动失败：%@\n"_s, {error})} +
               openFailure(error)));
 }
 
@@ -566,7 +566,7 @@ void TestShellRunner::terminalWithoutTabs()
     QCOMPARE(outcome.statuses, QList<int>{0});
     QCOMPARE(
         outcome.chunks.mid(2),
-        QStringList{L(u"运行模式：在已有 Terminal 窗口新建标签页\n"_s)} + tabFailure() +
+        QStringList{ShellRunner::modeLine(RunForm::newTab)} + tabFailure() +
             QStringList{L(u"原始错误：%@\n"_s, {L(u"%@ 不支持从外部新建标签页"_s, {u"xterm"_s})})});
     QTRY_COMPARE(readNulSeparated(args).value(0), u"-e"_s); // the window fallback
 }
@@ -583,7 +583,7 @@ void TestShellRunner::terminalTabFailsThenWindow()
     const Outcome outcome = handOver(*term.runner, script(m_scriptPath));
     QCOMPARE(outcome.statuses, QList<int>{0});
     QCOMPARE(outcome.chunks.mid(2),
-             QStringList{L(u"运行模式：在已有 Terminal 窗口新建标签页\n"_s)} + tabFailure() +
+             QStringList{ShellRunner::modeLine(RunForm::newTab)} + tabFailure() +
                  QStringList{L(u"原始错误：%@\n"_s, {u"no window to add a tab to"_s})});
     QFile file(calls);
     QVERIFY(file.open(QIODevice::ReadOnly));
@@ -641,7 +641,7 @@ void TestShellRunner::gnomeTabGoesToTheNewestWindow()
                             calls.toUtf8() + "'\n"));
     const Outcome outcome = handOver(*term.runner, script(m_scriptPath));
     QCOMPARE(outcome.statuses, QList<int>{0});
-    QCOMPARE(outcome.chunks.value(2), L(u"运行模式：在已有 Terminal 窗口新建标签页\n"_s));
+    QCOMPARE(outcome.chunks.value(2), ShellRunner::modeLine(RunForm::newTab));
     QCOMPARE(readLines(calls), QStringList{u"--tab :1.7 /s/new"_s});
 }
 
@@ -668,8 +668,8 @@ void TestShellRunner::kittyTabUsesItsSocket()
                         "printf '%s\\0' \"$@\" > '" + args.toUtf8() + "'\necho 3\n"));
     const Outcome outcome = handOver(*term.runner, script(m_scriptPath));
     QCOMPARE(outcome.statuses, QList<int>{0});
-    QCOMPARE(outcome.chunks.mid(2), (QStringList{L(u"运行模式：在已有 Terminal 窗口新建标签页\n"_s),
-                                                 L(u"诊断：%@\n"_s, {u"3"_s})}));
+    QCOMPARE(outcome.chunks.mid(2),
+             (QStringList{ShellRunner::modeLine(RunForm::newTab), L(u"诊断：%@\n"_s, {u"3"_s})}));
     const HandOverText text = HandOverText::build(m_scriptPath, std::nullopt);
     QCOMPARE(readNulSeparated(args), (QStringList{u"@"_s, u"--to"_s, u"unix:/tmp/kitty-600"_s,
                                                   u"launch"_s, u"--type=tab"_s, u"--"_s} +
