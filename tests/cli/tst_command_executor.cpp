@@ -964,8 +964,9 @@ private Q_SLOTS:
         QCOMPARE(result.status, 0);
         const QStringList lines = result.out.split(u'\n', Qt::SkipEmptyParts);
         QCOMPARE(lines.size(), 10000);
-        // Generous for a loaded machine or a sanitizer build; quadratic took 34 s.
-        QVERIFY2(elapsed < 3000, qPrintable(QString::number(elapsed)));
+        // Generous for a loaded machine or a sanitizer build (10 and 70 ms);
+        // a walk of the forest per node takes seconds even with cheap ids.
+        QVERIFY2(elapsed < 500, qPrintable(QString::number(elapsed)));
         QCOMPARE(lines[0].section(u'\t', 2, 2),
                  QStringLiteral("ABCDEF01-2345-6789-0000-000000000001"));
         for (int i = 0; i < 10000; i += 997) {
