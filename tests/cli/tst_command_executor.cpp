@@ -114,16 +114,10 @@ private:
     std::atomic<bool> m_unblocked = false;
     std::thread m_thread;
 };
-// QJsonDocument's own layout of the same JSON, with the control characters
-// it leaves raw escaped: what --json printed when it was built on it.
+// The JSON read back and laid out by QJsonDocument.
 QString qtLayout(const QString &json)
 {
-    QString out;
-    for (const QChar c : QString::fromUtf8(QJsonDocument::fromJson(json.toUtf8()).toJson()))
-        out += c.category() == QChar::Other_Control && c != u'\n'
-                   ? QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QChar(u'0'))
-                   : QString(c);
-    return out;
+    return qtJsonLayout(QJsonDocument::fromJson(json.toUtf8()));
 }
 } // namespace
 

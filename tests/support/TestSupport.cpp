@@ -20,3 +20,13 @@ QByteArray TestHome::read(const QString &relative) const
     QFile file(filePath(relative));
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
+
+QString qtJsonLayout(const QJsonDocument &document)
+{
+    QString out;
+    for (const QChar c : QString::fromUtf8(document.toJson()))
+        out += c.category() == QChar::Other_Control && c != u'\n'
+                   ? QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QChar(u'0'))
+                   : QString(c);
+    return out;
+}

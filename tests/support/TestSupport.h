@@ -2,6 +2,7 @@
 
 #include "platform/Locations.h"
 
+#include <QJsonDocument>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -28,3 +29,8 @@ private:
     QTemporaryDir m_dir;
     Locations m_locations;
 };
+
+// What QJsonDocument writes for the document (indented), with the control
+// characters it leaves raw (DEL and C1) escaped as \u00XX: the layout the
+// command line's JSON output has always had.
+QString qtJsonLayout(const QJsonDocument &document);
