@@ -45,9 +45,15 @@ bool JsonCursor::appendRun(QString &out, const char *from, const char *to, bool 
         out.append(QLatin1StringView(from, to - from));
         return true;
     }
-    const QByteArrayView run(from, to - from);
+    QByteArrayView run(from, to - from);
     if (!run.isValidUtf8())
         return syntax("invalid UTF-8 in a string");
+    // fromUtf8 drops a byte-order mark that starts what it converts; a run
+    // after an escape ("\/" in a path) may start with U+FEFF, which is text.
+    if (run.startsWith("\xEF\xBB\xBF")) {
+        out.append(QChar(0xFEFF));
+        run = run.sliced(3);
+    }
     out.append(QString::fromUtf8(run));
     return true;
 }
