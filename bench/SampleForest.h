@@ -2,10 +2,10 @@
 
 // The benchmarks' libraries: folders of scripts with predictable names and
 // paths, so that runs of different benchmarks are comparable.
+#include "TestNodes.h"
 #include "library/ShellNode.h"
 
 #include <QStringList>
-#include <QUuid>
 
 struct SampleShape
 {
@@ -17,24 +17,9 @@ struct SampleShape
 
 inline ShellNode sampleScript(int folder, int index, const QStringList &args = {})
 {
-    ShellNode node;
-    node.id = QUuid::createUuid();
-    node.kind = NodeKind::script;
-    node.name = QStringLiteral("script %1-%2").arg(folder).arg(index);
-    node.filePath = QStringLiteral("/opt/s/%1/%2.sh").arg(folder).arg(index);
-    if (!args.isEmpty())
-        node.args = args;
-    return node;
-}
-
-inline ShellNode sampleFolder(const QString &name, QList<ShellNode> children)
-{
-    ShellNode node;
-    node.id = QUuid::createUuid();
-    node.name = name;
-    node.kind = NodeKind::folder;
-    node.children = std::move(children);
-    return node;
+    return TestNodes::script(QStringLiteral("script %1-%2").arg(folder).arg(index),
+                             QStringLiteral("/opt/s/%1/%2.sh").arg(folder).arg(index),
+                             args.isEmpty() ? std::nullopt : std::optional<QStringList>(args));
 }
 
 // `count` scripts (or nodes, with countFolders) in top-level folders.
@@ -49,7 +34,7 @@ inline QList<ShellNode> sampleForest(int count, const SampleShape &shape = {})
             const bool withPresets = shape.presetEvery > 0 && i % shape.presetEvery == 0;
             children.append(sampleScript(f, i, withPresets ? shape.presets : QStringList()));
         }
-        roots.append(sampleFolder(QStringLiteral("folder %1").arg(f), std::move(children)));
+        roots.append(TestNodes::folder(QStringLiteral("folder %1").arg(f), std::move(children)));
     }
     return roots;
 }

@@ -32,8 +32,8 @@ QList<ShellNode> library(int count)
         QList<ShellNode> tools;
         for (int i = 0; i < 9; ++i)
             tools.append(sampleScript(f, 100 + i, i % 5 == 0 ? presets : QStringList()));
-        children.append(sampleFolder(QStringLiteral("more %1").arg(f), std::move(tools)));
-        roots.append(sampleFolder(QStringLiteral("folder %1").arg(f), std::move(children)));
+        children.append(TestNodes::folder(QStringLiteral("more %1").arg(f), std::move(tools)));
+        roots.append(TestNodes::folder(QStringLiteral("folder %1").arg(f), std::move(children)));
     }
     return roots;
 }

@@ -5,6 +5,7 @@
 #include "settings/Preferences.h"
 #include "ui/IconMap.h"
 
+#include "TestNodes.h"
 #include "TestSupport.h"
 
 #include <QAction>
@@ -13,6 +14,9 @@
 #include <QTest>
 
 namespace {
+
+using TestNodes::folder;
+using TestNodes::script;
 
 QString symbolOf(const QIcon &icon)
 {
@@ -56,34 +60,16 @@ QStringList dump(const QMenu *menu)
 }
 
 const QStringList kCommands = {
-    QStringLiteral("---"), QStringLiteral("快速运行… [magnifyingglass]"),
+    QStringLiteral("---"),
+    QStringLiteral("快速运行… [magnifyingglass]"),
     QStringLiteral("设置… [gearshape]"),
-    QStringLiteral("---"), QStringLiteral("检查更新… [arrow.down.circle]"),
-    QStringLiteral("---"), QStringLiteral("打开管理窗口 [macwindow]"),
-    QStringLiteral("---"), QStringLiteral("退出 [power]"),
+    QStringLiteral("---"),
+    QStringLiteral("检查更新… [arrow.down.circle]"),
+    QStringLiteral("---"),
+    QStringLiteral("打开管理窗口 [macwindow]"),
+    QStringLiteral("---"),
+    QStringLiteral("退出 [power]"),
 };
-
-ShellNode folder(const QString &name, std::optional<QList<ShellNode>> children = std::nullopt)
-{
-    ShellNode node;
-    node.id = QUuid::createUuid();
-    node.name = name;
-    node.kind = NodeKind::folder;
-    node.children = std::move(children);
-    return node;
-}
-
-ShellNode script(const QString &name, const QString &path,
-                 std::optional<QStringList> args = std::nullopt)
-{
-    ShellNode node;
-    node.id = QUuid::createUuid();
-    node.name = name;
-    node.kind = NodeKind::script;
-    node.filePath = path;
-    node.args = std::move(args);
-    return node;
-}
 
 QAction *findAction(const QMenu *menu, const QString &text)
 {

@@ -8,6 +8,7 @@
 #include "settings/Preferences.h"
 #include "ui/IconMap.h"
 
+#include "TestNodes.h"
 #include "TestSupport.h"
 
 #include <QDBusArgument>
@@ -23,6 +24,13 @@
 #include <QThread>
 
 namespace {
+
+using TestNodes::folder;
+
+ShellNode script(const QString &name, std::optional<QStringList> args = std::nullopt)
+{
+    return TestNodes::script(name, QStringLiteral("/x/%1.sh").arg(name), std::move(args));
+}
 
 // Answers Qt's question whether a tray host exists and records the item
 // that registers. Lives in its own thread: Qt asks synchronously.
@@ -157,27 +165,6 @@ private:
     QString m_service;
     QString m_path;
 };
-
-ShellNode folder(const QString &name, std::optional<QList<ShellNode>> children = std::nullopt)
-{
-    ShellNode node;
-    node.id = QUuid::createUuid();
-    node.name = name;
-    node.kind = NodeKind::folder;
-    node.children = std::move(children);
-    return node;
-}
-
-ShellNode script(const QString &name, std::optional<QStringList> args = std::nullopt)
-{
-    ShellNode node;
-    node.id = QUuid::createUuid();
-    node.name = name;
-    node.kind = NodeKind::script;
-    node.filePath = QStringLiteral("/x/%1.sh").arg(name);
-    node.args = std::move(args);
-    return node;
-}
 
 // The application's commands below the tree, as the menu holds them.
 QStringList commandsOf(const QMenu *menu)

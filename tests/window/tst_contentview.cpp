@@ -16,6 +16,7 @@
 #include "window/SidebarTreeView.h"
 
 #include "FakeTerminalBackEnd.h"
+#include "TestNodes.h"
 #include "TestSupport.h"
 
 #include <QAbstractItemModelTester>
@@ -37,25 +38,8 @@
 
 namespace {
 
-ShellNode folder(const QString &name, std::optional<QList<ShellNode>> children = std::nullopt)
-{
-    ShellNode node;
-    node.id = QUuid::createUuid();
-    node.name = name;
-    node.kind = NodeKind::folder;
-    node.children = std::move(children);
-    return node;
-}
-
-ShellNode script(const QString &name, const QString &path,
-                 std::optional<QStringList> args = std::nullopt)
-{
-    ShellNode node = folder(name);
-    node.kind = NodeKind::script;
-    node.filePath = path;
-    node.args = std::move(args);
-    return node;
-}
+using TestNodes::folder;
+using TestNodes::script;
 
 class FakePicker : public FilePicker
 {
