@@ -25,16 +25,19 @@ void SymbolIcon::setColorRole(QPalette::ColorRole role)
     update();
 }
 
-void SymbolIcon::setColor(const QColor &color)
+void SymbolIcon::setOpacity(qreal opacity)
 {
-    m_color = color;
+    if (opacity == m_opacity)
+        return;
+    m_opacity = opacity;
     update();
 }
 
 void SymbolIcon::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
-    const QColor color = m_color.isValid() ? m_color : palette().color(m_role);
+    p.setOpacity(m_opacity);
+    const QColor color = palette().color(m_role);
     const QPixmap pixmap =
         IconMap::pixmap(m_symbol, QSize(m_size, m_size), color, devicePixelRatioF());
     p.drawPixmap(QPoint(0, 0), pixmap);

@@ -1,11 +1,10 @@
 #pragma once
 
-#include <QColor>
 #include <QPalette>
 #include <QWidget>
 
-// A symbol drawn at paint time, in a colour of the current palette (or a
-// fixed one), so it follows a change between light and dark.
+// A symbol drawn at paint time, in a colour of the current palette, so it
+// follows a change between light and dark.
 class SymbolIcon : public QWidget
 {
     Q_OBJECT
@@ -15,7 +14,8 @@ public:
     QString symbol() const { return m_symbol; }
     void setSymbol(const QString &symbol);
     void setColorRole(QPalette::ColorRole role);
-    void setColor(const QColor &color);
+    // Fading by opacity reuses the one cached pixmap of the colour.
+    void setOpacity(qreal opacity);
 
     QSize sizeHint() const override { return {m_size, m_size}; }
 
@@ -26,5 +26,5 @@ private:
     QString m_symbol;
     int m_size;
     QPalette::ColorRole m_role = QPalette::WindowText;
-    QColor m_color;
+    qreal m_opacity = 1;
 };

@@ -15,9 +15,7 @@ constexpr std::array<bool, 128> plain = [] {
         table[c] = c != '"' && c != '\\';
     return table;
 }();
-} // namespace
 
-namespace {
 char *unicodeEscape(char *out, char16_t c)
 {
     *out++ = '\\';

@@ -98,14 +98,7 @@ qreal OptionCard::selectionProgress() const
 void OptionCard::showProgress(qreal progress)
 {
     m_check->setVisible(progress > 0);
-    // At rest the check mark takes the palette's accent, so it follows a
-    // change between light and dark.
-    QColor accent;
-    if (progress < 1) {
-        accent = palette().color(QPalette::Highlight);
-        accent.setAlphaF(float(progress));
-    }
-    m_check->setColor(accent);
+    m_check->setOpacity(progress);
 }
 
 void OptionCard::setSelected(bool selected)
