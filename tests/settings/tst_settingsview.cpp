@@ -431,6 +431,9 @@ void TestSettingsView::languageChangeRebuildsOnTheSameTab()
     QCOMPARE(tabs->tabText(0), u"General"_s);
     QCOMPARE(m_window->view()->selection(), SettingsTab::general);
     QVERIFY(find<QAbstractButton>(u"language-en"_s)->isChecked());
+    // Languages keep their own names; following the system reads in the new language.
+    QCOMPARE(find<QAbstractButton>(u"language-system"_s)->text(), u"Match System"_s);
+    QCOMPARE(find<QAbstractButton>(u"language-zh-Hans"_s)->text(), u"中文"_s);
     QVERIFY(m_window->isVisible());
 
     tabs->setCurrentIndex(int(SettingsTab::run));

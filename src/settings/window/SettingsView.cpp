@@ -326,10 +326,14 @@ QWidget *SettingsView::buildGeneral()
         const AppLanguage language = all.at(i);
         if (i > 0)
             languages->addDivider();
-        auto *button = new ChoiceRow(language.displayName(), languages->panel());
+        // Languages keep their own names; "follow the system" is read in the
+        // current language, or a reader of only one language could not find it.
+        const QString name = language == AppLanguage::system ? localized(language.displayName())
+                                                             : language.displayName();
+        auto *button = new ChoiceRow(name, languages->panel());
         button->setObjectName(QStringLiteral("language-") + language.toRaw());
         button->setChosen(language == selected);
-        button->setAccessibleName(language.displayName());
+        button->setAccessibleName(name);
         button->setToolTip(
             language == AppLanguage::system
                 ? PLATFORM_TEXT(localized(QStringLiteral("跟随系统：按当前 Mac 语言自动选择")),
