@@ -6,11 +6,13 @@
 #   tools/bootstrap.sh package   run + what `make package` needs
 set -eu
 
-# Compiler, build tools, Qt and a CJK font (the interface is Chinese by default).
+# Compiler, build tools (ccache makes rebuilds after a branch switch cheap), Qt and a
+# CJK font (the interface is Chinese by default).
 RUN_PACKAGES="
 build-essential
 cmake
 ninja-build
+ccache
 pkg-config
 qt6-base-dev
 qt6-base-dev-tools
