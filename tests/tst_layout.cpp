@@ -13,8 +13,8 @@ QHash<QString, QSet<QString>> allowedIncludes()
 {
     const QSet<QString> foundation{u"settings"_qs, u"platform"_qs, u"language"_qs};
     const QSet<QString> library = foundation + QSet<QString>{u"library"_qs, u"library/json"_qs};
-    const QSet<QString> core =
-        library + QSet<QString>{u"dragdrop"_qs, u"run"_qs, u"cli"_qs, u"palette"_qs};
+    const QSet<QString> core = library + QSet<QString>{u"dragdrop"_qs, u"run"_qs, u"cli"_qs,
+                                                       u"cli/commands"_qs, u"palette"_qs};
     const QSet<QString> update = foundation + QSet<QString>{u"update"_qs};
     const QSet<QString> ui = core + update + QSet<QString>{u"ui"_qs};
     QHash<QString, QSet<QString>> allowed{
@@ -26,6 +26,8 @@ QHash<QString, QSet<QString>> allowedIncludes()
         {u"dragdrop"_qs, library},
         {u"run"_qs, library},
         {u"cli"_qs, library + QSet<QString>{u"run"_qs}},
+        // The commands use the parsing, reply and output of cli/, never the reverse.
+        {u"cli/commands"_qs, library + QSet<QString>{u"run"_qs, u"cli"_qs}},
         {u"palette"_qs, library + QSet<QString>{u"run"_qs}},
         {u"instance"_qs, core},
         {u"update"_qs, foundation},

@@ -119,7 +119,7 @@ mac_tallowBayApp::mac_tallowBayApp(int &argc, char **argv, const Command &comman
             Qt::QueuedConnection);
 
     showTray();
-    if (command.verb != Command::Verb::start)
+    if (command.kind != Command::Kind::start)
         m_executor->execute(command, QDir::currentPath(), nullptr, {});
     QTimer::singleShot(0, this, &mac_tallowBayApp::applicationDidFinishLaunching);
 }

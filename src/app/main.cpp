@@ -19,7 +19,7 @@ int main(int argc, char *argv[])
         return 2;
     }
     const Command &command = *parsed.command;
-    if (command.verb == Command::Verb::help) {
+    if (command.kind == Command::Kind::help) {
         streams.standardOutput(command.text);
         return 0;
     }

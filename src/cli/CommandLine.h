@@ -1,53 +1,11 @@
 #pragma once
 
+#include "cli/Command.h"
+
 #include <QString>
 #include <QStringList>
 
 #include <optional>
-
-// One parsed `orlenta <command> ...` invocation. Node, folder and profile
-// references are kept as written; CommandExecutor resolves them against
-// the store that carries the command out.
-struct Command
-{
-    enum class Verb {
-        start, // no command: start the app, or raise the running one
-        help,  // print text and exit 0 (also --version)
-        list,
-        run,
-        add,
-        import,
-        mkdir,
-        rename,
-        rm,
-        mv,
-        args,
-        publish,
-        profileList,
-        profileSwitch,
-        profileOpen,
-        profileRemove,
-        sync,
-        open,
-        settings,
-        palette,
-    };
-
-    Verb verb = Verb::start;
-    QString text;         // help: what to print
-    QStringList operands; // positional arguments after the command words
-    bool json = false;
-    std::optional<QString> arg;
-    std::optional<int> preset; // 1-based, as `list` numbers presets
-    std::optional<QString> to;
-    std::optional<QString> into;
-    std::optional<QString> before;
-    bool root = false;
-    bool enable = true; // publish (--off clears), sync on|off
-    bool deleteFile = false;
-
-    bool operator==(const Command &other) const = default;
-};
 
 struct ParsedCommandLine
 {
@@ -55,6 +13,7 @@ struct ParsedCommandLine
     QString error; // one line, without the program name, when command is empty
 };
 
+// `orlenta <command> ...` read against the command table.
 namespace CommandLine {
 // arguments: without the program name.
 ParsedCommandLine parse(const QStringList &arguments);

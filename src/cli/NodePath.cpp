@@ -123,11 +123,9 @@ Resolution byPath(const QList<ShellNode> &roots, const QStringList &names, bool 
 Resolution byId(const QList<ShellNode> &roots, const QString &reference, bool *found)
 {
     *found = false;
-    QString text = reference.trimmed().toUpper();
-    if (text.startsWith(u'{') && text.endsWith(u'}'))
-        text = text.mid(1, text.size() - 2);
-    static const QRegularExpression idText(QStringLiteral("^[0-9A-F-]+$"));
-    if (!idText.match(text).hasMatch() || QString(text).remove(u'-').size() < minimumIdPrefix)
+    const QString text = idText(reference);
+    static const QRegularExpression idPattern(QStringLiteral("^[0-9A-F-]+$"));
+    if (!idPattern.match(text).hasMatch() || QString(text).remove(u'-').size() < minimumIdPrefix)
         return {};
     QList<ShellNode> matches;
     walk(roots, [&](const ShellNode &node) {
@@ -195,6 +193,14 @@ QString escapeControls(const QString &text)
     for (const QChar c : text)
         out += isControl(c) && c != u'\n' && c != u'\t' ? hexEscape(c) : QString(c);
     return out;
+}
+
+QString idText(const QString &reference)
+{
+    QString text = reference.trimmed().toUpper();
+    if (text.startsWith(u'{') && text.endsWith(u'}'))
+        text = text.mid(1, text.size() - 2);
+    return text;
 }
 
 std::optional<QStringList> split(const QString &path)

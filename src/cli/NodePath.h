@@ -24,6 +24,10 @@ QString escapeControls(const QString &text);
 // empty. Leading and trailing slashes are ignored.
 std::optional<QStringList> split(const QString &path);
 
+// An id or a prefix of one as typed, in the form of uuidText: upper case,
+// without braces or blanks around it.
+QString idText(const QString &reference);
+
 // The escaped path of display names from the top down to the node.
 std::optional<QString> pathOf(const QList<ShellNode> &roots, const QUuid &id);
 

@@ -1,8 +1,10 @@
 #include "cli/CommandLine.h"
+#include "cli/CommandSpec.h"
 
+#include <QFile>
+#include <QRegularExpression>
+#include <QSet>
 #include <QTest>
-
-using Verb = Command::Verb;
 
 namespace {
 QStringList words(const char *line)
@@ -10,11 +12,13 @@ QStringList words(const char *line)
     return QString::fromUtf8(line).split(u' ', Qt::SkipEmptyParts);
 }
 
-Command make(Verb verb, QStringList operands = {})
+Command make(const char *name, QStringList operands = {}, QMap<QString, QString> options = {})
 {
     Command c;
-    c.verb = verb;
+    c.kind = Command::Kind::command;
+    c.name = QString::fromUtf8(name);
     c.operands = std::move(operands);
+    c.options = std::move(options);
     return c;
 }
 } // namespace
@@ -33,63 +37,56 @@ private Q_SLOTS:
         QTest::newRow("nothing") << QStringList() << Command{};
         QTest::newRow("start options")
             << words("-platform offscreen --quit-after-start") << Command{};
-        Command json = make(Verb::list);
-        json.json = true;
-        QTest::newRow("list --json") << words("list --json") << json;
+        QTest::newRow("list --json")
+            << words("list --json") << make("list", {}, {{QStringLiteral("json"), QString()}});
 
-        Command run = make(Verb::run, {QStringLiteral("Tools/deploy")});
+        Command run = make("run", {QStringLiteral("Tools/deploy")});
         QTest::newRow("run") << words("run Tools/deploy") << run;
-        run.arg = QStringLiteral("-v --fast");
+        run.options = {{QStringLiteral("arg"), QStringLiteral("-v --fast")}};
         QTest::newRow("run --arg with dashes")
             << QStringList{QStringLiteral("run"), QStringLiteral("--arg"),
                            QStringLiteral("-v --fast"), QStringLiteral("Tools/deploy")}
             << run;
-        run.arg = QString();
+        run.options = {{QStringLiteral("arg"), QString()}};
         QTest::newRow("run --arg empty") << QStringList{QStringLiteral("run"),
                                                         QStringLiteral("Tools/deploy"),
                                                         QStringLiteral("--arg="), }
                                          << run;
-        run.arg.reset();
-        run.preset = 2;
+        run.options = {{QStringLiteral("preset"), QStringLiteral("2")}};
         QTest::newRow("run --preset") << words("run Tools/deploy --preset 2") << run;
 
-        Command add = make(Verb::add, {QStringLiteral("a.sh"), QStringLiteral("b.sh")});
-        add.to = QStringLiteral("Tools");
+        Command add = make("add", {QStringLiteral("a.sh"), QStringLiteral("b.sh")},
+                           {{QStringLiteral("to"), QStringLiteral("Tools")}});
         QTest::newRow("add --to after files") << words("add a.sh b.sh --to Tools") << add;
         add.operands = {QStringLiteral("--odd.sh")};
         QTest::newRow("add after --") << words("add --to Tools -- --odd.sh") << add;
-        QTest::newRow("mkdir unnamed") << words("mkdir") << make(Verb::mkdir);
+        QTest::newRow("mkdir unnamed") << words("mkdir") << make("mkdir");
         QTest::newRow("rename") << QStringList{QStringLiteral("rename"), QStringLiteral("a"),
                                                QStringLiteral("new name")}
-                                << make(Verb::rename,
+                                << make("rename",
                                         {QStringLiteral("a"), QStringLiteral("new name")});
-        Command mv = make(Verb::mv, {QStringLiteral("a")});
-        mv.before = QStringLiteral("b");
+        Command mv =
+            make("mv", {QStringLiteral("a")}, {{QStringLiteral("before"), QStringLiteral("b")}});
         QTest::newRow("mv --before") << words("mv a --before b") << mv;
-        mv.before.reset();
-        mv.root = true;
+        mv.options = {{QStringLiteral("root"), QString()}};
         QTest::newRow("mv --root") << words("mv --root a") << mv;
         // Presets may look like options.
         QTest::newRow("args with option-like presets")
             << words("args Tools/deploy --prod -n 3")
-            << make(Verb::args, {QStringLiteral("Tools/deploy"), QStringLiteral("--prod"),
-                                 QStringLiteral("-n"), QStringLiteral("3")});
-        QTest::newRow("args clearing")
-            << words("args x") << make(Verb::args, {QStringLiteral("x")});
-        Command off = make(Verb::publish);
-        off.enable = false;
-        QTest::newRow("publish --off") << words("publish --off") << off;
-        QTest::newRow("profile list") << words("profile list") << make(Verb::profileList);
+            << make("args", {QStringLiteral("Tools/deploy"), QStringLiteral("--prod"),
+                             QStringLiteral("-n"), QStringLiteral("3")});
+        QTest::newRow("args clearing") << words("args x") << make("args", {QStringLiteral("x")});
+        QTest::newRow("publish --off")
+            << words("publish --off") << make("publish", {}, {{QStringLiteral("off"), QString()}});
+        QTest::newRow("profile list") << words("profile list") << make("profile list");
         QTest::newRow("profile switch")
-            << words("profile switch Work") << make(Verb::profileSwitch, {QStringLiteral("Work")});
-        Command remove = make(Verb::profileRemove, {QStringLiteral("Work")});
-        remove.deleteFile = true;
+            << words("profile switch Work") << make("profile switch", {QStringLiteral("Work")});
         QTest::newRow("profile remove --delete-file")
-            << words("profile remove Work --delete-file") << remove;
-        Command syncOff = make(Verb::sync, {QStringLiteral("off")});
-        syncOff.enable = false;
-        QTest::newRow("sync off") << words("sync off") << syncOff;
-        QTest::newRow("settings") << words("settings") << make(Verb::settings);
+            << words("profile remove Work --delete-file")
+            << make("profile remove", {QStringLiteral("Work")},
+                    {{QStringLiteral("delete-file"), QString()}});
+        QTest::newRow("sync off") << words("sync off") << make("sync", {QStringLiteral("off")});
+        QTest::newRow("settings") << words("settings") << make("settings");
     }
     void accepted()
     {
@@ -97,7 +94,8 @@ private Q_SLOTS:
         QFETCH(Command, expected);
         const ParsedCommandLine parsed = CommandLine::parse(arguments);
         QVERIFY2(parsed.command, qPrintable(parsed.error));
-        QCOMPARE(parsed.command->verb, expected.verb);
+        QCOMPARE(parsed.command->kind, expected.kind);
+        QCOMPARE(parsed.command->name, expected.name);
         QCOMPARE(parsed.command->operands, expected.operands);
         QVERIFY(*parsed.command == expected);
     }
@@ -179,7 +177,7 @@ private Q_SLOTS:
         QFETCH(QString, firstLine);
         const ParsedCommandLine parsed = CommandLine::parse(arguments);
         QVERIFY2(parsed.command, qPrintable(parsed.error));
-        QCOMPARE(parsed.command->verb, Verb::help);
+        QCOMPARE(parsed.command->kind, Command::Kind::help);
         QCOMPARE(parsed.command->text.section(u'\n', 0, 0), firstLine);
         QVERIFY(parsed.command->text.endsWith(u'\n'));
     }
@@ -192,6 +190,38 @@ private Q_SLOTS:
                                  "profile open", "profile remove", "sync", "open", "settings"})
             QVERIFY2(text.contains(QStringLiteral("orlenta %1").arg(QLatin1StringView(name))),
                      name);
+    }
+
+    // A row of the table is a whole command: its help, a handler, and a line
+    // in the README's list of commands.
+    void everyRowIsACommand()
+    {
+        QFile readme(QStringLiteral(ORLENTA_SOURCE_DIR "/README.md"));
+        QVERIFY(readme.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(readme.readAll());
+        const qsizetype section = text.indexOf(QStringLiteral("\n## Command line\n"));
+        QVERIFY(section >= 0);
+        const qsizetype begin = text.indexOf(QStringLiteral("```sh\n"), section);
+        const QString examples =
+            text.mid(begin, text.indexOf(QStringLiteral("```\n"), begin + 6) - begin);
+        QSet<QString> seen;
+        for (const CommandSpec &spec : CommandTable::rows()) {
+            const QByteArray name = spec.words.toUtf8();
+            const char *words = name.constData();
+            QVERIFY2(!seen.contains(spec.words), words);
+            seen.insert(spec.words);
+            QVERIFY2(spec.carryOut, words);
+            QCOMPARE(CommandTable::find(spec.words), &spec);
+            const ParsedCommandLine help =
+                CommandLine::parse(spec.words.split(u' ') + QStringList{QStringLiteral("--help")});
+            QVERIFY2(help.command && help.command->kind == Command::Kind::help, words);
+            QVERIFY2(help.command->text.startsWith(QStringLiteral("Usage: orlenta ") + spec.words),
+                     words);
+            QVERIFY2(help.command->text.contains(spec.description), words);
+            const QRegularExpression mentioned(
+                QStringLiteral("(orlenta|#|,) %1\\b").arg(QRegularExpression::escape(spec.words)));
+            QVERIFY2(mentioned.match(examples).hasMatch(), words);
+        }
     }
 };
 

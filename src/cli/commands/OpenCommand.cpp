@@ -1,0 +1,12 @@
+#include "cli/CommandContext.h"
+#include "cli/CommandSpec.h"
+
+CommandSpec openCommand()
+{
+    return {
+        .words = QStringLiteral("open"),
+        .description = QStringLiteral("Open the management window."),
+        .needsWindows = true,
+        .carryOut = [](CommandContext &c) { c.openWindow(c.windows.openManagementWindow); },
+    };
+}

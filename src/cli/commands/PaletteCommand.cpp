@@ -1,0 +1,12 @@
+#include "cli/CommandContext.h"
+#include "cli/CommandSpec.h"
+
+CommandSpec paletteCommand()
+{
+    return {
+        .words = QStringLiteral("palette"),
+        .description = QStringLiteral("Show the quick-run palette: type, then Enter runs."),
+        .needsWindows = true,
+        .carryOut = [](CommandContext &c) { c.openWindow(c.windows.openPalette); },
+    };
+}

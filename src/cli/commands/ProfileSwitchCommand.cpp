@@ -1,0 +1,34 @@
+#include "cli/CommandContext.h"
+#include "cli/CommandSpec.h"
+#include "cli/ProfileMatch.h"
+#include "library/ShellStore.h"
+
+namespace {
+void switchProfile(CommandContext &c)
+{
+    const ProfileMatch match = ProfileMatch::find(c.store.profiles(), c.command.operands[0]);
+    if (!match.profile) {
+        c.reply->fail(match.error);
+        return;
+    }
+    // As the profile menu does: the cloud document starts as a copy of the current one.
+    std::optional<QString> source;
+    if (match.profile->id == Profile::iCloudProfileID)
+        source = c.store.currentProfile().path;
+    c.store.switchTo(match.profile->id, source);
+    c.reply->finishSaved();
+}
+} // namespace
+
+CommandSpec profileSwitchCommand()
+{
+    return {
+        .words = QStringLiteral("profile switch"),
+        .description = QStringLiteral("Make a profile current."),
+        .positionals = {{QStringLiteral("profile"), QStringLiteral("Name or id of the profile."),
+                         QStringLiteral("<profile>")}},
+        .minimum = 1,
+        .maximum = 1,
+        .carryOut = switchProfile,
+    };
+}
