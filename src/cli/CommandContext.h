@@ -20,7 +20,8 @@ struct WindowRequests
     std::function<void()> openPalette;
 };
 
-// What a command works with while it is carried out.
+// What a command works with while it is carried out. It lives only while
+// the handler runs; what follows the command later (a run) keeps the reply.
 struct CommandContext
 {
     const Command &command;

@@ -42,17 +42,12 @@ int CommandExecutor::executeAndWait(const Command &command, const QString &worki
 void CommandExecutor::execute(const Command &command, const QString &workingDirectory,
                               QObject *context, Output output)
 {
-    CommandContext carrying{command,
-                            m_store,
-                            m_runs,
-                            m_windows,
-                            workingDirectory,
-                            std::make_shared<CommandReply>(m_store, context, std::move(output)),
-                            this};
+    auto reply = std::make_shared<CommandReply>(m_store, context, std::move(output));
+    CommandContext carrying{command, m_store, m_runs, m_windows, workingDirectory, reply, this};
     switch (command.kind) {
     case Command::Kind::help:
-        carrying.reply->out(command.text);
-        carrying.reply->finish(0);
+        reply->out(command.text);
+        reply->finish(0);
         return;
     case Command::Kind::start:
         carrying.openWindow(m_windows.openManagementWindow);
@@ -64,5 +59,5 @@ void CommandExecutor::execute(const Command &command, const QString &workingDire
         }
         break;
     }
-    carrying.reply->fail(QStringLiteral("this command is not known here"));
+    reply->fail(QStringLiteral("this command is not known here"));
 }
