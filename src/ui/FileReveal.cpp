@@ -1,5 +1,7 @@
 #include "ui/FileReveal.h"
 
+#include "language/LanguageManager.h"
+
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
@@ -7,6 +9,15 @@
 #include <QFileInfo>
 
 namespace FileReveal {
+
+QString actionText()
+{
+#ifdef Q_OS_MACOS
+    return LanguageManager::localized(QStringLiteral("在 Finder 中显示"));
+#else
+    return LanguageManager::localized(QStringLiteral("在文件管理器中显示"));
+#endif
+}
 
 void showInFileManager(const QString &path)
 {

@@ -13,6 +13,9 @@ namespace FileReveal {
 // answers on the bus, opens the folder that holds it instead. Never blocks.
 void showInFileManager(const QString &path);
 
+// What the action is called on this platform ("在文件管理器中显示" here).
+QString actionText();
+
 // The same on another bus, with the fallback replaceable, for tests.
 void showInFileManager(const QString &path, const QDBusConnection &bus,
                        const std::function<void(const QUrl &folder)> &openFolder);

@@ -1,14 +1,9 @@
 #pragma once
 
-#include "dragdrop/DropTarget.h"
-#include "dragdrop/RowFrameRegistry.h"
 #include "library/ShellNode.h"
-#include "window/SidebarHighlight.h"
 
 #include <QMainWindow>
-#include <QPointer>
 #include <QSet>
-#include <QUrl>
 #include <QUuid>
 
 #include <memory>
@@ -16,25 +11,21 @@
 
 class DetailView;
 class EditHistory;
-class FilePicker;
+class NodeActions;
 class QAction;
-class QLabel;
-class QMenu;
-class QPushButton;
 class QSplitter;
 class QToolBar;
-class QVBoxLayout;
-class RenameSheet;
 class RunController;
-class ScriptRunEntry;
 class ShellStore;
+class SidebarColumn;
 class SidebarDropHost;
 class SidebarModel;
 class SidebarTreeView;
 
-// The management window (scene "main"): the toolbar, the sidebar outline of
-// the script tree and the detail column. It owns view state only; every edit
-// goes through the store. Closing it destroys it.
+// The management window (scene "main"): the toolbar, the sidebar column with
+// the outline of the script tree, and the detail column. It owns view state
+// only; every edit goes through the store, by way of the node actions.
+// Closing it destroys it.
 class ContentView : public QMainWindow
 {
     Q_OBJECT
@@ -45,53 +36,17 @@ public:
     ShellStore &store() const { return m_store; }
     RunController &runController() const { return m_runController; }
 
-    // Selection.
-    QSet<QUuid> selection() const { return m_selection; }
-    // One selected id that still names a node, looked up in the stored tree.
+    // The selection, kept by the sidebar column.
+    QSet<QUuid> selection() const;
     std::optional<ShellNode> selectedNode() const;
-    // Where additions go: the selected folder, or the folder of a selected
-    // script; none at the top level.
     std::optional<QUuid> selectedFolderID() const;
     void select(const QUuid &id);
-
-    // The toolbar's actions.
-    void addFolderAtTop();
-    void addScriptsWithPicker();   // into selectedFolderID()
-    void importFolderWithPicker(); // into selectedFolderID()
-
-    // File pickers: the filtered script paths (".sh" / ".command"), a folder.
-    QStringList presentScriptPicker();
-    std::optional<QString> presentFolderPicker();
-    // Tests answer the pickers; the window keeps the picker.
-    void setFilePicker(std::unique_ptr<FilePicker> picker);
-
-    // Row actions.
-    void deleteNode(const QUuid &id);
-    void deleteSelection();
-    void beginRename(const QUuid &id);
-    void reveal(const ShellNode &node);
-    void copyPath(const ShellNode &node);
-    // The row's context menu, popped up at a screen point; returns it.
-    QMenu *contextMenu(const QUuid &id, const QPoint &globalPos);
-    // The presets of a script row's run glyph; returns the menu.
-    QMenu *popUpRunMenu(const QUuid &id, const QPoint &globalPos);
-
-    // Drops, as the drop host hands them over.
-    void updateHighlight(const std::optional<DropTarget> &target);
-    void processDroppedFiles(const QList<QUrl> &urls, const DropTarget &target);
-    void applyNodeDrop(const DropTarget &target, const QUuid &draggedID);
 
     // Publishes the tree to the tray menu, saves and closes the window.
     void done();
 
     EditHistory &history() const { return *m_history; }
-
-    // Window state.
-    bool showRename() const;
-    const QString &renameText() const { return m_renameText; }
-    std::optional<QUuid> renameTarget() const { return m_renameTarget; }
-    const SidebarHighlight &highlight() const;
-    const RowFrameRegistry &rowRegistry();
+    NodeActions &actions() const { return *m_actions; }
 
     // The parts other views fill in.
     QToolBar *toolbar() const { return m_toolbar; }
@@ -100,9 +55,10 @@ public:
     QAction *doneAction() const { return m_done; }
     QWidget *detailColumn() const { return m_detailColumn; }
     DetailView *detail() const { return m_detail; }
-    SidebarTreeView *sidebar() const { return m_tree; }
-    SidebarModel *sidebarModel() const { return m_model; }
-    SidebarDropHost *dropHost() const { return m_dropHost; }
+    SidebarColumn *sidebarColumn() const { return m_sidebar; }
+    SidebarTreeView *sidebar() const;
+    SidebarModel *sidebarModel() const;
+    SidebarDropHost *dropHost() const;
 
 Q_SIGNALS:
     void selectionChanged();
@@ -116,29 +72,14 @@ protected:
 
 private:
     void buildToolbar();
-    QWidget *buildSidebarColumn();
+    void buildShortcuts();
     QWidget *buildDetailColumn();
+    void connectActions();
     void retranslate();
-    void storeChanged();
-    void refreshBanner();
-    void refreshRowRegistry();
-    void viewSelectionChanged();
-    void applySelectionToView();
-    void runScript(const ShellNode &node, std::optional<QString> arg);
-    void finishRename(bool accepted);
 
     ShellStore &m_store;
     RunController &m_runController;
     std::unique_ptr<EditHistory> m_history;
-    std::unique_ptr<FilePicker> m_picker;
-
-    QSet<QUuid> m_selection;
-    QString m_renameText;
-    std::optional<QUuid> m_renameTarget;
-    RowFrameRegistry m_rowRegistry;
-    QSet<QUuid> m_expanded;
-    bool m_syncing = false;
-    std::unique_ptr<ScriptRunEntry> m_runEntry;
 
     QToolBar *m_toolbar = nullptr;
     QAction *m_trailingSpace = nullptr;
@@ -146,14 +87,8 @@ private:
     QAction *m_undo = nullptr;
     QAction *m_redo = nullptr;
     QSplitter *m_splitter = nullptr;
-    QLabel *m_sidebarTitle = nullptr;
-    QWidget *m_banner = nullptr;
-    QLabel *m_bannerText = nullptr;
-    QPushButton *m_bannerReveal = nullptr;
-    SidebarDropHost *m_dropHost = nullptr;
-    SidebarTreeView *m_tree = nullptr;
-    SidebarModel *m_model = nullptr;
+    SidebarColumn *m_sidebar = nullptr;
+    NodeActions *m_actions = nullptr;
     QWidget *m_detailColumn = nullptr;
     DetailView *m_detail = nullptr;
-    QPointer<RenameSheet> m_renameSheet;
 };

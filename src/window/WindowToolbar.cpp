@@ -37,8 +37,12 @@ WindowToolbar::WindowToolbar(QToolBar &toolbar, ShellStore &store, Preferences &
 
     m_newFolder =
         addAction(QStringLiteral("newFolderAction"), QStringLiteral("folder.badge.plus"), leading);
-    connect(m_newFolder, &QAction::triggered, this,
-            [this] { m_store.addFolder(std::nullopt, QString()); });
+    connect(m_newFolder, &QAction::triggered, this, [this] {
+        if (m_hooks.newFolder)
+            m_hooks.newFolder();
+        else
+            m_store.addFolder(std::nullopt, QString());
+    });
 
     // The first item stands apart at the leading end; the rest follow the gap.
     if (!space) {

@@ -22,11 +22,13 @@ class WindowToolbar : public QObject
 {
     Q_OBJECT
 public:
-    // The window's own actions behind the buttons: add scripts and import a
-    // folder into the selected folder (each through its picker), and the
-    // picker of another configuration file.
+    // The window's own actions behind the buttons: a new folder at the top
+    // level (without one, straight through the store), add scripts and
+    // import a folder into the selected folder (each through its picker), and
+    // the picker of another configuration file.
     struct Hooks
     {
+        std::function<void()> newFolder;
         std::function<void()> addScripts;
         std::function<void()> importFolder;
         std::function<std::optional<QString>()> pickConfig;

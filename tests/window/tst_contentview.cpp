@@ -11,7 +11,9 @@
 #include "window/ContentView.h"
 #include "window/DetailView.h"
 #include "window/FilePicker.h"
+#include "window/NodeActions.h"
 #include "window/RenameSheet.h"
+#include "window/SidebarColumn.h"
 #include "window/SidebarModel.h"
 #include "window/SidebarTreeView.h"
 
@@ -92,6 +94,8 @@ private:
     ShellNode F, S1, S2, G, T;
 
     ContentView &window() { return *m_window; }
+    SidebarColumn &column() { return *window().sidebarColumn(); }
+    NodeActions &actions() { return window().actions(); }
     SidebarTreeView &tree() { return *window().sidebar(); }
     SidebarDropHost &host() { return *window().dropHost(); }
     QModelIndex indexOf(const QUuid &id) { return window().sidebarModel()->indexOf(id); }
@@ -165,7 +169,7 @@ private Q_SLOTS:
         m_window = new ContentView(*m_store, *m_runs);
         auto picker = std::make_unique<FakePicker>();
         m_picker = picker.get();
-        window().setFilePicker(std::move(picker));
+        actions().setFilePicker(std::move(picker));
         m_tester = std::make_unique<QAbstractItemModelTester>(
             window().sidebarModel(), QAbstractItemModelTester::FailureReportingMode::QtTest);
         window().show();
@@ -293,20 +297,20 @@ private Q_SLOTS:
         QTest::keyClick(&tree(), Qt::Key_F2);
         auto *sheet = window().findChild<RenameSheet *>(QStringLiteral("renameSheet"));
         QVERIFY(sheet && sheet->isVisible());
-        QVERIFY(window().showRename());
+        QVERIFY(actions().showRename());
         QCOMPARE(sheet->width(), 300);
         QCOMPARE(sheet->findChild<QLineEdit *>(QStringLiteral("renameField"))->text(), prefill);
-        QCOMPARE(window().renameTarget(), node.id);
+        QCOMPARE(actions().renameTarget(), node.id);
         QTest::mouseClick(sheet->findChild<QWidget *>(QStringLiteral("renameCancel")),
                           Qt::LeftButton);
-        QVERIFY(!window().showRename());
+        QVERIFY(!actions().showRename());
         QCOMPARE(Forest::first(m_store->roots(), node.id)->name, name);
     }
 
     void renameWithSpacesOnly()
     {
         const auto rename = [this](const QUuid &id, const QString &typed) {
-            window().beginRename(id);
+            actions().beginRename(id);
             auto *field = window()
                               .findChildren<RenameSheet *>(QStringLiteral("renameSheet"))
                               .constLast()
@@ -420,11 +424,11 @@ private Q_SLOTS:
         // The highlight is gone before the first file is applied.
         QList<SidebarHighlight> seen;
         connect(m_store.get(), &ShellStore::changed, this,
-                [this, &seen] { seen.append(window().highlight()); });
+                [this, &seen] { seen.append(column().highlight()); });
 
         const QPointF over = hostPoint(G.id, true);
         drag(QEvent::DragEnter, over, data);
-        QCOMPARE(window().highlight().folderTargeted, G.id);
+        QCOMPARE(column().highlight().folderTargeted, G.id);
         drag(QEvent::Drop, over, data);
 
         const QList<ShellNode> added =
@@ -469,7 +473,7 @@ private Q_SLOTS:
         const QPointF below(40, tree().viewport()->height() - 4);
         drag(QEvent::DragMove, below, node);
         QCOMPARE(updates(), 1);
-        QVERIFY(window().highlight().rootTargeted);
+        QVERIFY(column().highlight().rootTargeted);
         for (int i = 2; i <= 20; ++i)
             drag(QEvent::DragMove, below, node);
         QCOMPARE(updates(), 1); // the 20th is not logged
@@ -481,7 +485,7 @@ private Q_SLOTS:
         QTRY_VERIFY(host().updatedTick() > before);
         QDragLeaveEvent leave;
         QApplication::sendEvent(&host(), &leave);
-        QCOMPARE(window().highlight(), SidebarHighlight());
+        QCOMPARE(column().highlight(), SidebarHighlight());
         const int afterExit = host().updatedTick();
         QTest::qWait(3 * SidebarDropHost::restingUpdateMilliseconds);
         QCOMPARE(host().updatedTick(), afterExit);
@@ -498,7 +502,7 @@ private Q_SLOTS:
         m_store->setSortMode(SortMode::name);
         const QPointF aboveS1 = hostPoint(S1.id, true);
         drag(QEvent::DragEnter, aboveS1, data);
-        QCOMPARE(window().highlight().siblingTargeted, S1.id);
+        QCOMPARE(column().highlight().siblingTargeted, S1.id);
         drag(QEvent::Drop, aboveS1, data);
         QCOMPARE(m_store->roots(), (QList<ShellNode>{F, G, T}));
         QCOMPARE(logMessages(m_log).constLast(),
@@ -517,10 +521,10 @@ private Q_SLOTS:
         back.setText(QStringLiteral("shellnode:") + uuidText(T.id));
         const QPointF aboveG = hostPoint(G.id, true);
         drag(QEvent::DragEnter, aboveG, back);
-        QCOMPARE(window().highlight().folderTargeted, G.id); // a script onto a folder goes in
+        QCOMPARE(column().highlight().folderTargeted, G.id); // a script onto a folder goes in
         drag(QEvent::Drop, aboveG, back);
         QCOMPARE(Forest::parentID(m_store->roots(), T.id), G.id);
-        QCOMPARE(window().highlight(), SidebarHighlight());
+        QCOMPARE(column().highlight(), SidebarHighlight());
     }
 
     void handleDrag_data()
@@ -564,7 +568,7 @@ private Q_SLOTS:
                 list.append(action->isSeparator() ? QStringLiteral("---") : action->text());
             return list;
         };
-        QMenu *scriptMenu = window().contextMenu(T.id, QPoint(10, 10));
+        QMenu *scriptMenu = actions().contextMenu(T.id, QPoint(10, 10));
         QCOMPARE(texts(scriptMenu),
                  (QStringList{QStringLiteral("运行"), QStringLiteral("在文件管理器中显示"),
                               QStringLiteral("复制路径"), QStringLiteral("---"),
@@ -599,8 +603,8 @@ private Q_SLOTS:
         m_picker->scripts.clear();
         const QByteArray saved = document();
         QFile::remove(m_store->currentDocumentPath());
-        window().addScriptsWithPicker();
-        window().importFolderWithPicker();
+        actions().addScriptsWithPicker();
+        actions().importFolderWithPicker();
         QVERIFY(!QFile::exists(m_store->currentDocumentPath()));
         QVERIFY(!saved.isEmpty());
     }
@@ -661,7 +665,7 @@ private Q_SLOTS:
         auto *text = banner->findChild<QLabel *>(QStringLiteral("loadErrorText"));
         QVERIFY(text->text().contains(m_store->currentDocumentPath()));
         // The first edit moves the unreadable file aside: the banner follows it.
-        window().addFolderAtTop();
+        actions().addFolderAtTop();
         QTRY_VERIFY(text->text().contains(QStringLiteral(".unreadable-")));
         QCOMPARE(banner->findChild<QPushButton *>(QStringLiteral("loadErrorReveal"))->text(),
                  QStringLiteral("在文件管理器中显示"));

@@ -3,6 +3,7 @@
 #include "window/ContentView.h"
 #include "window/DetailView.h"
 #include "window/FilePicker.h"
+#include "window/NodeActions.h"
 #include "window/SidebarModel.h"
 #include "window/SidebarTreeView.h"
 
@@ -85,7 +86,7 @@ void TestManagementWindow::init()
     m_window = new ContentView(*m_rig->store, *m_rig->runs);
     auto picker = std::make_unique<Picker>();
     m_picker = picker.get();
-    m_window->setFilePicker(std::move(picker));
+    m_window->actions().setFilePicker(std::move(picker));
     m_window->show();
     m_window->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(m_window));
@@ -165,7 +166,7 @@ void TestManagementWindow::selectionShowsTheNode()
     QTRY_COMPARE(m_rig->terminal->commandLines.size(), 1);
 
     // Deleted while shown: the welcome text, although the id stays selected.
-    m_window->deleteNode(m_a.id);
+    m_window->actions().deleteNode(m_a.id);
     QVERIFY(m_window->findChild<QWidget *>(u"emptyDetail"_s)->isVisible());
 }
 

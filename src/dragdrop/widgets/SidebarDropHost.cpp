@@ -83,16 +83,18 @@ QTreeView *SidebarDropHost::findTableView()
 
 DropTarget SidebarDropHost::target(const QPointF &hostPoint, const QMimeData &data)
 {
-    if (layoutRows)
-        layoutRows();
     DropTargetResolver resolver;
     std::optional<TreeDropTable> table;
     if (QTreeView *view = findTableView()) {
         table.emplace(view, this);
         resolver.tableView = &*table;
     }
-    resolver.registry = registry;
-    resolver.resolveDraggedIsFolder = resolveDraggedIsFolder;
+    if (RowSource *rows = m_rows) {
+        resolver.registry = &rows->rowRegistry();
+        resolver.resolveDraggedIsFolder = [rows](const QUuid &id) {
+            return rows->resolveDraggedIsFolder(id);
+        };
+    }
     return resolver.target(DragInfo{hostPoint, NodeDrag::draggedNodeID(data)});
 }
 
@@ -107,8 +109,7 @@ void SidebarDropHost::dragEnterEvent(QDragEnterEvent *event)
     }
     const DropTarget found = target(event->position(), *data);
     DropDebug::log(QStringLiteral("ENTER → ") + found.debugDesc());
-    if (onHover)
-        onHover(found);
+    Q_EMIT hovered(found);
     event->setDropAction(Qt::CopyAction);
     event->accept();
     m_lastPoint = event->position();
@@ -137,8 +138,7 @@ void SidebarDropHost::update(const QPointF &hostPoint, const QMimeData &data)
     ++m_updatedTick;
     if (m_updatedTick % 20 == 1)
         DropDebug::log(QStringLiteral("UPDATE → ") + found.debugDesc());
-    if (onHover)
-        onHover(found);
+    Q_EMIT hovered(found);
 }
 
 void SidebarDropHost::stopResting()
@@ -151,8 +151,7 @@ void SidebarDropHost::dragLeaveEvent(QDragLeaveEvent *event)
 {
     stopResting();
     DropDebug::log(QStringLiteral("EXIT"));
-    if (onExited)
-        onExited();
+    Q_EMIT exited();
     event->accept();
 }
 
@@ -167,8 +166,7 @@ void SidebarDropHost::dropEvent(QDropEvent *event)
     const DropTarget found = target(event->position(), *data);
     DropDebug::log(QStringLiteral("DROP → ") + found.debugDesc());
     // The highlight goes before anything is applied.
-    if (onExited)
-        onExited();
+    Q_EMIT exited();
 
     const QList<QUrl> files = fileUrls(*data);
     if (!files.isEmpty()) {
@@ -176,8 +174,7 @@ void SidebarDropHost::dropEvent(QDropEvent *event)
         for (const QUrl &url : files)
             names.append(QFileInfo(url.toLocalFile()).fileName());
         DropDebug::log(QStringLiteral("DROP 分支=文件 ") + DropDebug::listNotation(names));
-        if (onFiles)
-            onFiles(found, files);
+        Q_EMIT filesDropped(found, files);
         event->setDropAction(Qt::CopyAction);
         event->accept();
         return;
@@ -185,8 +182,7 @@ void SidebarDropHost::dropEvent(QDropEvent *event)
     if (const std::optional<QUuid> id = NodeDrag::draggedNodeID(*data)) {
         DropDebug::log(QStringLiteral("DROP 分支=内部节点 ") + shortID(*id) +
                        QStringLiteral(" → ") + found.debugDesc());
-        if (onNode)
-            onNode(found, *id);
+        Q_EMIT nodeDropped(found, *id);
         event->setDropAction(Qt::CopyAction);
         event->accept();
         return;
@@ -219,8 +215,8 @@ bool SidebarDropHost::eventFilter(QObject *watched, QEvent *event)
     if (event->type() == QEvent::MouseButtonPress && m_cachedTableView &&
         watched == m_cachedTableView->viewport()) {
         const auto *mouse = static_cast<QMouseEvent *>(event);
-        if (!m_cachedTableView->indexAt(mouse->position().toPoint()).isValid() && onBackgroundTap)
-            onBackgroundTap();
+        if (!m_cachedTableView->indexAt(mouse->position().toPoint()).isValid())
+            Q_EMIT backgroundTapped();
     }
     return QWidget::eventFilter(watched, event);
 }

@@ -11,7 +11,6 @@
 #include <QUuid>
 #include <QWidget>
 
-#include <functional>
 #include <optional>
 
 class QMimeData;
@@ -19,12 +18,26 @@ class QTreeView;
 
 // Wraps the sidebar's content and takes the drags over it: files from the
 // file manager and nodes dragged by their handle. Every decision goes to the
-// drop log; the window gets the hovered target, the dropped files or node,
-// and clicks on empty space through the callbacks.
+// drop log; the window hears of the hovered target, the dropped files or
+// node, and clicks on empty space through the signals.
 class SidebarDropHost : public QWidget
 {
     Q_OBJECT
 public:
+    // What the host asks of the sidebar while it resolves a drag, answered
+    // at once; a signal cannot answer.
+    class RowSource
+    {
+    public:
+        // The visible rows as laid out now, in host coordinates.
+        virtual const RowFrameRegistry &rowRegistry() = 0;
+        // Whether the node with that id is a folder; false when there is none.
+        virtual bool resolveDraggedIsFolder(const QUuid &id) const = 0;
+
+    protected:
+        ~RowSource() = default;
+    };
+
     explicit SidebarDropHost(QWidget *parent = nullptr);
     ~SidebarDropHost() override;
 
@@ -34,20 +47,24 @@ public:
     // Updates while a drag rests over the host, as the pointer moving gives.
     static constexpr int restingUpdateMilliseconds = 100;
 
-    RowFrameRegistry *registry = nullptr;
-    std::function<void()> onExited;
-    std::function<void(const DropTarget &, const QList<QUrl> &)> onFiles;
-    std::function<void(const DropTarget &, const QUuid &)> onNode;
-    std::function<void(const std::optional<DropTarget> &)> onHover;
-    std::function<bool(const QUuid &)> resolveDraggedIsFolder;
-    std::function<void()> onBackgroundTap;
-    // Asked before each resolution so the registry holds the rows as laid out now.
-    std::function<void()> layoutRows;
+    // The source outlives the host (the sidebar that holds it); none
+    // resolves by the table view alone.
+    void setRowSource(RowSource *source) { m_rows = source; }
 
     bool accepts(const QMimeData &data) const;
     QTreeView *findTableView();
     DropTarget target(const QPointF &hostPoint, const QMimeData &data);
     int updatedTick() const { return m_updatedTick; }
+
+Q_SIGNALS:
+    // The target under an accepted drag, at entry and on every update.
+    void hovered(const DropTarget &target);
+    // The drag left, or was dropped: emitted before the drop is handed over.
+    void exited();
+    void filesDropped(const DropTarget &target, const QList<QUrl> &urls);
+    void nodeDropped(const DropTarget &target, const QUuid &id);
+    // A click on the outline's empty space, below or between no rows.
+    void backgroundTapped();
 
 protected:
     void dragEnterEvent(QDragEnterEvent *event) override;
@@ -62,6 +79,7 @@ private:
     void tryAttachTap();
     void stopResting();
 
+    RowSource *m_rows = nullptr;
     QPointer<QWidget> m_content;
     QPointer<QTreeView> m_cachedTableView;
     bool m_tapAttached = false;

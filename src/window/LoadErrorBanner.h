@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QFrame>
+
+class QLabel;
+class QPushButton;
+class ShellStore;
+
+// Above the sidebar while the current document cannot be read: where the
+// file is kept, and a button that shows it in the file manager. Hidden
+// otherwise.
+class LoadErrorBanner : public QFrame
+{
+    Q_OBJECT
+public:
+    explicit LoadErrorBanner(ShellStore &store, QWidget *parent = nullptr);
+
+private:
+    void retranslate();
+    void refresh();
+    QString keptPath() const;
+
+    ShellStore &m_store;
+    QLabel *m_text = nullptr;
+    QPushButton *m_reveal = nullptr;
+};
