@@ -2,34 +2,26 @@
 
 #include "language/LanguageManager.h"
 #include "library/ShellStore.h"
-#include "run/HandOverText.h"
-#include "run/RunController.h"
 #include "ui/ElidedLabel.h"
-#include "ui/FileReveal.h"
 #include "ui/IconMap.h"
 #include "ui/PathChip.h"
 #include "ui/TextStyle.h"
+#include "window/CommandPreview.h"
+#include "window/NodeActions.h"
 #include "window/OutputPane.h"
+#include "window/RunButton.h"
 
-#include <QAbstractTextDocumentLayout>
 #include <QApplication>
-#include <QClipboard>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QMenu>
 #include <QPainter>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QShortcut>
 #include <QStackedLayout>
-#include <QTextBlock>
-#include <QTextEdit>
-#include <QTextLayout>
 #include <QVBoxLayout>
 
 namespace {
-constexpr int previewMaxLines = 4;
-
 QPixmap tilePixmap(NodeKind kind, qreal dpr)
 {
     const int side = TextStyle::pixels(36);
@@ -94,8 +86,6 @@ DetailView::DetailView(ShellStore &store, RunController &runController, QWidget 
     connect(&LanguageManager::shared(), &LanguageManager::languageChanged, this,
             &DetailView::retranslate);
     connect(&m_store, &ShellStore::changed, this, &DetailView::refresh);
-    connect(&m_runController, &RunController::isRunningChanged, this, &DetailView::followRunning);
-    followRunning();
 }
 
 QWidget *DetailView::makeEmptyPage()
@@ -176,23 +166,18 @@ QWidget *DetailView::makeNodePage()
     auto *controls = new QHBoxLayout;
     m_controls = controls;
     controls->setSpacing(TextStyle::pixels(8));
-    m_run = headerButton(QStringLiteral("runButton"), m_headerBlock);
-    m_run->setIcon(IconMap::icon(QStringLiteral("play.fill")));
-    connect(m_run, &QPushButton::clicked, this, [this] {
-        if (!m_run->menu())
-            run(std::nullopt);
-    });
+    m_run = new RunButton(m_store, m_runController, m_headerBlock);
     controls->addWidget(m_run);
     m_reveal = headerButton(QStringLiteral("revealButton"), m_headerBlock);
     connect(m_reveal, &QPushButton::clicked, this, [this] {
-        if (m_node && m_node->filePath)
-            FileReveal::showInFileManager(*m_node->filePath);
+        if (m_node)
+            NodeActions::reveal(*m_node);
     });
     controls->addWidget(m_reveal);
     m_copy = headerButton(QStringLiteral("copyPathButton"), m_headerBlock);
     connect(m_copy, &QPushButton::clicked, this, [this] {
-        if (m_node && m_node->filePath)
-            QGuiApplication::clipboard()->setText(*m_node->filePath);
+        if (m_node)
+            NodeActions::copyPath(*m_node);
     });
     controls->addWidget(m_copy);
     // Under the name the buttons stay at the leading edge.
@@ -209,18 +194,7 @@ QWidget *DetailView::makeNodePage()
     m_previewHeading->setFont(TextStyle::font(11, QFont::DemiBold));
     TextStyle::setTone(m_previewHeading, TextStyle::Tone::secondary);
     header->addWidget(m_previewHeading);
-    m_preview = new QTextEdit(m_headerBlock);
-    m_preview->setObjectName(QStringLiteral("commandPreview"));
-    m_preview->setReadOnly(true);
-    m_preview->setAcceptRichText(false);
-    m_preview->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-    m_preview->setFont(TextStyle::monospace(11));
-    m_preview->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    m_preview->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_preview->installEventFilter(this);
-    m_preview->document()->setDocumentMargin(TextStyle::pixels(6));
-    m_preview->setTabChangesFocus(true);
-    m_preview->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    m_preview = new CommandPreview(m_headerBlock);
     header->addWidget(m_preview);
     m_editorSlot = new QVBoxLayout;
     m_editorSlot->setContentsMargins(0, 0, 0, 0);
@@ -281,18 +255,6 @@ void DetailView::setArgsWriter(ScriptArgsEditor::Writer writer)
         m_editor->setWriter(m_argsWriter);
 }
 
-QStringList DetailView::commandLines(const ShellNode &script)
-{
-    const QString path = script.filePath.value_or(QString());
-    const QStringList presets = script.argPresets();
-    QStringList lines;
-    if (presets.isEmpty())
-        lines.append(HandOverText::build(path, std::nullopt).commandLine);
-    for (const QString &preset : presets)
-        lines.append(HandOverText::build(path, preset).commandLine);
-    return lines;
-}
-
 void DetailView::refresh()
 {
     std::optional<ShellNode> node;
@@ -347,7 +309,7 @@ void DetailView::showHeader(const ShellNode &node)
             QStringLiteral("%@ 个脚本 · %@ 个子项"),
             {QString::number(node.collectScripts().size()), QString::number(items)}));
     }
-    updateRunControl(node);
+    m_run->showNode(node);
     const bool hasPath = node.filePath && !node.filePath->isEmpty();
     m_reveal->setEnabled(hasPath);
     m_copy->setEnabled(hasPath);
@@ -358,68 +320,13 @@ void DetailView::showHeader(const ShellNode &node)
     updatePreview(node);
 }
 
-void DetailView::updateRunControl(const ShellNode &node)
-{
-    const QStringList presets = node.kind == NodeKind::script ? node.argPresets() : QStringList();
-    const QString text = node.kind == NodeKind::folder
-                             ? LanguageManager::localized(QStringLiteral("运行全部"))
-                             : LanguageManager::localized(QStringLiteral("运行"));
-    m_run->setText(text);
-    m_run->setAccessibleName(text);
-    if (presets == m_runMenuPresets && (presets.isEmpty() == !m_run->menu()))
-        return;
-    m_runMenuPresets = presets;
-    if (QMenu *old = m_run->menu()) {
-        m_run->setMenu(nullptr);
-        old->deleteLater();
-    }
-    if (presets.isEmpty())
-        return;
-    auto *menu = new QMenu(m_run);
-    menu->setObjectName(QStringLiteral("runMenu"));
-    for (const QString &preset : presets) {
-        QAction *action = menu->addAction(IconMap::icon(QStringLiteral("play.fill")), preset);
-        connect(action, &QAction::triggered, this, [this, preset] { run(preset); });
-    }
-    m_run->setMenu(menu);
-}
-
 void DetailView::updatePreview(const ShellNode &node)
 {
     const bool show = node.kind == NodeKind::script && node.filePath && !node.filePath->isEmpty();
     m_previewHeading->setVisible(show);
     m_preview->setVisible(show);
-    if (!show)
-        return;
-    const QString text = commandLines(node).join(u'\n');
-    if (text != m_preview->toPlainText())
-        m_preview->setPlainText(text);
-    fitPreview();
-}
-
-void DetailView::fitPreview()
-{
-    // As tall as its wrapped lines, up to a few; longer lists scroll.
-    QTextDocument *document = m_preview->document();
-    document->setTextWidth(m_preview->viewport()->width());
-    // The height of the first lines as laid out, so the cut falls between lines.
-    qreal lines = 0;
-    int counted = 0;
-    for (QTextBlock block = document->begin(); block.isValid() && counted <= previewMaxLines;
-         block = block.next()) {
-        const QTextLayout *layout = block.layout();
-        for (int i = 0; layout && i < layout->lineCount() && counted <= previewMaxLines;
-             ++i, ++counted)
-            if (counted < previewMaxLines)
-                lines += layout->lineAt(i).height();
-    }
-    // With more lines than it shows, the box ends where the next line begins:
-    // no half line peeks in below the last whole one.
-    const int content = counted > previewMaxLines ? qFloor(lines) + int(document->documentMargin())
-                                                  : qCeil(document->size().height());
-    const int height = content + 2 * m_preview->frameWidth();
-    if (m_preview->height() != height)
-        m_preview->setFixedHeight(height);
+    if (show)
+        m_preview->showScript(node);
 }
 
 void DetailView::placeControls()
@@ -462,8 +369,6 @@ bool DetailView::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_headerBlock && event->type() == QEvent::LayoutRequest)
         QMetaObject::invokeMethod(this, &DetailView::fitHeader, Qt::QueuedConnection);
-    else if (watched == m_preview && event->type() == QEvent::Resize)
-        fitPreview();
     return QWidget::eventFilter(watched, event);
 }
 
@@ -483,23 +388,8 @@ void DetailView::resizeEvent(QResizeEvent *event)
     fitHeader();
 }
 
-void DetailView::followRunning()
-{
-    m_run->setEnabled(!m_runController.isRunning());
-}
-
 void DetailView::runFromKeyboard()
 {
-    if (!m_node || m_pages->currentWidget() != m_nodePage || !m_run->isEnabled())
-        return;
-    if (m_run->menu())
-        m_run->showMenu();
-    else
-        run(std::nullopt);
-}
-
-void DetailView::run(std::optional<QString> preset)
-{
-    if (m_node)
-        m_runController.run(*m_node, m_store, std::move(preset));
+    if (m_node && m_pages->currentWidget() == m_nodePage)
+        m_run->runFromKeyboard();
 }

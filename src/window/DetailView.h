@@ -8,16 +8,17 @@
 
 #include <optional>
 
+class CommandPreview;
 class ElidedLabel;
 class OutputPane;
 class PathChip;
 class QHBoxLayout;
 class QLabel;
-class QTextEdit;
 class QVBoxLayout;
 class QPushButton;
 class QScrollArea;
 class QStackedLayout;
+class RunButton;
 class RunController;
 class ShellStore;
 
@@ -40,10 +41,6 @@ public:
 
     ScriptArgsEditor *argsEditor() const { return m_editor; }
 
-    // The command lines a run of the script would hand to the terminal, one
-    // per preset, or one without argument when it has none.
-    static QStringList commandLines(const ShellNode &script);
-
 protected:
     void resizeEvent(QResizeEvent *event) override;
     void changeEvent(QEvent *event) override;
@@ -56,14 +53,10 @@ private:
     void retranslate();
     void dropEditor();
     void showHeader(const ShellNode &node);
-    void updateRunControl(const ShellNode &node);
     void updatePreview(const ShellNode &node);
-    void fitPreview();
     void placeControls();
     void fitHeader();
-    void followRunning();
     void runFromKeyboard();
-    void run(std::optional<QString> preset);
 
     ShellStore &m_store;
     RunController &m_runController;
@@ -82,13 +75,12 @@ private:
     QLabel *m_summary = nullptr;
     QHBoxLayout *m_headerLine = nullptr;
     QHBoxLayout *m_controls = nullptr;
-    QPushButton *m_run = nullptr;
-    QStringList m_runMenuPresets;
+    RunButton *m_run = nullptr;
     QPushButton *m_reveal = nullptr;
     QPushButton *m_copy = nullptr;
     PathChip *m_chip = nullptr;
     QLabel *m_previewHeading = nullptr;
-    QTextEdit *m_preview = nullptr;
+    CommandPreview *m_preview = nullptr;
     QVBoxLayout *m_editorSlot = nullptr;
     QPointer<ScriptArgsEditor> m_editor;
     QWidget *m_headerBlock = nullptr;
