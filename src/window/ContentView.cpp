@@ -133,10 +133,8 @@ void ContentView::connectActions()
         m_detail->showNode(node ? std::optional(node->id) : std::nullopt);
     });
     connect(m_sidebar, &SidebarColumn::renameRequested, m_actions, &NodeActions::beginRename);
-    connect(m_sidebar, &SidebarColumn::deleteRequested, m_actions,
-            &NodeActions::deleteSelection);
-    connect(m_sidebar, &SidebarColumn::contextMenuRequested, m_actions,
-            &NodeActions::contextMenu);
+    connect(m_sidebar, &SidebarColumn::deleteRequested, m_actions, &NodeActions::deleteSelection);
+    connect(m_sidebar, &SidebarColumn::contextMenuRequested, m_actions, &NodeActions::contextMenu);
     connect(m_sidebar, &SidebarColumn::runMenuRequested, m_actions, &NodeActions::popUpRunMenu);
 }
 

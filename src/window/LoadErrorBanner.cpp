@@ -58,7 +58,7 @@ void LoadErrorBanner::refresh()
     setVisible(error.has_value());
     if (!error)
         return;
-    m_text->setText(LanguageManager::localized(QStringLiteral("无法读取此配置文件，原文件保留在：%@"),
-                                               {keptPath()}));
+    m_text->setText(LanguageManager::localized(
+        QStringLiteral("无法读取此配置文件，原文件保留在：%@"), {keptPath()}));
     setAccessibleName(m_text->text());
 }

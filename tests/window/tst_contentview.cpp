@@ -426,10 +426,24 @@ private Q_SLOTS:
         connect(m_store.get(), &ShellStore::changed, this,
                 [this, &seen] { seen.append(column().highlight()); });
 
+        // What the host tells, in order: the target, the end of the drag, the files.
+        QObject listener;
+        QStringList heard;
+        connect(&host(), &SidebarDropHost::hovered, &listener,
+                [&heard](const DropTarget &target) { heard << target.debugDesc(); });
+        connect(&host(), &SidebarDropHost::exited, &listener,
+                [&heard] { heard << QStringLiteral("exited"); });
+        connect(&host(), &SidebarDropHost::filesDropped, &listener,
+                [&heard](const DropTarget &target, const QList<QUrl> &urls) {
+                    heard << target.debugDesc() + u' ' + QString::number(urls.size());
+                });
+
         const QPointF over = hostPoint(G.id, true);
         drag(QEvent::DragEnter, over, data);
         QCOMPARE(column().highlight().folderTargeted, G.id);
         drag(QEvent::Drop, over, data);
+        const QString into = QStringLiteral("folder(%1)").arg(shortID(G.id));
+        QCOMPARE(heard, (QStringList{into, QStringLiteral("exited"), into + QStringLiteral(" 3")}));
 
         const QList<ShellNode> added =
             Forest::first(m_store->roots(), G.id)->children.value_or(QList<ShellNode>());
