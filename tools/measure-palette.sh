@@ -20,12 +20,14 @@ export LANG=C.UTF-8
 
 start_xvfb 1280x800
 
+: > "$WORK/started"
 env ORLENTA_TRACE_PALETTE=1 "$APP" >"$WORK/app.out" 2>"$WORK/app.err" &
 PIDS="$PIDS $!"
 i=0
 # Its socket, not a command: a command run before the app holds the lock
 # would become the instance itself.
-until [ -n "$(find "$XDG_RUNTIME_DIR" -type s 2>/dev/null)" ]; do
+until [ -n "$(find "/run/user/$(id -u)/orlenta" "/tmp/orlenta-$(id -u)" -type s \
+    -newer "$WORK/started" 2>/dev/null)" ]; do
     i=$((i + 1)); [ $i -lt 100 ] || { echo "measure-palette: the app did not start" >&2; exit 1; }
     sleep 0.1
 done

@@ -46,7 +46,8 @@ mac_tallowBayApp::mac_tallowBayApp(int &argc, char **argv, const Command &comman
     setDesktopFileName(QStringLiteral("org.orlenta.Orlenta"));
     m_quitAfterStart = arguments.contains(QStringLiteral("--quit-after-start"));
 
-    m_instance = std::make_unique<SingleInstance>(SingleInstance::defaultFolder());
+    m_instance = std::make_unique<SingleInstance>(
+        SingleInstance::userFolder(), SingleInstance::keyFor(Preferences::standard().filePath()));
     m_handedOver = InstanceElection::joinOrBecomeInstance(arguments, *m_instance,
                                                           InstanceElection::processStreams());
     if (m_handedOver)

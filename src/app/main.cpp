@@ -3,13 +3,13 @@
 #include "instance/InstanceElection.h"
 #include "instance/SingleInstance.h"
 #include "platform/RuntimeDirectory.h"
+#include "settings/Preferences.h"
 
 #include <QCoreApplication>
 
 int main(int argc, char *argv[])
 {
-    // Before anything reads it: the tray app and its command-line clients must
-    // agree on the runtime folder, and Qt must not warn about a missing one.
+    // Before anything reads it: Qt must not warn about a missing runtime folder.
     RuntimeDirectory::ensure();
     const QStringList arguments = CommandLine::arguments(argc, argv);
     const ParsedCommandLine parsed = CommandLine::parse(arguments);
@@ -33,7 +33,8 @@ int main(int argc, char *argv[])
     // Commands need no display: they work over ssh and from a hotkey alike.
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("orlenta"));
-    SingleInstance instance(SingleInstance::defaultFolder());
+    SingleInstance instance(SingleInstance::userFolder(),
+                            SingleInstance::keyFor(Preferences::standard().filePath()));
     return InstanceElection::runCommand(
         arguments, instance, [&] { return InstanceElection::carryOutInProcess(command, streams); },
         streams);

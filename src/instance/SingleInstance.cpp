@@ -1,16 +1,21 @@
 #include "instance/SingleInstance.h"
 
 #include "instance/InstanceServer.h"
-#include "platform/RuntimeDirectory.h"
 
+#include <QCryptographicHash>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
 #include <QLocalSocket>
 #include <QLockFile>
+#include <QSysInfo>
 #include <QThread>
 
+#include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <vector>
 
 namespace {
 constexpr QFile::Permissions ownerOnly = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
@@ -21,21 +26,82 @@ bool isPrivateFolderOfOurs(const QString &path)
     const QFileInfo info(path);
     return info.exists() && !info.isSymLink() && info.isDir() && info.ownerId() == ::geteuid();
 }
-} // namespace
 
-QString SingleInstance::defaultFolder()
+QString passwordDatabaseHome()
 {
-    // Read the variable directly: QStandardPaths warns on stderr when it is
-    // missing, which would spoil the output of every command.
-    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (!runtime.isEmpty() && isPrivateFolderOfOurs(runtime))
-        return QDir(runtime).filePath(QStringLiteral("orlenta"));
-    // Never a name under /tmp: another user could create it first.
-    return QDir(RuntimeDirectory::fallback()).filePath(QStringLiteral("orlenta"));
+    std::vector<char> buffer(16384);
+    passwd entry{};
+    passwd *found = nullptr;
+    if (::getpwuid_r(::geteuid(), &entry, buffer.data(), buffer.size(), &found) != 0 || !found ||
+        !found->pw_dir)
+        return {};
+    return QFile::decodeName(found->pw_dir);
 }
 
-SingleInstance::SingleInstance(const QString &folder, QObject *parent)
-    : QObject(parent), m_folder(folder)
+// The path with every link and ".." resolved, also when its file does not
+// exist yet: the longest existing part is resolved and the rest appended.
+QString canonicalPath(const QString &path)
+{
+    QString existing = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    QString rest;
+    while (!existing.isEmpty()) {
+        const QString canonical = QFileInfo(existing).canonicalFilePath();
+        if (!canonical.isEmpty())
+            return rest.isEmpty() ? canonical : QDir(canonical).filePath(rest);
+        const QFileInfo info(existing);
+        rest = rest.isEmpty() ? info.fileName() : info.fileName() + u'/' + rest;
+        const QString parent = info.absolutePath();
+        if (parent == existing)
+            break;
+        existing = parent;
+    }
+    return QDir::cleanPath(path);
+}
+} // namespace
+
+SingleInstance::SystemFolders SingleInstance::systemFolders()
+{
+    return {QStringLiteral("/run/user"), QStringLiteral("/tmp"), QString()};
+}
+
+QString SingleInstance::userFolder()
+{
+    return userFolder(systemFolders());
+}
+
+QString SingleInstance::userFolder(const SystemFolders &system)
+{
+    const QString uid = QString::number(::geteuid());
+    // The folder logind keeps for the user's sessions: never aged like /tmp,
+    // never taken by another user.
+    const QString perUser = QDir(system.runUser).filePath(uid);
+    struct stat info
+    {
+    };
+    if (::lstat(QFile::encodeName(perUser).constData(), &info) == 0 && S_ISDIR(info.st_mode) &&
+        info.st_uid == ::geteuid())
+        return QDir(perUser).filePath(QStringLiteral("orlenta"));
+    const QString shared = QDir(system.tmp).filePath(QStringLiteral("orlenta-") + uid);
+    QString error;
+    if (prepareFolder(shared, &error))
+        return shared;
+    // Another user created the name first. A home may be shared between
+    // machines, whose instances must not meet.
+    QString host = QSysInfo::machineHostName();
+    host.replace(u'/', u'_');
+    const QString home = system.home.isEmpty() ? passwordDatabaseHome() : system.home;
+    return QDir(home).filePath(QStringLiteral(".cache/orlenta/runtime-") + host);
+}
+
+QString SingleInstance::keyFor(const QString &settingsFile)
+{
+    const QByteArray hash = QCryptographicHash::hash(canonicalPath(settingsFile).toUtf8(),
+                                                     QCryptographicHash::Sha256);
+    return QStringLiteral("library-") + QString::fromLatin1(hash.toHex().left(16));
+}
+
+SingleInstance::SingleInstance(const QString &folder, const QString &key, QObject *parent)
+    : QObject(parent), m_folder(folder), m_key(key)
 {}
 
 SingleInstance::~SingleInstance()
@@ -45,12 +111,12 @@ SingleInstance::~SingleInstance()
 
 QString SingleInstance::lockPath() const
 {
-    return QDir(m_folder).filePath(QStringLiteral("instance.lock"));
+    return QDir(m_folder).filePath(m_key + QStringLiteral(".lock"));
 }
 
 QString SingleInstance::socketPath() const
 {
-    return QDir(m_folder).filePath(QStringLiteral("instance.sock"));
+    return QDir(m_folder).filePath(m_key + QStringLiteral(".sock"));
 }
 
 bool SingleInstance::prepareFolder(const QString &folder, QString *error)

@@ -10,8 +10,8 @@ class QLocalSocket;
 class QLockFile;
 class InstanceServer;
 
-// One running Orlenta per user. A lock file elects the instance; the
-// instance then listens on a local socket beside it, in a folder only the
+// One running Orlenta per user and library. A lock file elects the instance;
+// the instance then listens on a local socket beside it, in a folder only the
 // user can enter, and every later start talks to it instead of starting again.
 class SingleInstance : public QObject
 {
@@ -19,11 +19,29 @@ class SingleInstance : public QObject
 public:
     enum class Role { primary, secondary, failed };
 
-    // $XDG_RUNTIME_DIR/orlenta, or the same folder inside the user's cache
-    // folder that RuntimeDirectory::ensure() falls back to.
-    static QString defaultFolder();
+    // Where the system keeps folders for each user; tests point them elsewhere.
+    struct SystemFolders
+    {
+        QString runUser;
+        QString tmp;
+        QString home; // empty: the home the password database names
+    };
+    static SystemFolders systemFolders();
 
-    explicit SingleInstance(const QString &folder, QObject *parent = nullptr);
+    // The folder where one user's processes meet. It never depends on the
+    // environment: su, ssh and cron give one user different XDG_RUNTIME_DIRs
+    // and homes, or none. <runUser>/<uid>/orlenta when the system keeps that
+    // folder for the user; else <tmp>/orlenta-<uid>, or, when another user
+    // took that name first, a folder in the home.
+    static QString userFolder();
+    static QString userFolder(const SystemFolders &system);
+
+    // Names the instance of the library whose preferences are settingsFile,
+    // however its path is spelt: two libraries of one user run apart.
+    static QString keyFor(const QString &settingsFile);
+
+    explicit SingleInstance(const QString &folder, const QString &key = QStringLiteral("instance"),
+                            QObject *parent = nullptr);
     ~SingleInstance() override;
 
     QString folder() const { return m_folder; }
@@ -53,6 +71,7 @@ public:
 
 private:
     QString m_folder;
+    QString m_key;
     QString m_error;
     std::unique_ptr<QLockFile> m_lock;
     std::unique_ptr<QLocalSocket> m_connection;

@@ -4,10 +4,10 @@
 
 // Bare X sessions (Xvfb, a lone window manager, su) leave XDG_RUNTIME_DIR
 // unset, and Qt then warns about it on every start. Give the process a
-// private folder instead, quietly, so every Orlenta process (the tray app and
-// command-line clients alike) agrees on the same runtime folder. The folder
-// lies in the user's own cache folder: any name under /tmp could be taken
-// first by another user, who would then block every command.
+// private folder instead, quietly. The folder lies in the user's own cache
+// folder: any name under /tmp could be taken first by another user. (The
+// running instance is not found through it: shells of one user disagree on
+// the variable.)
 namespace RuntimeDirectory {
 
 // <cacheRoot>/orlenta/runtime-<host name>; the host name keeps machines that

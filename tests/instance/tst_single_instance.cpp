@@ -2,7 +2,6 @@
 #include "instance/InstanceProtocol.h"
 #include "instance/InstanceServer.h"
 #include "instance/SingleInstance.h"
-#include "platform/RuntimeDirectory.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -12,6 +11,7 @@
 #include <QProcess>
 #include <QScopeGuard>
 #include <QSignalSpy>
+#include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -139,44 +139,88 @@ private Q_SLOTS:
         QVERIFY(error.contains(link));
     }
 
-    // With XDG_RUNTIME_DIR unset, another user may have created the usual
-    // folders under /tmp first (links planted there stand for them here).
-    void runtimeFolderNobodyElseCanTake()
+    // su, ssh and cron give one user different environments (or none):
+    // each must meet the instance of its library, and only that one.
+    void oneInstanceWhateverTheEnvironment()
     {
-        QTemporaryDir tmp;
-        QTemporaryDir cache;
-        QTemporaryDir elsewhere;
-        for (const char *name : {"runtime-%1", "orlenta-%1"})
-            QVERIFY(
-                QFile::link(elsewhere.path(),
-                            QDir(tmp.path()).filePath(QString::fromLatin1(name).arg(::geteuid()))));
-        const QByteArray oldTmp = qgetenv("TMPDIR");
-        const QByteArray oldCache = qgetenv("XDG_CACHE_HOME");
-        const QByteArray oldRuntime = qgetenv("XDG_RUNTIME_DIR");
-        qputenv("TMPDIR", QFile::encodeName(tmp.path()));
-        qputenv("XDG_CACHE_HOME", QFile::encodeName(cache.path()));
-        qunsetenv("XDG_RUNTIME_DIR");
-        const auto restore = qScopeGuard([&] {
-            qputenv("TMPDIR", oldTmp);
-            qputenv("XDG_CACHE_HOME", oldCache);
-            if (oldRuntime.isEmpty())
-                qunsetenv("XDG_RUNTIME_DIR");
-            else
-                qputenv("XDG_RUNTIME_DIR", oldRuntime);
-        });
+        QTemporaryDir root;
+        const QDir dir(root.path());
+        for (const char *name : {"run", "tmp", "home", "config", "elsewhere", "runtime-a"})
+            QVERIFY(dir.mkpath(QString::fromLatin1(name)));
+        const SingleInstance::SystemFolders system{dir.filePath(QStringLiteral("run")),
+                                                   dir.filePath(QStringLiteral("tmp")),
+                                                   dir.filePath(QStringLiteral("home"))};
+        // The same settings file by another spelling, and another library.
+        QVERIFY(QFile::link(dir.filePath(QStringLiteral("config")),
+                            dir.filePath(QStringLiteral("alias"))));
+        const QString settings = dir.filePath(QStringLiteral("config/orlenta/orlenta.ini"));
+        const QString sameSettings =
+            dir.filePath(QStringLiteral("alias/../config/./orlenta/orlenta.ini"));
+        const QString otherSettings = dir.filePath(QStringLiteral("home/.config/orlenta.ini"));
+        QCOMPARE(SingleInstance::keyFor(sameSettings), SingleInstance::keyFor(settings));
+        QVERIFY(SingleInstance::keyFor(otherSettings) != SingleInstance::keyFor(settings));
 
-        // The app, started as main() starts it.
-        RuntimeDirectory::ensure();
-        SingleInstance app(SingleInstance::defaultFolder());
-        QVERIFY(app.folder().startsWith(cache.path()));
-        QCOMPARE(app.elect(1s), SingleInstance::Role::primary);
-        QVERIFY2(app.listen(), qPrintable(app.errorString()));
-        // A command finds it, whether its own start set the variable or not.
-        SingleInstance client(SingleInstance::defaultFolder());
-        QCOMPARE(client.elect(1s), SingleInstance::Role::secondary);
-        qunsetenv("XDG_RUNTIME_DIR");
-        SingleInstance other(SingleInstance::defaultFolder());
-        QCOMPARE(other.elect(1s), SingleInstance::Role::secondary);
+        const QStringList variables{QStringLiteral("XDG_RUNTIME_DIR"), QStringLiteral("HOME"),
+                                    QStringLiteral("TMPDIR"), QStringLiteral("XDG_CACHE_HOME")};
+        QHash<QString, QByteArray> saved;
+        for (const QString &name : variables)
+            saved.insert(name, qgetenv(name.toLatin1().constData()));
+        const auto restore = qScopeGuard([&] {
+            for (const QString &name : variables) {
+                if (saved.value(name).isNull())
+                    qunsetenv(name.toLatin1().constData());
+                else
+                    qputenv(name.toLatin1().constData(), saved.value(name));
+            }
+        });
+        const QByteArray elsewhere = QFile::encodeName(dir.filePath(QStringLiteral("elsewhere")));
+        const std::vector<std::function<void()>> shells{
+            [&] { qputenv("XDG_RUNTIME_DIR", QFile::encodeName(dir.filePath(QStringLiteral("runtime-a")))); },
+            [&] { qunsetenv("XDG_RUNTIME_DIR"); },
+            // su keeps the variable of the user it came from.
+            [&] { qputenv("XDG_RUNTIME_DIR", "/run/user/4242"); },
+            [&] {
+                qputenv("XDG_RUNTIME_DIR", elsewhere);
+                qputenv("HOME", elsewhere);
+                qputenv("TMPDIR", elsewhere);
+                qputenv("XDG_CACHE_HOME", elsewhere);
+            },
+        };
+        const auto check = [&](const QString &expectedFolder) {
+            shells.front()();
+            SingleInstance app(SingleInstance::userFolder(system), SingleInstance::keyFor(settings));
+            QCOMPARE(app.folder(), expectedFolder);
+            QCOMPARE(app.elect(1s), SingleInstance::Role::primary);
+            QVERIFY2(app.listen(), qPrintable(app.errorString()));
+            for (const auto &shell : shells) {
+                shell();
+                SingleInstance client(SingleInstance::userFolder(system),
+                                      SingleInstance::keyFor(sameSettings));
+                QCOMPARE(client.elect(1s), SingleInstance::Role::secondary);
+                QCOMPARE(ask(client, {QStringLiteral("ping")}).status, 2); // no handler
+                SingleInstance other(SingleInstance::userFolder(system),
+                                     SingleInstance::keyFor(otherSettings));
+                QCOMPARE(other.elect(1s), SingleInstance::Role::primary);
+            }
+        };
+
+        const QString uid = QString::number(::geteuid());
+        // No login session: a private folder in the shared temporary folder.
+        const QString shared = dir.filePath(QStringLiteral("tmp/orlenta-") + uid);
+        check(shared);
+        if (QTest::currentTestFailed())
+            return;
+        QCOMPARE(QFileInfo(shared).permissions() & 0x0077, QFile::Permissions());
+        // Another user took that name first (a link stands for their folder).
+        QVERIFY(QDir(shared).removeRecursively());
+        QVERIFY(QFile::link(dir.filePath(QStringLiteral("elsewhere")), shared));
+        check(dir.filePath(QStringLiteral("home/.cache/orlenta/runtime-")) +
+              QSysInfo::machineHostName().replace(u'/', u'_'));
+        if (QTest::currentTestFailed())
+            return;
+        // The folder logind keeps for the user wins when there is one.
+        QVERIFY(dir.mkpath(QStringLiteral("run/") + uid));
+        check(dir.filePath(QStringLiteral("run/%1/orlenta").arg(uid)));
     }
 
     void requestAndAnswer()
