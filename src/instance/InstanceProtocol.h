@@ -4,6 +4,7 @@
 #include <QJsonObject>
 #include <QString>
 
+#include <chrono>
 #include <optional>
 
 // Messages between a starting process and the running instance: a 4-byte
@@ -16,6 +17,8 @@
 namespace InstanceProtocol {
 
 inline constexpr int version = 1;
+// A running instance that takes no new command for this long is stuck.
+inline constexpr std::chrono::milliseconds acceptTimeout = std::chrono::seconds(60);
 // Far above any real message; guards against a garbage length.
 inline constexpr qint64 maximumMessageSize = 16 * 1024 * 1024;
 // Longer output goes out in several messages: even with every character

@@ -7,6 +7,8 @@
 
 #include <memory>
 
+#include <sys/socket.h>
+
 InstanceRequest::InstanceRequest(QLocalSocket *socket, QStringList arguments,
                                  QString workingDirectory, QObject *parent)
     : QObject(parent), m_socket(socket), m_arguments(std::move(arguments)),
@@ -54,6 +56,8 @@ InstanceServer::~InstanceServer()
 bool InstanceServer::listen(const QString &socketPath)
 {
     QLocalServer::removeServer(socketPath);
+    // A burst of commands queues in the kernel while one is carried out.
+    m_server->setListenBacklogSize(SOMAXCONN);
     if (!m_server->listen(socketPath)) {
         m_error =
             QStringLiteral("cannot listen on %1: %2").arg(socketPath, m_server->errorString());

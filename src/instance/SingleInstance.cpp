@@ -12,9 +12,13 @@
 #include <QThread>
 
 #include <pwd.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -57,6 +61,41 @@ QString canonicalPath(const QString &path)
     }
     return QDir::cleanPath(path);
 }
+
+// Connects in the kernel's own way: when the instance is busy and its queue
+// of connections is full, the call waits for room instead of failing at
+// once, as a busy instance is alive. errno is left in *error.
+std::unique_ptr<QLocalSocket> connectTo(const QString &path, int *error)
+{
+    const QByteArray native = QFile::encodeName(path);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (size_t(native.size()) >= sizeof address.sun_path) {
+        *error = ENAMETOOLONG;
+        return nullptr;
+    }
+    std::memcpy(address.sun_path, native.constData(), size_t(native.size()));
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) {
+        *error = errno;
+        return nullptr;
+    }
+    const auto seconds =
+        std::chrono::duration_cast<std::chrono::seconds>(InstanceProtocol::acceptTimeout);
+    const timeval wait{time_t(seconds.count()), 0};
+    ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &wait, sizeof wait);
+    int result;
+    do
+        result = ::connect(fd, reinterpret_cast<const sockaddr *>(&address), sizeof address);
+    while (result != 0 && errno == EINTR);
+    auto socket = std::make_unique<QLocalSocket>();
+    if (result != 0 || !socket->setSocketDescriptor(fd)) {
+        *error = result != 0 ? errno : EBADF;
+        ::close(fd);
+        return nullptr;
+    }
+    return socket;
+}
 } // namespace
 
 SingleInstance::SystemFolders SingleInstance::systemFolders()
@@ -95,8 +134,8 @@ QString SingleInstance::userFolder(const SystemFolders &system)
 
 QString SingleInstance::keyFor(const QString &settingsFile)
 {
-    const QByteArray hash = QCryptographicHash::hash(canonicalPath(settingsFile).toUtf8(),
-                                                     QCryptographicHash::Sha256);
+    const QByteArray hash =
+        QCryptographicHash::hash(canonicalPath(settingsFile).toUtf8(), QCryptographicHash::Sha256);
     return QStringLiteral("library-") + QString::fromLatin1(hash.toHex().left(16));
 }
 
@@ -153,7 +192,8 @@ SingleInstance::Role SingleInstance::elect(std::chrono::milliseconds patience)
         // instance may run for weeks.
         m_lock->setStaleLockTime(std::chrono::milliseconds::zero());
     }
-    const QDeadlineTimer deadline(patience);
+    QDeadlineTimer deadline(patience);
+    qint64 holder = -1;
     unsigned long pause = 10;
     for (;;) {
         if (m_lock->isLocked() || m_lock->tryLock(std::chrono::milliseconds::zero()))
@@ -162,24 +202,32 @@ SingleInstance::Role SingleInstance::elect(std::chrono::milliseconds patience)
             m_error = QStringLiteral("cannot create the lock file %1").arg(lockPath());
             return Role::failed;
         }
-        auto socket = std::make_unique<QLocalSocket>();
-        socket->connectToServer(socketPath());
-        if (socket->waitForConnected(1000)) {
+        int error = 0;
+        if (auto socket = connectTo(socketPath(), &error)) {
             m_connection = std::move(socket);
             return Role::secondary;
         }
-        if (deadline.hasExpired()) {
-            qint64 pid = 0;
-            QString hostname, appname;
-            m_lock->getLockInfo(&pid, &hostname, &appname);
-            m_error =
-                QStringLiteral("another Orlenta process (pid %1) holds %2 but does not answer")
-                    .arg(pid)
-                    .arg(lockPath());
+        qint64 pid = 0;
+        QString hostname, appname;
+        const QString holderName = m_lock->getLockInfo(&pid, &hostname, &appname)
+                                       ? QStringLiteral("another Orlenta process (pid %1)").arg(pid)
+                                       : QStringLiteral("another Orlenta process");
+        if (error == EAGAIN) {
+            m_error = QStringLiteral("%1 holds %2 but has taken no command for %3 s")
+                          .arg(holderName, lockPath())
+                          .arg(InstanceProtocol::acceptTimeout.count() / 1000);
             return Role::failed;
         }
-        // The holder is starting up or carrying out a command in its own
-        // process; give it a moment, backing off.
+        // Nobody listens: the holder is starting up or carrying out a command
+        // in its own process. While the lock changes hands, commands are
+        // being carried out one after the other; wait on.
+        if (pid != holder) {
+            holder = pid;
+            deadline.setRemainingTime(patience);
+        } else if (deadline.hasExpired()) {
+            m_error = QStringLiteral("%1 holds %2 but does not answer").arg(holderName, lockPath());
+            return Role::failed;
+        }
         QThread::msleep(pause);
         pause = std::min<unsigned long>(pause * 2, 200);
     }

@@ -49,8 +49,10 @@ public:
     QString socketPath() const;
 
     // Either takes the lock (primary) or connects to the instance holding it
-    // (secondary). A holder that neither answers nor lets go within patience
-    // (it may be a command still busy in its own process) makes it fail.
+    // (secondary). A holder that neither listens nor lets go within patience
+    // (it may be a command still busy in its own process) makes it fail; the
+    // patience starts again whenever the lock changes hands. A busy instance
+    // is waited for up to InstanceProtocol::acceptTimeout.
     Role elect(std::chrono::milliseconds patience = std::chrono::seconds(10));
     QString errorString() const { return m_error; }
 

@@ -8,12 +8,14 @@
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QLocalSocket>
+#include <QMutex>
 #include <QProcess>
 #include <QScopeGuard>
 #include <QSignalSpy>
 #include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
 #include <QtEndian>
 
@@ -175,7 +177,10 @@ private Q_SLOTS:
         });
         const QByteArray elsewhere = QFile::encodeName(dir.filePath(QStringLiteral("elsewhere")));
         const std::vector<std::function<void()>> shells{
-            [&] { qputenv("XDG_RUNTIME_DIR", QFile::encodeName(dir.filePath(QStringLiteral("runtime-a")))); },
+            [&] {
+                qputenv("XDG_RUNTIME_DIR",
+                        QFile::encodeName(dir.filePath(QStringLiteral("runtime-a"))));
+            },
             [&] { qunsetenv("XDG_RUNTIME_DIR"); },
             // su keeps the variable of the user it came from.
             [&] { qputenv("XDG_RUNTIME_DIR", "/run/user/4242"); },
@@ -188,7 +193,8 @@ private Q_SLOTS:
         };
         const auto check = [&](const QString &expectedFolder) {
             shells.front()();
-            SingleInstance app(SingleInstance::userFolder(system), SingleInstance::keyFor(settings));
+            SingleInstance app(SingleInstance::userFolder(system),
+                               SingleInstance::keyFor(settings));
             QCOMPARE(app.folder(), expectedFolder);
             QCOMPARE(app.elect(1s), SingleInstance::Role::primary);
             QVERIFY2(app.listen(), qPrintable(app.errorString()));
@@ -362,6 +368,85 @@ private Q_SLOTS:
         // Once it lets go, the next start wins.
         holder.release();
         QCOMPARE(late.elect(1s), SingleInstance::Role::primary);
+    }
+
+    // A burst of commands: each waits its turn at a busy instance, none is
+    // told the instance is dead.
+    void burstOfCommandsIsServed()
+    {
+        QTemporaryDir dir;
+        SingleInstance app(dir.path());
+        QCOMPARE(app.elect(1s), SingleInstance::Role::primary);
+        QVERIFY(app.listen());
+        int served = 0;
+        app.server()->setHandler([&](InstanceRequest *request) {
+            QThread::msleep(10); // a save
+            ++served;
+            request->finish(0);
+        });
+        constexpr int commands = 300;
+        QMutex mutex;
+        QStringList failures;
+        std::vector<std::unique_ptr<QThread>> clients;
+        for (int i = 0; i < commands; ++i)
+            clients.emplace_back(QThread::create([&] {
+                SingleInstance client(dir.path());
+                QString failure;
+                if (client.elect(1s) != SingleInstance::Role::secondary)
+                    failure = client.errorString();
+                else if (const Answer answer = ask(client, {QStringLiteral("add")});
+                         answer.status != 0)
+                    failure = answer.err;
+                if (!failure.isEmpty()) {
+                    const QMutexLocker lock(&mutex);
+                    failures.append(failure);
+                }
+            }));
+        for (auto &client : clients)
+            client->start();
+        QTRY_VERIFY_WITH_TIMEOUT(std::all_of(clients.cbegin(), clients.cend(),
+                                             [](const auto &c) { return c->isFinished(); }),
+                                 60000);
+        QVERIFY2(failures.isEmpty(), qPrintable(QStringLiteral("%1 of %2 failed, first: %3")
+                                                    .arg(failures.size())
+                                                    .arg(commands)
+                                                    .arg(failures.value(0))));
+        QCOMPARE(served, commands);
+    }
+
+    // Past the kernel's queue (a smaller one than ours on older systems) a
+    // start waits for room, longer than its patience with a silent holder.
+    void fullQueueIsWaitedFor()
+    {
+        QTemporaryDir dir;
+        SingleInstance holder(dir.path());
+        QCOMPARE(holder.elect(1s), SingleInstance::Role::primary);
+        const QByteArray path = QFile::encodeName(holder.socketPath());
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        qstrncpy(address.sun_path, path.constData(), sizeof address.sun_path);
+        const auto *raw = reinterpret_cast<sockaddr *>(&address);
+        const int server = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        const int queued = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        const auto closeAll = qScopeGuard([&] {
+            ::close(server);
+            ::close(queued);
+        });
+        QCOMPARE(::bind(server, raw, sizeof address), 0);
+        QCOMPARE(::listen(server, 0), 0);
+        QCOMPARE(::connect(queued, raw, sizeof address), 0); // the one place in the queue
+
+        SingleInstance::Role role = SingleInstance::Role::failed;
+        std::unique_ptr<QThread> late(QThread::create([&] {
+            SingleInstance client(dir.path());
+            role = client.elect(100ms);
+        }));
+        late->start();
+        QVERIFY(!late->wait(1500));
+        for (int i = 0; i < 2; ++i)
+            ::close(::accept(server, nullptr, nullptr));
+        QVERIFY(late->wait(5000));
+        QCOMPARE(role, SingleInstance::Role::secondary);
     }
 
     void staleSocketFileIsReplaced()
