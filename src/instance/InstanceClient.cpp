@@ -8,9 +8,11 @@ InstanceClient::InstanceClient(std::unique_ptr<QLocalSocket> socket, QObject *pa
     : QObject(parent), m_socket(std::move(socket)), m_idle(new QTimer(this))
 {
     m_idle->setSingleShot(true);
-    m_idle->setInterval(60000);
-    connect(m_idle, &QTimer::timeout, this,
-            [this] { fail(QStringLiteral("the running instance stopped answering")); });
+    m_idle->setInterval(int(InstanceProtocol::acceptTimeout.count()));
+    connect(m_idle, &QTimer::timeout, this, [this] {
+        fail(QStringLiteral("the running instance is busy and did not take the command in "
+                            "time; nothing changed"));
+    });
     connect(m_socket.get(), &QLocalSocket::readyRead, this, &InstanceClient::read);
     connect(m_socket.get(), &QLocalSocket::disconnected, this, [this] {
         read(); // what arrived with the close
@@ -62,10 +64,13 @@ void InstanceClient::read()
         return;
     m_reader.append(m_socket->readAll());
     while (std::optional<QJsonObject> message = m_reader.next()) {
-        m_idle->start();
         const QString type = message->value(QStringLiteral("type")).toString();
         const QString text = message->value(QStringLiteral("text")).toString();
-        if (type == QStringLiteral("stdout")) {
+        if (type == QStringLiteral("ready")) {
+            // From here on the instance works on it: wait as long as it takes.
+            m_idle->stop();
+            m_socket->write(InstanceProtocol::frame(InstanceProtocol::proceed()));
+        } else if (type == QStringLiteral("stdout")) {
             Q_EMIT standardOutput(text);
         } else if (type == QStringLiteral("stderr")) {
             Q_EMIT standardError(text);

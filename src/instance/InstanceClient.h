@@ -20,8 +20,9 @@ public:
     explicit InstanceClient(std::unique_ptr<QLocalSocket> socket, QObject *parent = nullptr);
     ~InstanceClient() override;
 
-    // Silence from the instance for this long ends the conversation with
-    // an error; every message restarts the clock.
+    // An instance that has not turned to the request after this long is
+    // given up on, and then carries nothing out. Once it has turned to it,
+    // the command is waited for however long it takes.
     void setIdleTimeout(int milliseconds);
 
     void send(const QStringList &args, const QString &workingDirectory);

@@ -24,6 +24,16 @@ QJsonObject request(const QStringList &args, const QString &cwd)
             {QStringLiteral("cwd"), cwd}};
 }
 
+QJsonObject ready()
+{
+    return {{QStringLiteral("type"), QStringLiteral("ready")}};
+}
+
+QJsonObject proceed()
+{
+    return {{QStringLiteral("type"), QStringLiteral("proceed")}};
+}
+
 QJsonObject standardOutput(const QString &text)
 {
     return {{QStringLiteral("type"), QStringLiteral("stdout")}, {QStringLiteral("text"), text}};

@@ -12,11 +12,16 @@
 // the protocol version in "v" and its kind in "type".
 //
 //   client → instance  {"type":"request","args":[...],"cwd":"..."}
+//   instance → client  {"type":"ready"}, when it turns to the request
+//   client → instance  {"type":"proceed"}, unless it has stopped waiting
 //   instance → client  {"type":"stdout","text":"..."}, {"type":"stderr","text":"..."},
 //                      and last {"type":"exit","status":N}
+// Nothing is carried out before "proceed", so a client that stops waiting
+// for "ready" can tell its user that nothing changed; once it proceeds it
+// waits however long the command takes.
 namespace InstanceProtocol {
 
-inline constexpr int version = 1;
+inline constexpr int version = 2;
 // A running instance that takes no new command for this long is stuck.
 inline constexpr std::chrono::milliseconds acceptTimeout = std::chrono::seconds(60);
 // Far above any real message; guards against a garbage length.
@@ -28,6 +33,8 @@ inline constexpr qsizetype maximumTextPerMessage = 1024 * 1024;
 QByteArray frame(QJsonObject message);
 
 QJsonObject request(const QStringList &args, const QString &cwd);
+QJsonObject ready();
+QJsonObject proceed();
 QJsonObject standardOutput(const QString &text);
 QJsonObject standardError(const QString &text);
 QJsonObject exit(int status);

@@ -71,61 +71,75 @@ void InstanceServer::close()
     m_server->close();
 }
 
+// One connection until its request is handed on.
+struct InstanceServer::Pending
+{
+    InstanceProtocol::FrameReader reader;
+    QTimer *timer = nullptr;
+    // Read and answered "ready"; waits for the client to proceed.
+    InstanceRequest *request = nullptr;
+};
+
 void InstanceServer::accept()
 {
     while (QLocalSocket *socket = m_server->nextPendingConnection()) {
-        // The reader and the timer belong to the connection and go with it.
-        auto reader = std::make_shared<InstanceProtocol::FrameReader>();
-        auto *timer = new QTimer(socket);
-        timer->setSingleShot(true);
-        connect(timer, &QTimer::timeout, socket, [socket] { socket->abort(); });
+        // The state and the timer belong to the connection and go with it.
+        auto pending = std::make_shared<Pending>();
+        pending->timer = new QTimer(socket);
+        pending->timer->setSingleShot(true);
+        connect(pending->timer, &QTimer::timeout, socket, [socket] { socket->abort(); });
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
         connect(socket, &QLocalSocket::readyRead, this,
-                [this, socket, reader, timer] { readRequest(socket, reader.get(), timer); });
-        timer->start(m_requestTimeout);
+                [this, socket, pending] { read(socket, *pending); });
+        pending->timer->start(m_requestTimeout);
         if (socket->bytesAvailable() > 0)
-            readRequest(socket, reader.get(), timer);
+            read(socket, *pending);
     }
 }
 
-void InstanceServer::readRequest(QLocalSocket *socket, InstanceProtocol::FrameReader *reader,
-                                 QTimer *timer)
+void InstanceServer::read(QLocalSocket *socket, Pending &pending)
 {
-    if (!timer->isActive())
-        return; // one request per connection; it is already being answered
-    reader->append(socket->readAll());
-    std::optional<QJsonObject> message = reader->next();
-    if (!message && !reader->failed())
-        return;
-    timer->stop();
-
-    const auto refuse = [socket](const QString &why) {
+    if (!pending.timer->isActive())
+        return; // handed on already; the handler answers
+    pending.reader.append(socket->readAll());
+    const auto refuse = [socket, &pending](const QString &why) {
+        pending.timer->stop();
         socket->write(InstanceProtocol::frame(
             InstanceProtocol::standardError(QStringLiteral("orlenta: %1\n").arg(why))));
         socket->write(InstanceProtocol::frame(InstanceProtocol::exit(2)));
         socket->disconnectFromServer();
     };
-    if (!message) {
+    while (std::optional<QJsonObject> message = pending.reader.next()) {
+        const QString type = message->value(QStringLiteral("type")).toString();
+        if (pending.request) {
+            if (type != QStringLiteral("proceed")) {
+                refuse(QStringLiteral("the running instance expected the client to proceed"));
+                return;
+            }
+            pending.timer->stop();
+            m_handler(pending.request);
+            return;
+        }
+        const QJsonValue args = message->value(QStringLiteral("args"));
+        if (type != QStringLiteral("request") || !args.isArray()) {
+            refuse(QStringLiteral("the running instance received something that is not a request"));
+            return;
+        }
+        if (!m_handler) {
+            refuse(QStringLiteral("the running instance is not ready for commands yet"));
+            return;
+        }
+        QStringList arguments;
+        for (const QJsonValue &value : args.toArray())
+            arguments.append(value.toString());
+        pending.request = new InstanceRequest(
+            socket, arguments, message->value(QStringLiteral("cwd")).toString(), socket);
+        // Only now is it certain the client still waits: it may have given
+        // up while the instance was busy, and must then find nothing done.
+        socket->write(InstanceProtocol::frame(InstanceProtocol::ready()));
+        pending.timer->start(m_requestTimeout);
+    }
+    if (pending.reader.failed())
         refuse(QStringLiteral("the running instance could not read the request (%1)")
-                   .arg(reader->errorString()));
-        return;
-    }
-    const QJsonValue args = message->value(QStringLiteral("args"));
-    if (message->value(QStringLiteral("type")).toString() != QStringLiteral("request") ||
-        !args.isArray()) {
-        refuse(QStringLiteral("the running instance received something that is not a request"));
-        return;
-    }
-    QStringList arguments;
-    for (const QJsonValue &value : args.toArray())
-        arguments.append(value.toString());
-    auto *request = new InstanceRequest(socket, arguments,
-                                        message->value(QStringLiteral("cwd")).toString(), socket);
-    if (!m_handler) {
-        request->writeStandardError(
-            QStringLiteral("orlenta: the running instance is not ready for commands yet\n"));
-        request->finish(2);
-        return;
-    }
-    m_handler(request);
+                   .arg(pending.reader.errorString()));
 }

@@ -41,8 +41,9 @@ private:
 };
 
 // Serves the instance's socket: reads one request per connection and hands
-// it to the handler. Every request is answered, also a malformed one and
-// one that arrives before a handler is set.
+// it to the handler once the client, told the instance is ready, proceeds.
+// Every request is answered, also a malformed one and one that arrives
+// before a handler is set.
 class InstanceServer : public QObject
 {
     Q_OBJECT
@@ -60,12 +61,14 @@ public:
 
     void setHandler(Handler handler) { m_handler = std::move(handler); }
 
-    // A client that connects but sends no complete request is dropped after this.
+    // A client that sends no complete request, or does not proceed, is
+    // dropped after this.
     void setRequestTimeout(int milliseconds) { m_requestTimeout = milliseconds; }
 
 private:
+    struct Pending;
     void accept();
-    void readRequest(QLocalSocket *socket, InstanceProtocol::FrameReader *reader, QTimer *timer);
+    void read(QLocalSocket *socket, Pending &pending);
 
     QLocalServer *m_server;
     Handler m_handler;

@@ -93,7 +93,7 @@ private Q_SLOTS:
         QTest::newRow("array") << rawFrame("[1,2]") << 0 << true;
         QTest::newRow("no version") << rawFrame(R"({"type":"exit","status":0})") << 0 << true;
         QTest::newRow("other version")
-            << rawFrame(R"({"v":2,"type":"exit","status":0})") << 0 << true;
+            << rawFrame(R"({"v":1,"type":"exit","status":0})") << 0 << true;
         QTest::newRow("good then bad") << one + rawFrame("x") + one << 1 << true;
     }
     void frameReader()
@@ -317,33 +317,56 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(socket.state(), QLocalSocket::UnconnectedState, 2000);
     }
 
-    void clientReportsABrokenConversation()
+    // What a client reports is what happened: a command it stopped waiting
+    // for is never carried out, one being carried out is waited for however
+    // long it takes, and a conversation cut short says so.
+    void clientReportsWhatHappened()
     {
         QTemporaryDir dir;
-        SingleInstance first(dir.path());
-        QCOMPARE(first.elect(1s), SingleInstance::Role::primary);
-        QVERIFY(first.listen());
-        QList<QPointer<InstanceRequest>> pending;
-        first.server()->setHandler([&](InstanceRequest *request) {
-            if (request->arguments().value(0) == QStringLiteral("hang"))
-                pending.append(request); // never answered
-            else
+        SingleInstance app(dir.path());
+        QCOMPARE(app.elect(1s), SingleInstance::Role::primary);
+        QVERIFY(app.listen());
+        QStringList carriedOut;
+        app.server()->setHandler([&](InstanceRequest *request) {
+            carriedOut.append(request->arguments().value(0));
+            // Longer than the clients below wait for the instance to turn to them.
+            QTimer::singleShot(300, request, [request] {
+                request->writeStandardOutput(QStringLiteral("done\n"));
                 request->finish(0);
+            });
         });
 
-        SingleInstance second(dir.path());
-        QCOMPARE(second.elect(1s), SingleInstance::Role::secondary);
-        const Answer hung = ask(second, {QStringLiteral("hang")}, 100);
-        QCOMPARE(hung.status, 2);
-        QVERIFY2(hung.err.startsWith(QStringLiteral("orlenta: ")), qPrintable(hung.err));
-        QCOMPARE(hung.err.count(u'\n'), 1);
+        // The app is busy (its thread is away from the event loop) for longer
+        // than the client waits.
+        Answer gaveUp;
+        std::unique_ptr<QThread> client(QThread::create([&] {
+            SingleInstance early(dir.path());
+            if (early.elect(1s) == SingleInstance::Role::secondary)
+                gaveUp = ask(early, {QStringLiteral("add")}, 100);
+        }));
+        client->start();
+        QVERIFY(client->wait(5000));
+        QCOMPARE(gaveUp.status, 2);
+        QTest::qWait(100); // the app turns to its connections again
+        QCOMPARE(carriedOut, QStringList());
+        QVERIFY2(gaveUp.err.startsWith(QStringLiteral("orlenta: ")) &&
+                     gaveUp.err.contains(QStringLiteral("nothing changed")),
+                 qPrintable(gaveUp.err));
+        QCOMPARE(gaveUp.err.count(u'\n'), 1);
+
+        SingleInstance patient(dir.path());
+        QCOMPARE(patient.elect(1s), SingleInstance::Role::secondary);
+        const Answer slow = ask(patient, {QStringLiteral("mkdir")}, 100);
+        QCOMPARE(slow.status, 0);
+        QCOMPARE(slow.out, QStringLiteral("done\n"));
+        QCOMPARE(carriedOut, QStringList{QStringLiteral("mkdir")});
 
         // The instance goes away mid-answer.
         SingleInstance third(dir.path());
         QCOMPARE(third.elect(1s), SingleInstance::Role::secondary);
-        first.server()->setHandler([&](InstanceRequest *request) {
+        app.server()->setHandler([&](InstanceRequest *request) {
             request->writeStandardOutput(QStringLiteral("partial\n"));
-            QTimer::singleShot(50, &first, [&first] { first.release(); });
+            QTimer::singleShot(50, &app, [&app] { app.release(); });
         });
         const Answer cut = ask(third, {QStringLiteral("run")});
         QCOMPARE(cut.status, 2);
