@@ -34,7 +34,8 @@ QHash<QString, QSet<QString>> allowedIncludes()
         {u"ui"_qs, core + update},
         {u"dragdrop/widgets"_qs, ui},
         {u"menubar"_qs, ui},
-        {u"settings/window"_qs, ui},
+        {u"settings/window/pages"_qs, ui},
+        {u"settings/window"_qs, ui + QSet<QString>{u"settings/window/pages"_qs}},
         {u"palette/widgets"_qs, ui},
         {u"window"_qs, ui + QSet<QString>{u"dragdrop/widgets"_qs}},
     };
@@ -45,12 +46,13 @@ QHash<QString, QSet<QString>> allowedIncludes()
     return allowed;
 }
 
-// "window/ContentView.h" -> "window"; two levels for the nested folders.
+// "window/ContentView.h" -> "window"; the deepest folder entered above for
+// the nested ones ("settings/window/pages/RunPage.h" -> "settings/window/pages").
 QString folderOf(const QString &relativePath, const QHash<QString, QSet<QString>> &allowed)
 {
     const QStringList parts = relativePath.split(u'/');
-    if (parts.size() > 2) {
-        const QString nested = parts.at(0) + u'/' + parts.at(1);
+    for (qsizetype depth = parts.size() - 1; depth > 1; --depth) {
+        const QString nested = parts.first(depth).join(u'/');
         if (allowed.contains(nested))
             return nested;
     }

@@ -4,7 +4,7 @@
 #include "platform/LoginItemService.h"
 #include "settings/PreferenceKeys.h"
 #include "settings/Preferences.h"
-#include "settings/window/OptionCard.h"
+#include "settings/window/pages/OptionCard.h"
 #include "settings/window/SettingsView.h"
 #include "settings/window/SettingsWindow.h"
 #include "ui/Appearance.h"

@@ -1,34 +1,26 @@
 #pragma once
 
 #include "library/Profile.h"
-#include "settings/window/SettingsServices.h"
+#include "settings/window/pages/SettingsServices.h"
 
+#include <QList>
 #include <QWidget>
 
 #include <optional>
 
-class Card;
-class ElidedLabel;
-class OptionCard;
-class QComboBox;
-class QLabel;
-class QLineEdit;
-class QPushButton;
+class GeneralPage;
 class QTabWidget;
-class QVBoxLayout;
-class ShellRunner;
+class SettingsPage;
 class ShellStore;
-class StateTransition;
-class Switch;
-class SymbolIcon;
-class TerminalTrial;
+class SyncPage;
 
 // The tabs of the settings window, in display order.
 enum class SettingsTab { general, sync, run, appearance, about };
 
-// The settings: every control writes a preference or calls the store, the
-// language manager, the login item or the update check. Built in the current
-// language; the window builds a new one when the language changes.
+// The settings: a tab bar over one page per tab. Every control writes a
+// preference or calls the store, the language manager, the login item or the
+// update check. Built in the current language; the window builds a new one
+// when the language changes.
 class SettingsView : public QWidget
 {
     Q_OBJECT
@@ -40,7 +32,7 @@ public:
     void setSelection(SettingsTab tab);
 
     // The profile whose removal is being confirmed.
-    const std::optional<Profile> &pendingRemove() const { return m_pendingRemove; }
+    const std::optional<Profile> &pendingRemove() const;
 
     // The document path the sync tab shows.
     QString shownDocumentPath() const;
@@ -49,57 +41,11 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
-    QWidget *page(const QString &name, QWidget *content);
-    QWidget *buildGeneral();
-    QWidget *buildSync();
-    QWidget *buildRun();
-    QWidget *buildAppearance();
-    QWidget *buildAbout();
-    Card *buildTerminalCard();
-
-    void refreshProfiles();
-    void refreshLogin();
-    void refreshSync();
-    void refreshRunMode();
-    void refreshTerminal();
-    void refreshAppearance();
-    void preferenceChanged(const QString &key);
-
-    void confirmRemoval(const Profile &profile);
-    void loginSwitched(bool on);
-    void terminalChosen(int index);
-    void storeCustomTerminal();
-    void tryTerminal();
-    void chooseSyncFolder();
-
-    Preferences &preferences() const;
-
-    ShellStore &m_store;
-    SettingsServices m_services;
-    std::optional<Profile> m_pendingRemove;
-    bool m_syncOn = true;
+    void addPage(const QString &name, SettingsPage *page, const QString &symbol,
+                 const QString &label);
 
     QTabWidget *m_tabs = nullptr;
-    Card *m_profilesCard = nullptr;
-    Switch *m_loginSwitch = nullptr;
-    Switch *m_syncSwitch = nullptr;
-    QWidget *m_syncTile = nullptr;
-    StateTransition *m_syncTextFade = nullptr;
-    QLabel *m_syncHeadline = nullptr;
-    QLabel *m_syncDetail = nullptr;
-    SymbolIcon *m_locationIcon = nullptr;
-    ElidedLabel *m_locationPath = nullptr;
-    ElidedLabel *m_syncFolderPath = nullptr;
-    QPushButton *m_defaultSyncFolder = nullptr;
-    OptionCard *m_windowCard = nullptr;
-    OptionCard *m_tabCard = nullptr;
-    QLabel *m_runHint = nullptr;
-    QComboBox *m_terminalChoice = nullptr;
-    QLineEdit *m_terminalCommand = nullptr;
-    QLabel *m_terminalHelp = nullptr;
-    QPushButton *m_tryButton = nullptr;
-    QLabel *m_tryResult = nullptr;
-    QList<OptionCard *> m_appearanceCards;
-    ShellRunner *m_trialRunner = nullptr;
-    TerminalTrial *m_trial = nullptr;
+    QList<SettingsPage *> m_pages;
+    GeneralPage *m_general = nullptr;
+    SyncPage *m_sync = nullptr;
 };

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "settings/window/SettingsServices.h"
+#include "settings/window/pages/SettingsServices.h"
 
 #include <QPointer>
 #include <QWidget>

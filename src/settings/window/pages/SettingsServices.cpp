@@ -1,4 +1,4 @@
-#include "settings/window/SettingsServices.h"
+#include "settings/window/pages/SettingsServices.h"
 
 #include "language/LanguageManager.h"
 #include "platform/BuildInfo.h"
@@ -12,6 +12,11 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QStandardPaths>
+
+Preferences &SettingsServices::preferencesOrStandard() const
+{
+    return preferences ? *preferences : Preferences::standard();
+}
 
 SettingsServices SettingsServices::standard()
 {

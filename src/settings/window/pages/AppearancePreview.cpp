@@ -1,4 +1,4 @@
-#include "settings/window/AppearancePreview.h"
+#include "settings/window/pages/AppearancePreview.h"
 
 #include <QPainter>
 #include <QPainterPath>

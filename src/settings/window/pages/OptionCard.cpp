@@ -1,4 +1,4 @@
-#include "settings/window/OptionCard.h"
+#include "settings/window/pages/OptionCard.h"
 
 #include "ui/StateTransition.h"
 #include "ui/SymbolIcon.h"

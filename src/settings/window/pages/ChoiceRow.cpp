@@ -1,4 +1,4 @@
-#include "settings/window/ChoiceRow.h"
+#include "settings/window/pages/ChoiceRow.h"
 
 #include "ui/IconMap.h"
 

@@ -11,10 +11,11 @@ class Preferences;
 class QWidget;
 class TerminalBackEnd;
 
-// What the settings window reaches beyond the store. standard() gives the
-// real ones; tests replace any of them.
+// What the settings pages reach beyond the store. standard() gives the real
+// ones; tests replace any of them.
 struct SettingsServices
 {
+    // Null: the standard preferences.
     Preferences *preferences = nullptr;
     std::shared_ptr<LoginItemService> loginItems;
     std::function<void(const QString &line)> systemLog;
@@ -30,6 +31,8 @@ struct SettingsServices
     std::function<QString(QWidget *parent, const QString &start)> chooseFolder;
     QString version;
     QString build;
+
+    Preferences &preferencesOrStandard() const;
 
     static SettingsServices standard();
 };

@@ -1,0 +1,84 @@
+#include "settings/window/pages/RunPage.h"
+
+#include "language/LanguageManager.h"
+#include "settings/PreferenceKeys.h"
+#include "settings/Preferences.h"
+#include "settings/window/pages/OptionCard.h"
+#include "settings/window/pages/PlatformTexts.h"
+#include "settings/window/pages/SettingsServices.h"
+#include "settings/window/pages/TerminalChooser.h"
+#include "ui/Card.h"
+#include "ui/Layouts.h"
+#include "ui/SymbolIcon.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QVBoxLayout>
+
+using namespace Layouts;
+
+namespace {
+
+QString localized(const QString &key)
+{
+    return LanguageManager::localized(key);
+}
+
+// How long a run card takes to show that it is chosen.
+constexpr int runCardMilliseconds = 150;
+
+} // namespace
+
+RunPage::RunPage(const SettingsServices &services, QWidget *parent)
+    : SettingsPage(parent), m_preferences(services.preferencesOrStandard())
+{
+    QVBoxLayout *layout = cardColumn();
+    auto *mode = new Card(localized(QStringLiteral("打开方式")), this);
+    mode->setObjectName(QStringLiteral("runModeCard"));
+    m_windowCard = new OptionCard(QStringLiteral("macwindow"), localized(QStringLiteral("新窗口")),
+                                  PlatformTexts::newWindowDetail(), mode);
+    m_windowCard->setObjectName(QStringLiteral("runMode-window"));
+    m_tabCard =
+        new OptionCard(QStringLiteral("uiwindow.split.2x1"), localized(QStringLiteral("新标签")),
+                       localized(QStringLiteral("在最前面的窗口中新建标签页运行。")), mode);
+    m_tabCard->setObjectName(QStringLiteral("runMode-tab"));
+    auto *cards = new QHBoxLayout;
+    cards->setSpacing(10);
+    for (auto [card, value] : {std::pair{m_windowCard, QStringLiteral("window")},
+                               std::pair{m_tabCard, QStringLiteral("tab")}}) {
+        card->setToolTip(localized(QStringLiteral("点击选择此运行方式")));
+        connect(card, &OptionCard::clicked, this, [this, value = value] {
+            m_preferences.setString(PreferenceKeys::runMode, value);
+        });
+        card->setSelectionDuration(runCardMilliseconds);
+        cards->addWidget(card, 1);
+    }
+    mode->body()->addLayout(cards);
+    mode->addDivider();
+    m_runHint = secondary(QString(), mode);
+    m_runHint->setObjectName(QStringLiteral("runHint"));
+    mode->addWidget(wrap(
+        row(new SymbolIcon(QStringLiteral("info.circle"), 14, mode), column({m_runHint})), mode));
+    layout->addWidget(mode);
+#if !defined(Q_OS_MACOS)
+    layout->addWidget(new TerminalChooser(services, this));
+#endif
+
+    connect(&m_preferences, &Preferences::changed, this, [this](const QString &key) {
+        if (key == PreferenceKeys::runMode)
+            refreshRunMode();
+    });
+    refreshRunMode();
+}
+
+void RunPage::refreshRunMode()
+{
+    const std::optional<QString> mode = m_preferences.string(PreferenceKeys::runMode);
+    const QString value = mode.value_or(QStringLiteral("window"));
+    m_windowCard->setSelected(value == u"window");
+    m_tabCard->setSelected(value == u"tab");
+    m_runHint->setText(
+        value == u"window"
+            ? localized(QStringLiteral("多次运行互不干扰，适合同时查看多个脚本的输出。"))
+            : PlatformTexts::newTabHint());
+}
