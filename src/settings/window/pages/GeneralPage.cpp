@@ -35,9 +35,7 @@ QString localized(const QString &key, const QStringList &args = {})
 } // namespace
 
 GeneralPage::GeneralPage(ShellStore &store, const SettingsServices &services, QWidget *parent)
-    : SettingsPage(parent),
-      m_store(store),
-      m_preferences(services.preferencesOrStandard()),
+    : SettingsPage(parent), m_store(store), m_preferences(services.preferencesOrStandard()),
       m_loginItems(services.loginItems),
       m_systemLog(services.systemLog ? services.systemLog : std::function(writeSystemLog))
 {

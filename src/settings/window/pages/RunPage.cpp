@@ -47,9 +47,8 @@ RunPage::RunPage(const SettingsServices &services, QWidget *parent)
     for (auto [card, value] : {std::pair{m_windowCard, QStringLiteral("window")},
                                std::pair{m_tabCard, QStringLiteral("tab")}}) {
         card->setToolTip(localized(QStringLiteral("点击选择此运行方式")));
-        connect(card, &OptionCard::clicked, this, [this, value = value] {
-            m_preferences.setString(PreferenceKeys::runMode, value);
-        });
+        connect(card, &OptionCard::clicked, this,
+                [this, value = value] { m_preferences.setString(PreferenceKeys::runMode, value); });
         card->setSelectionDuration(runCardMilliseconds);
         cards->addWidget(card, 1);
     }
@@ -77,8 +76,9 @@ void RunPage::refreshRunMode()
     const QString value = mode.value_or(QStringLiteral("window"));
     m_windowCard->setSelected(value == u"window");
     m_tabCard->setSelected(value == u"tab");
-    m_runHint->setText(
-        value == u"window"
-            ? localized(QStringLiteral("多次运行互不干扰，适合同时查看多个脚本的输出。"))
-            : PlatformTexts::newTabHint());
+    if (value == u"window")
+        m_runHint->setText(
+            localized(QStringLiteral("多次运行互不干扰，适合同时查看多个脚本的输出。")));
+    else
+        m_runHint->setText(PlatformTexts::newTabHint());
 }

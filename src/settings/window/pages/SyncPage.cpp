@@ -59,11 +59,8 @@ ElidedLabel *pathLabel(const QString &name, const QFont &font, QWidget *parent)
 } // namespace
 
 SyncPage::SyncPage(ShellStore &store, const SettingsServices &services, QWidget *parent)
-    : SettingsPage(parent),
-      m_store(store),
-      m_preferences(services.preferencesOrStandard()),
-      m_reveal(services.reveal),
-      m_chooseFolder(services.chooseFolder)
+    : SettingsPage(parent), m_store(store), m_preferences(services.preferencesOrStandard()),
+      m_reveal(services.reveal), m_chooseFolder(services.chooseFolder)
 {
     m_syncOn = m_store.currentProfileID() == Profile::iCloudProfileID;
     QVBoxLayout *layout = cardColumn();

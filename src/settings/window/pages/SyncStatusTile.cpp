@@ -38,14 +38,14 @@ void SyncStatusTile::paintEvent(QPaintEvent *)
     const QPoint corner(10, 10);
     if (on < 1) {
         p.setOpacity(1 - on);
-        p.drawPixmap(corner, IconMap::pixmap(QStringLiteral("internaldrive.fill"), size,
-                                             palette().color(QPalette::WindowText),
-                                             devicePixelRatioF()));
+        p.drawPixmap(corner,
+                     IconMap::pixmap(QStringLiteral("internaldrive.fill"), size,
+                                     palette().color(QPalette::WindowText), devicePixelRatioF()));
     }
     if (on > 0) {
         p.setOpacity(on);
-        p.drawPixmap(corner, IconMap::pixmap(QStringLiteral("icloud.fill"), size,
-                                             palette().color(QPalette::Highlight),
-                                             devicePixelRatioF()));
+        p.drawPixmap(corner,
+                     IconMap::pixmap(QStringLiteral("icloud.fill"), size,
+                                     palette().color(QPalette::Highlight), devicePixelRatioF()));
     }
 }

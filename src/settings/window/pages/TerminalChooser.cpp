@@ -33,10 +33,8 @@ const QLatin1StringView customTerminal{"custom"};
 
 TerminalChooser::TerminalChooser(const SettingsServices &services, QWidget *parent)
     : Card(localized(QStringLiteral("终端")), parent),
-      m_preferences(services.preferencesOrStandard()),
-      m_backEnd(services.terminalBackEnd),
-      m_environment(services.environment),
-      m_scratchFolder(services.scratchFolder)
+      m_preferences(services.preferencesOrStandard()), m_backEnd(services.terminalBackEnd),
+      m_environment(services.environment), m_scratchFolder(services.scratchFolder)
 {
     setObjectName(QStringLiteral("terminalCard"));
     m_choice = new QComboBox(this);
@@ -87,11 +85,10 @@ void TerminalChooser::refresh()
         m_preferences.string(PreferenceKeys::terminal).value_or(QString()).trimmed();
     m_choice->clear();
     const TerminalChoice automatic = TerminalCatalogue::choose(std::nullopt, m_environment);
-    m_choice->addItem(
-        automatic.terminal
-            ? localized(QStringLiteral("自动（现在是 %@）"), {automatic.terminal->displayName()})
-            : localized(QStringLiteral("自动（未找到可用的终端）")),
-        QStringLiteral("automatic"));
+    m_choice->addItem(automatic.terminal ? localized(QStringLiteral("自动（现在是 %@）"),
+                                                     {automatic.terminal->displayName()})
+                                         : localized(QStringLiteral("自动（未找到可用的终端）")),
+                      QStringLiteral("automatic"));
     for (const QString &id : TerminalCatalogue::installedIDs(m_environment))
         m_choice->addItem(id, id);
     const bool isAutomatic = stored.isEmpty() || stored == u"automatic";
