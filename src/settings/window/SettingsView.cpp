@@ -12,15 +12,6 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-namespace {
-
-QString localized(const QString &key)
-{
-    return LanguageManager::localized(key);
-}
-
-} // namespace
-
 SettingsView::SettingsView(ShellStore &store, SettingsServices services, QWidget *parent)
     : QWidget(parent)
 {
@@ -36,16 +27,16 @@ SettingsView::SettingsView(ShellStore &store, SettingsServices services, QWidget
     // placed, so that Tab walks the pages in tab order.
     m_general = new GeneralPage(store, services);
     addPage(QStringLiteral("general"), m_general, QStringLiteral("gearshape"),
-            localized(QStringLiteral("通用")));
+            LanguageManager::localized(QStringLiteral("通用")));
     m_sync = new SyncPage(store, services);
     addPage(QStringLiteral("sync"), m_sync, QStringLiteral("icloud"),
-            localized(QStringLiteral("同步")));
+            LanguageManager::localized(QStringLiteral("同步")));
     addPage(QStringLiteral("run"), new RunPage(services), QStringLiteral("terminal"),
-            localized(QStringLiteral("运行")));
+            LanguageManager::localized(QStringLiteral("运行")));
     addPage(QStringLiteral("appearance"), new AppearancePage(services),
-            QStringLiteral("paintbrush"), localized(QStringLiteral("外观")));
+            QStringLiteral("paintbrush"), LanguageManager::localized(QStringLiteral("外观")));
     addPage(QStringLiteral("about"), new AboutPage(services), QStringLiteral("info.circle"),
-            localized(QStringLiteral("关于")));
+            LanguageManager::localized(QStringLiteral("关于")));
 }
 
 SettingsView::~SettingsView() = default;

@@ -14,15 +14,6 @@
 
 using namespace Layouts;
 
-namespace {
-
-QString localized(const QString &key, const QStringList &args = {})
-{
-    return LanguageManager::localized(key, args);
-}
-
-} // namespace
-
 AboutPage::AboutPage(const SettingsServices &services, QWidget *parent) : SettingsPage(parent)
 {
     auto *layout = new QVBoxLayout(this);
@@ -48,8 +39,9 @@ AboutPage::AboutPage(const SettingsServices &services, QWidget *parent) : Settin
     tagline->setAlignment(Qt::AlignCenter);
     layout->addWidget(tagline);
 
-    QLabel *version = secondary(
-        localized(QStringLiteral("版本 %@（构建 %@）"), {services.version, services.build}), this);
+    QLabel *version = secondary(LanguageManager::localized(QStringLiteral("版本 %@（构建 %@）"),
+                                                           {services.version, services.build}),
+                                this);
     version->setObjectName(QStringLiteral("versionLine"));
     version->setAlignment(Qt::AlignCenter);
     version->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -60,7 +52,7 @@ AboutPage::AboutPage(const SettingsServices &services, QWidget *parent) : Settin
     layout->addWidget(line, 0, Qt::AlignHCenter);
 
     auto *check = symbolButton(QStringLiteral("arrow.down.circle"),
-                               localized(QStringLiteral("检查更新…")), this);
+                               LanguageManager::localized(QStringLiteral("检查更新…")), this);
     check->setObjectName(QStringLiteral("checkForUpdates"));
     check->setToolTip(PlatformTexts::updateHelp());
     connect(check, &QPushButton::clicked, this, [checkForUpdates = services.checkForUpdates] {

@@ -15,20 +15,11 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
-namespace {
-
-QString localized(const QString &key)
-{
-    return LanguageManager::localized(key);
-}
-
-} // namespace
-
 AppearancePage::AppearancePage(const SettingsServices &services, QWidget *parent)
     : SettingsPage(parent), m_preferences(services.preferencesOrStandard())
 {
     QVBoxLayout *layout = cardColumn();
-    auto *card = new Card(localized(QStringLiteral("外观")), this);
+    auto *card = new Card(LanguageManager::localized(QStringLiteral("外观")), this);
     card->setObjectName(QStringLiteral("appearanceCard"));
     auto *cards = new QHBoxLayout;
     cards->setSpacing(16);
@@ -39,18 +30,18 @@ AppearancePage::AppearancePage(const SettingsServices &services, QWidget *parent
         AppearancePreview::Variant variant;
     };
     const Choice choices[] = {
-        {localized(QStringLiteral("跟随系统")), QStringLiteral("system"),
+        {LanguageManager::localized(QStringLiteral("跟随系统")), QStringLiteral("system"),
          AppearancePreview::Variant::split},
-        {localized(QStringLiteral("亮色")), QStringLiteral("light"),
+        {LanguageManager::localized(QStringLiteral("亮色")), QStringLiteral("light"),
          AppearancePreview::Variant::light},
-        {localized(QStringLiteral("暗色")), QStringLiteral("dark"),
+        {LanguageManager::localized(QStringLiteral("暗色")), QStringLiteral("dark"),
          AppearancePreview::Variant::dark},
     };
     for (const Choice &choice : choices) {
         auto *option = new OptionCard(new AppearancePreview(choice.variant), choice.title, card);
         option->setObjectName(QStringLiteral("appearance-") + choice.value);
         option->setProperty("value", choice.value);
-        option->setToolTip(localized(QStringLiteral("点击选择此外观")));
+        option->setToolTip(LanguageManager::localized(QStringLiteral("点击选择此外观")));
         connect(option, &OptionCard::clicked, this, [this, value = choice.value] {
             m_preferences.setString(PreferenceKeys::appearance, value);
             applyAppAppearance(value);

@@ -25,22 +25,13 @@
 
 using namespace Layouts;
 
-namespace {
-
-QString localized(const QString &key, const QStringList &args = {})
-{
-    return LanguageManager::localized(key, args);
-}
-
-} // namespace
-
 GeneralPage::GeneralPage(ShellStore &store, const SettingsServices &services, QWidget *parent)
     : SettingsPage(parent), m_store(store), m_preferences(services.preferencesOrStandard()),
       m_loginItems(services.loginItems),
       m_systemLog(services.systemLog ? services.systemLog : std::function(writeSystemLog))
 {
     QVBoxLayout *layout = cardColumn();
-    m_profilesCard = new Card(localized(QStringLiteral("已添加的配置文件")), this);
+    m_profilesCard = new Card(LanguageManager::localized(QStringLiteral("已添加的配置文件")), this);
     m_profilesCard->setObjectName(QStringLiteral("profilesCard"));
     layout->addWidget(m_profilesCard);
     layout->addWidget(buildLogin());
@@ -57,9 +48,9 @@ GeneralPage::GeneralPage(ShellStore &store, const SettingsServices &services, QW
 
 Card *GeneralPage::buildLogin()
 {
-    auto *login = new Card(localized(QStringLiteral("登录项")), this);
+    auto *login = new Card(LanguageManager::localized(QStringLiteral("登录项")), this);
     login->setObjectName(QStringLiteral("loginCard"));
-    const QString loginText = localized(QStringLiteral("登录时启动 Orlenta"));
+    const QString loginText = LanguageManager::localized(QStringLiteral("登录时启动 Orlenta"));
     const QString loginHelp = PlatformTexts::loginHelp();
     m_loginSwitch = new Switch(login);
     m_loginSwitch->setObjectName(QStringLiteral("loginSwitch"));
@@ -77,7 +68,7 @@ Card *GeneralPage::buildLogin()
 
 Card *GeneralPage::buildLanguages()
 {
-    auto *languages = new Card(localized(QStringLiteral("语言")), this);
+    auto *languages = new Card(LanguageManager::localized(QStringLiteral("语言")), this);
     languages->setObjectName(QStringLiteral("languageCard"));
     const AppLanguage selected = LanguageManager::shared().selection();
     const QList<AppLanguage> all = AppLanguage::allCases();
@@ -87,15 +78,17 @@ Card *GeneralPage::buildLanguages()
             languages->addDivider();
         // Languages keep their own names; "follow the system" is read in the
         // current language, or a reader of only one language could not find it.
-        const QString name = language == AppLanguage::system ? localized(language.displayName())
-                                                             : language.displayName();
+        const QString name = language == AppLanguage::system
+                                 ? LanguageManager::localized(language.displayName())
+                                 : language.displayName();
         auto *button = new ChoiceRow(name, languages->panel());
         button->setObjectName(QStringLiteral("language-") + language.toRaw());
         button->setChosen(language == selected);
         button->setAccessibleName(name);
         button->setToolTip(language == AppLanguage::system
                                ? PlatformTexts::systemLanguageHelp()
-                               : localized(QStringLiteral("切换到 %@"), {language.displayName()}));
+                               : LanguageManager::localized(QStringLiteral("切换到 %@"),
+                                                            {language.displayName()}));
         connect(button, &ChoiceRow::clicked, this, [language] {
             // Rebuilding the window deletes this button: leave its handler first.
             QTimer::singleShot(0, &LanguageManager::shared(),
@@ -103,7 +96,8 @@ Card *GeneralPage::buildLanguages()
         });
         languages->addWidget(button);
     }
-    QLabel *note = secondary(localized(QStringLiteral("更改语言后界面立即更新。")), languages);
+    QLabel *note = secondary(LanguageManager::localized(QStringLiteral("更改语言后界面立即更新。")),
+                             languages);
     languages->addWidget(note);
     // The rows reach 4 points past the card's margins, so their pressed and
     // focus frames have room while their texts line up with other cards.
@@ -145,9 +139,10 @@ void GeneralPage::refreshProfiles()
         remove->setIcon(QIcon(IconMap::pixmap(QStringLiteral("minus.circle.fill"), QSize(16, 16),
                                               QColor(224, 62, 62), devicePixelRatioF())));
         remove->setIconSize(QSize(16, 16));
-        remove->setToolTip(
-            localized(QStringLiteral("从切换列表移除该配置（可选择同时删除磁盘文件）")));
-        remove->setAccessibleName(localized(QStringLiteral("移除配置「%@」"), {profile.name}));
+        remove->setToolTip(LanguageManager::localized(
+            QStringLiteral("从切换列表移除该配置（可选择同时删除磁盘文件）")));
+        remove->setAccessibleName(
+            LanguageManager::localized(QStringLiteral("移除配置「%@」"), {profile.name}));
         connect(remove, &QToolButton::clicked, this, [this, profile] {
             QTimer::singleShot(0, this, [this, profile] { confirmRemoval(profile); });
         });
@@ -164,19 +159,20 @@ void GeneralPage::confirmRemoval(const Profile &profile)
     QMessageBox dialog(this);
     dialog.setObjectName(QStringLiteral("removeProfileDialog"));
     dialog.setIcon(QMessageBox::Question);
-    const QString title = localized(QStringLiteral("移除配置「%@」"), {profile.name});
+    const QString title =
+        LanguageManager::localized(QStringLiteral("移除配置「%@」"), {profile.name});
     dialog.setWindowTitle(title);
     dialog.setText(title);
-    dialog.setInformativeText(
-        localized(QStringLiteral("是否同时删除磁盘上的配置文件？\n%@"), {profile.path}));
-    QPushButton *keep =
-        dialog.addButton(localized(QStringLiteral("仅移除（保留文件）")), QMessageBox::AcceptRole);
+    dialog.setInformativeText(LanguageManager::localized(
+        QStringLiteral("是否同时删除磁盘上的配置文件？\n%@"), {profile.path}));
+    QPushButton *keep = dialog.addButton(
+        LanguageManager::localized(QStringLiteral("仅移除（保留文件）")), QMessageBox::AcceptRole);
     keep->setObjectName(QStringLiteral("removeKeepFile"));
-    QPushButton *erase =
-        dialog.addButton(localized(QStringLiteral("移除并删除文件")), QMessageBox::DestructiveRole);
+    QPushButton *erase = dialog.addButton(
+        LanguageManager::localized(QStringLiteral("移除并删除文件")), QMessageBox::DestructiveRole);
     erase->setObjectName(QStringLiteral("removeDeleteFile"));
-    QPushButton *cancel =
-        dialog.addButton(localized(QStringLiteral("取消")), QMessageBox::RejectRole);
+    QPushButton *cancel = dialog.addButton(LanguageManager::localized(QStringLiteral("取消")),
+                                           QMessageBox::RejectRole);
     cancel->setObjectName(QStringLiteral("removeCancel"));
     dialog.setDefaultButton(cancel);
     dialog.setEscapeButton(cancel);

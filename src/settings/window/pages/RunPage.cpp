@@ -19,11 +19,6 @@ using namespace Layouts;
 
 namespace {
 
-QString localized(const QString &key)
-{
-    return LanguageManager::localized(key);
-}
-
 // How long a run card takes to show that it is chosen.
 constexpr int runCardMilliseconds = 150;
 
@@ -33,20 +28,21 @@ RunPage::RunPage(const SettingsServices &services, QWidget *parent)
     : SettingsPage(parent), m_preferences(services.preferencesOrStandard())
 {
     QVBoxLayout *layout = cardColumn();
-    auto *mode = new Card(localized(QStringLiteral("打开方式")), this);
+    auto *mode = new Card(LanguageManager::localized(QStringLiteral("打开方式")), this);
     mode->setObjectName(QStringLiteral("runModeCard"));
-    m_windowCard = new OptionCard(QStringLiteral("macwindow"), localized(QStringLiteral("新窗口")),
+    m_windowCard = new OptionCard(QStringLiteral("macwindow"),
+                                  LanguageManager::localized(QStringLiteral("新窗口")),
                                   PlatformTexts::newWindowDetail(), mode);
     m_windowCard->setObjectName(QStringLiteral("runMode-window"));
-    m_tabCard =
-        new OptionCard(QStringLiteral("uiwindow.split.2x1"), localized(QStringLiteral("新标签")),
-                       localized(QStringLiteral("在最前面的窗口中新建标签页运行。")), mode);
+    m_tabCard = new OptionCard(
+        QStringLiteral("uiwindow.split.2x1"), LanguageManager::localized(QStringLiteral("新标签")),
+        LanguageManager::localized(QStringLiteral("在最前面的窗口中新建标签页运行。")), mode);
     m_tabCard->setObjectName(QStringLiteral("runMode-tab"));
     auto *cards = new QHBoxLayout;
     cards->setSpacing(10);
     for (auto [card, value] : {std::pair{m_windowCard, QStringLiteral("window")},
                                std::pair{m_tabCard, QStringLiteral("tab")}}) {
-        card->setToolTip(localized(QStringLiteral("点击选择此运行方式")));
+        card->setToolTip(LanguageManager::localized(QStringLiteral("点击选择此运行方式")));
         connect(card, &OptionCard::clicked, this,
                 [this, value = value] { m_preferences.setString(PreferenceKeys::runMode, value); });
         card->setSelectionDuration(runCardMilliseconds);
@@ -77,8 +73,8 @@ void RunPage::refreshRunMode()
     m_windowCard->setSelected(value == u"window");
     m_tabCard->setSelected(value == u"tab");
     if (value == u"window")
-        m_runHint->setText(
-            localized(QStringLiteral("多次运行互不干扰，适合同时查看多个脚本的输出。")));
+        m_runHint->setText(LanguageManager::localized(
+            QStringLiteral("多次运行互不干扰，适合同时查看多个脚本的输出。")));
     else
         m_runHint->setText(PlatformTexts::newTabHint());
 }

@@ -25,11 +25,6 @@ using namespace Layouts;
 
 namespace {
 
-QString localized(const QString &key, const QStringList &args = {})
-{
-    return LanguageManager::localized(key, args);
-}
-
 const QString documentFileName = QStringLiteral("tallowBay.json");
 
 // The label's text at this opacity; at 1 it follows the palette again.
@@ -120,10 +115,12 @@ void SyncPage::buildSyncCard(QLayout *layout)
         if (m_reveal)
             m_reveal(shownDocumentPath());
     });
-    sync->addWidget(wrap(
-        row(m_locationIcon,
-            column({label(localized(QStringLiteral("存储位置")), sync), m_locationPath}), reveal),
-        sync));
+    sync->addWidget(
+        wrap(row(m_locationIcon,
+                 column({label(LanguageManager::localized(QStringLiteral("存储位置")), sync),
+                         m_locationPath}),
+                 reveal),
+             sync));
 #if !defined(Q_OS_MACOS)
     sync->addDivider();
     sync->addWidget(buildFolderRow(sync, mono));
@@ -136,15 +133,17 @@ void SyncPage::buildSyncCard(QLayout *layout)
 QWidget *SyncPage::buildFolderRow(QWidget *card, const QFont &pathFont)
 {
     m_syncFolderPath = pathLabel(QStringLiteral("syncFolderPath"), pathFont, card);
-    auto *choose = new QPushButton(localized(QStringLiteral("选择…")), card);
+    auto *choose = new QPushButton(LanguageManager::localized(QStringLiteral("选择…")), card);
     choose->setObjectName(QStringLiteral("chooseSyncFolder"));
-    choose->setToolTip(
-        localized(QStringLiteral("选择由 Nextcloud、Dropbox、Syncthing 等同步软件同步的文件夹")));
-    choose->setAccessibleName(localized(QStringLiteral("选择同步文件夹")));
+    choose->setToolTip(LanguageManager::localized(
+        QStringLiteral("选择由 Nextcloud、Dropbox、Syncthing 等同步软件同步的文件夹")));
+    choose->setAccessibleName(LanguageManager::localized(QStringLiteral("选择同步文件夹")));
     connect(choose, &QPushButton::clicked, this, &SyncPage::chooseSyncFolder);
-    m_defaultSyncFolder = new QPushButton(localized(QStringLiteral("恢复默认")), card);
+    m_defaultSyncFolder =
+        new QPushButton(LanguageManager::localized(QStringLiteral("恢复默认")), card);
     m_defaultSyncFolder->setObjectName(QStringLiteral("defaultSyncFolder"));
-    m_defaultSyncFolder->setToolTip(localized(QStringLiteral("改回默认的同步文件夹")));
+    m_defaultSyncFolder->setToolTip(
+        LanguageManager::localized(QStringLiteral("改回默认的同步文件夹")));
     connect(m_defaultSyncFolder, &QPushButton::clicked, this,
             [this] { m_store.setSyncFolder(QString()); });
     auto *buttons = new QHBoxLayout;
@@ -153,23 +152,26 @@ QWidget *SyncPage::buildFolderRow(QWidget *card, const QFont &pathFont)
     buttons->addWidget(m_defaultSyncFolder);
     QHBoxLayout *folderRow =
         row(new SymbolIcon(QStringLiteral("folder"), 18, card),
-            column({label(localized(QStringLiteral("同步文件夹")), card), m_syncFolderPath}));
+            column({label(LanguageManager::localized(QStringLiteral("同步文件夹")), card),
+                    m_syncFolderPath}));
     folderRow->addLayout(buttons);
     return wrap(folderRow, card);
 }
 
 void SyncPage::buildNotes(QLayout *layout)
 {
-    auto *notes = new Card(localized(QStringLiteral("说明")), this);
+    auto *notes = new Card(LanguageManager::localized(QStringLiteral("说明")), this);
     notes->setObjectName(QStringLiteral("notesCard"));
     auto note = [notes](const QString &symbol, const QString &title, const QString &detail) {
         notes->addWidget(wrap(row(new SymbolIcon(symbol, 18, notes),
                                   column({bold(title, notes), secondary(detail, notes)})),
                               notes));
     };
-    note(QStringLiteral("doc.on.doc"), localized(QStringLiteral("两份文件各自独立")),
+    note(QStringLiteral("doc.on.doc"),
+         LanguageManager::localized(QStringLiteral("两份文件各自独立")),
          PlatformTexts::separateFilesNote());
-    note(QStringLiteral("icloud.and.arrow.up"), localized(QStringLiteral("首次开启会自动复制")),
+    note(QStringLiteral("icloud.and.arrow.up"),
+         LanguageManager::localized(QStringLiteral("首次开启会自动复制")),
          PlatformTexts::firstCopyNote());
     layout->addWidget(notes);
 }
@@ -202,10 +204,11 @@ void SyncPage::refreshSync()
         m_syncTextFade->setTarget(1);
     }
     // The default folder is the iCloud Drive folder; a chosen one goes by its name.
-    const QString folderName = hasChosenFolder() ? QDir(m_store.syncFolder()).dirName()
-                                                 : localized(QStringLiteral("iCloud 云盘"));
+    const QString folderName = hasChosenFolder()
+                                   ? QDir(m_store.syncFolder()).dirName()
+                                   : LanguageManager::localized(QStringLiteral("iCloud 云盘"));
     m_syncHeadline->setText(m_syncOn ? PlatformTexts::syncOnHeadline()
-                                     : localized(QStringLiteral("仅保存在本机")));
+                                     : LanguageManager::localized(QStringLiteral("仅保存在本机")));
     m_syncDetail->setText(m_syncOn ? PlatformTexts::syncOnDetail(folderName)
                                    : PlatformTexts::syncOffDetail());
     m_locationIcon->setSymbol(m_syncOn ? QStringLiteral("icloud")

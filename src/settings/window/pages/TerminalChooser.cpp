@@ -22,25 +22,20 @@ using namespace Layouts;
 
 namespace {
 
-QString localized(const QString &key, const QStringList &args = {})
-{
-    return LanguageManager::localized(key, args);
-}
-
 const QLatin1StringView customTerminal{"custom"};
 
 } // namespace
 
 TerminalChooser::TerminalChooser(const SettingsServices &services, QWidget *parent)
-    : Card(localized(QStringLiteral("终端")), parent),
+    : Card(LanguageManager::localized(QStringLiteral("终端")), parent),
       m_preferences(services.preferencesOrStandard()), m_backEnd(services.terminalBackEnd),
       m_environment(services.environment), m_scratchFolder(services.scratchFolder)
 {
     setObjectName(QStringLiteral("terminalCard"));
     m_choice = new QComboBox(this);
     m_choice->setObjectName(QStringLiteral("terminalChoice"));
-    m_choice->setAccessibleName(localized(QStringLiteral("终端")));
-    m_choice->setToolTip(localized(QStringLiteral("脚本在哪个终端程序中运行")));
+    m_choice->setAccessibleName(LanguageManager::localized(QStringLiteral("终端")));
+    m_choice->setToolTip(LanguageManager::localized(QStringLiteral("脚本在哪个终端程序中运行")));
     m_choice->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     m_choice->setMinimumContentsLength(16);
     connect(m_choice, &QComboBox::activated, this, &TerminalChooser::chosen);
@@ -48,20 +43,21 @@ TerminalChooser::TerminalChooser(const SettingsServices &services, QWidget *pare
 
     m_command = new QLineEdit(this);
     m_command->setObjectName(QStringLiteral("terminalCommand"));
-    m_command->setAccessibleName(localized(QStringLiteral("自定义终端命令")));
+    m_command->setAccessibleName(LanguageManager::localized(QStringLiteral("自定义终端命令")));
     m_command->setPlaceholderText(QStringLiteral("xterm -e {command}"));
     connect(m_command, &QLineEdit::editingFinished, this, &TerminalChooser::storeCustomCommand);
     addWidget(m_command);
     // clang-format off
-    m_help = secondary(localized(QStringLiteral("用 {command} 标出要运行的命令；没有 {command} 时，命令跟在 -e 之后。")), this);
+    m_help = secondary(LanguageManager::localized(QStringLiteral("用 {command} 标出要运行的命令；没有 {command} 时，命令跟在 -e 之后。")), this);
     // clang-format on
     addWidget(m_help);
 
     addDivider();
-    m_tryButton =
-        symbolButton(QStringLiteral("play.fill"), localized(QStringLiteral("试一试")), this);
+    m_tryButton = symbolButton(QStringLiteral("play.fill"),
+                               LanguageManager::localized(QStringLiteral("试一试")), this);
     m_tryButton->setObjectName(QStringLiteral("tryTerminal"));
-    m_tryButton->setToolTip(localized(QStringLiteral("在所选终端中运行一条无害的测试命令")));
+    m_tryButton->setToolTip(
+        LanguageManager::localized(QStringLiteral("在所选终端中运行一条无害的测试命令")));
     connect(m_tryButton, &QPushButton::clicked, this, &TerminalChooser::tryIt);
     m_tryResult = secondary(QString(), this);
     m_tryResult->setObjectName(QStringLiteral("tryResult"));
@@ -85,16 +81,18 @@ void TerminalChooser::refresh()
         m_preferences.string(PreferenceKeys::terminal).value_or(QString()).trimmed();
     m_choice->clear();
     const TerminalChoice automatic = TerminalCatalogue::choose(std::nullopt, m_environment);
-    m_choice->addItem(automatic.terminal ? localized(QStringLiteral("自动（现在是 %@）"),
-                                                     {automatic.terminal->displayName()})
-                                         : localized(QStringLiteral("自动（未找到可用的终端）")),
+    m_choice->addItem(automatic.terminal
+                          ? LanguageManager::localized(QStringLiteral("自动（现在是 %@）"),
+                                                       {automatic.terminal->displayName()})
+                          : LanguageManager::localized(QStringLiteral("自动（未找到可用的终端）")),
                       QStringLiteral("automatic"));
     for (const QString &id : TerminalCatalogue::installedIDs(m_environment))
         m_choice->addItem(id, id);
     const bool isAutomatic = stored.isEmpty() || stored == u"automatic";
     const bool isListed = !isAutomatic && m_choice->findData(stored) >= 0;
     const bool isCustom = !isAutomatic && !isListed;
-    m_choice->addItem(localized(QStringLiteral("自定义命令…")), QString(customTerminal));
+    m_choice->addItem(LanguageManager::localized(QStringLiteral("自定义命令…")),
+                      QString(customTerminal));
     m_choice->setCurrentIndex(isAutomatic ? 0
                               : isListed  ? m_choice->findData(stored)
                                           : m_choice->count() - 1);
@@ -125,7 +123,7 @@ void TerminalChooser::storeCustomCommand()
     if (text.isEmpty())
         return;
     if (!ShellWords::split(text)) {
-        m_tryResult->setText(localized(QStringLiteral("命令中的引号没有配对。")));
+        m_tryResult->setText(LanguageManager::localized(QStringLiteral("命令中的引号没有配对。")));
         return;
     }
     if (m_preferences.string(PreferenceKeys::terminal) != text)
@@ -146,8 +144,9 @@ void TerminalChooser::tryIt()
                 m_tryResult->setPalette(red);
                 m_tryResult->setForegroundRole(QPalette::WindowText);
             }
-            m_tryResult->setText(status == 0 ? localized(QStringLiteral("成功：%@"), {line})
-                                             : localized(QStringLiteral("失败：%@"), {line}));
+            m_tryResult->setText(
+                status == 0 ? LanguageManager::localized(QStringLiteral("成功：%@"), {line})
+                            : LanguageManager::localized(QStringLiteral("失败：%@"), {line}));
         });
     }
     if (m_command->isVisible())
@@ -155,6 +154,6 @@ void TerminalChooser::tryIt()
     m_tryButton->setEnabled(false);
     m_tryResult->setPalette(QPalette());
     m_tryResult->setForegroundRole(QPalette::PlaceholderText);
-    m_tryResult->setText(localized(QStringLiteral("正在交给终端…")));
+    m_tryResult->setText(LanguageManager::localized(QStringLiteral("正在交给终端…")));
     m_trial->start();
 }
