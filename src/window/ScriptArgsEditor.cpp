@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QToolButton>
@@ -96,6 +97,7 @@ QWidget *ScriptArgsEditor::makeLine(const ArgRow &row)
                 row.text = text;
         persist(id);
     });
+    field->installEventFilter(this);
     layout->addWidget(field, 1);
 
     auto *remove = new QToolButton(line);
@@ -122,6 +124,36 @@ void ScriptArgsEditor::addRow()
     m_linesLayout->addWidget(line);
     persist();
     line->findChild<QLineEdit *>()->setFocus(Qt::OtherFocusReason);
+}
+
+bool ScriptArgsEditor::eventFilter(QObject *watched, QEvent *event)
+{
+    // Return in a preset goes on to the next line. It must never reach the
+    // pane's run key: a slip while typing would start a run.
+    if (event->type() != QEvent::ShortcutOverride && event->type() != QEvent::KeyPress)
+        return QWidget::eventFilter(watched, event);
+    const auto *key = static_cast<QKeyEvent *>(event);
+    if ((key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter) ||
+        (key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
+        return QWidget::eventFilter(watched, event);
+    event->accept();
+    if (event->type() == QEvent::KeyPress)
+        focusLineAfter(watched);
+    return true;
+}
+
+void ScriptArgsEditor::focusLineAfter(QObject *field)
+{
+    for (qsizetype i = 0; i < m_rows.size(); ++i) {
+        if (!m_lines.value(m_rows.at(i).id)->isAncestorOf(qobject_cast<QWidget *>(field)))
+            continue;
+        if (i + 1 < m_rows.size())
+            m_lines.value(m_rows.at(i + 1).id)->findChild<QLineEdit *>()->setFocus(
+                Qt::TabFocusReason);
+        else
+            addRow();
+        return;
+    }
 }
 
 void ScriptArgsEditor::removeRow(const QUuid &id)

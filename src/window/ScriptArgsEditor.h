@@ -43,7 +43,11 @@ public:
     void addRow();
     void removeRow(const QUuid &id);
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
+    void focusLineAfter(QObject *field);
     void load(const std::optional<QStringList> &args);
     QWidget *makeLine(const ArgRow &row);
     static QStringList cleaned(const QStringList &args);

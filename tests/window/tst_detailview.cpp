@@ -35,6 +35,7 @@ private Q_SLOTS:
     void clearBringsBackTheEmptyLog();
     void logKeepsTheReadersPlace();
     void presetEditing();
+    void returnInAPresetNeverRuns();
     void removingTheLastPresetMakesAPlainRun();
     void equalPresetsStayTwo();
     void previewIsTheRunsCommand();
@@ -195,6 +196,31 @@ void TestDetailView::runControlFollowsNodeAndRuns()
     QVERIFY(!m_rig->runs->isRunning());
     QTest::mouseClick(run, Qt::LeftButton);
     QTRY_VERIFY(!m_rig->runs->isRunning() && m_rig->terminal->commandLines.size() == 3);
+}
+
+void TestDetailView::returnInAPresetNeverRuns()
+{
+    const ShellNode deploy =
+        WindowTestRig::script(u"deploy"_s, QStringList{u"stop"_s, u"start"_s});
+    m_rig->store->setRoots({deploy});
+    m_view->showNode(deploy.id);
+
+    // Return and keypad Enter walk down the lines and add one after the last;
+    // no run starts and no run menu opens.
+    QTest::mouseClick(field(0), Qt::LeftButton);
+    QTest::keyClick(field(0), Qt::Key_Return);
+    QVERIFY(field(1)->hasFocus());
+    QTest::keyClick(field(1), Qt::Key_Enter, Qt::KeypadModifier);
+    QTRY_COMPARE(fields().size(), 3);
+    QVERIFY(field(2)->hasFocus());
+    QTest::keyClicks(field(2), u"status"_s);
+    QTest::keyClick(field(2), Qt::Key_Return);
+    QTRY_COMPARE(fields().size(), 4);
+    QTest::qWait(20);
+    QVERIFY(!QApplication::activePopupWidget());
+    QVERIFY(!m_rig->runs->isRunning());
+    QVERIFY(m_rig->terminal->commandLines.isEmpty());
+    QCOMPARE(storedArgs(deploy.id), (QStringList{u"stop"_s, u"start"_s, u"status"_s}));
 }
 
 void TestDetailView::clearBringsBackTheEmptyLog()
