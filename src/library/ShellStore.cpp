@@ -1,6 +1,7 @@
 #include "library/ShellStore.h"
 
 #include "language/LanguageManager.h"
+#include "library/DocumentWatcher.h"
 #include "library/ScriptDocument.h"
 #include "settings/PreferenceKeys.h"
 #include "settings/Preferences.h"
@@ -8,83 +9,16 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QFileSystemWatcher>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QSaveFile>
-#include <QTimer>
 
 #include <cstdio>
 
-namespace {
-
-const QString documentFileName = QStringLiteral("tallowBay.json");
-const QString backupFileName = QStringLiteral("tallowBay.session-backup.json");
-
-bool fileExists(const QString &path)
-{
-    return !path.isEmpty() && QFileInfo::exists(path);
-}
-
-QString folderOf(const QString &path)
-{
-    return QFileInfo(path).absolutePath();
-}
-
-QByteArray encodeProfiles(const QList<Profile> &profiles)
-{
-    QByteArray out("[");
-    for (qsizetype i = 0; i < profiles.size(); ++i) {
-        const Profile &profile = profiles.at(i);
-        if (i > 0)
-            out.append(',');
-        out.append("{\"id\":\"");
-        out.append(uuidText(profile.id).toLatin1());
-        out.append("\",\"name\":");
-        ScriptDocument::appendString(out, profile.name);
-        out.append(",\"path\":");
-        ScriptDocument::appendString(out, profile.path);
-        out.append('}');
-    }
-    out.append(']');
-    return out;
-}
-
-// All or nothing: one bad entry discards the whole list.
-std::optional<QList<Profile>> decodeProfiles(const QByteArray &bytes)
-{
-    QJsonParseError error;
-    const QJsonDocument json = QJsonDocument::fromJson(bytes, &error);
-    if (error.error != QJsonParseError::NoError || !json.isArray())
-        return std::nullopt;
-    QList<Profile> profiles;
-    for (const QJsonValue &value : json.array()) {
-        if (!value.isObject())
-            return std::nullopt;
-        const QJsonObject object = value.toObject();
-        const QJsonValue id = object.value(QLatin1StringView("id"));
-        const QJsonValue name = object.value(QLatin1StringView("name"));
-        const QJsonValue path = object.value(QLatin1StringView("path"));
-        if (!id.isString() || !name.isString() || !path.isString() ||
-            !ScriptDocument::isUuidText(id.toString()))
-            return std::nullopt;
-        profiles.append(
-            Profile{QUuid::fromString(id.toString()), name.toString(), path.toString()});
-    }
-    return profiles;
-}
-
-} // namespace
-
 ShellStore::ShellStore(Preferences &preferences, const Locations &locations, QObject *parent)
-    : QObject(parent), m_preferences(preferences), m_locations(locations),
-      m_currentProfileID(Profile::localProfileID)
+    : QObject(parent), m_preferences(preferences), m_profiles(preferences, locations)
 {
-    m_syncFolder = m_preferences.string(PreferenceKeys::syncFolder).value_or(QString()).trimmed();
     loadCustomProfiles();
     pruneMissingProfiles();
-    chooseStartProfile();
+    if (m_profiles.chooseStartProfile())
+        migrateIfNeeded();
     if (const std::optional<QString> raw = m_preferences.string(PreferenceKeys::sortMode))
         if (const std::optional<SortMode> mode = sortModeFromRaw(*raw))
             setSortMode(*mode);
@@ -93,35 +27,6 @@ ShellStore::ShellStore(Preferences &preferences, const Locations &locations, QOb
 }
 
 ShellStore::~ShellStore() = default;
-
-void ShellStore::chooseStartProfile()
-{
-    if (const std::optional<QString> stored =
-            m_preferences.string(PreferenceKeys::currentProfileID)) {
-        const QUuid id = ScriptDocument::isUuidText(*stored) ? QUuid::fromString(*stored) : QUuid();
-        if (!id.isNull()) {
-            const QList<Profile> known = profiles();
-            const bool found = std::any_of(known.cbegin(), known.cend(),
-                                           [&id](const Profile &p) { return p.id == id; });
-            if (found) {
-                m_currentProfileID = id;
-                return;
-            }
-        }
-    }
-    if (m_preferences.string(PreferenceKeys::syncICloud) == QStringLiteral("true")) {
-        makeCurrent(Profile::iCloudProfileID);
-        return;
-    }
-    makeCurrent(Profile::localProfileID);
-    migrateIfNeeded();
-}
-
-void ShellStore::makeCurrent(const QUuid &id)
-{
-    m_currentProfileID = id;
-    m_preferences.setString(PreferenceKeys::currentProfileID, uuidText(id));
-}
 
 // Published fields.
 
@@ -170,84 +75,53 @@ const QList<ShellNode> &ShellStore::displayRoots() const
 
 QString ShellStore::localBase() const
 {
-    return QDir(m_locations.documents).filePath(QStringLiteral("FennickTallowBay"));
+    return m_profiles.localBase();
 }
 
 Profile ShellStore::localProfile() const
 {
-    return Profile{Profile::localProfileID, QStringLiteral("本机文稿"),
-                   QDir(localBase()).filePath(documentFileName)};
+    return m_profiles.localProfile();
 }
 
 Profile ShellStore::iCloudProfile() const
 {
-    const QString folder = QDir(syncFolder()).filePath(QStringLiteral("tallowBay"));
-    return Profile{Profile::iCloudProfileID, QStringLiteral("iCloud 云盘"),
-                   QDir(folder).filePath(documentFileName)};
+    return m_profiles.iCloudProfile();
 }
 
 QList<Profile> ShellStore::profiles() const
 {
-    QList<Profile> list{localProfile(), iCloudProfile()};
-    for (const Profile &profile : m_customProfiles)
-        if (fileExists(profile.path))
-            list.append(profile);
-    return list;
+    return m_profiles.profiles();
 }
 
 Profile ShellStore::currentProfile() const
 {
-    for (const Profile &profile : profiles())
-        if (profile.id == m_currentProfileID)
-            return profile;
-    return localProfile();
+    return m_profiles.currentProfile();
 }
 
-// Where load and save go. Unlike currentProfile(), a current custom profile
-// whose file has gone keeps its own path: falling back to the local document
-// here would write that tree over it.
 QString ShellStore::currentDocumentPath() const
 {
-    if (m_currentProfileID == Profile::iCloudProfileID)
-        return iCloudProfile().path;
-    for (const Profile &profile : m_customProfiles)
-        if (profile.id == m_currentProfileID)
-            return profile.path;
-    return localProfile().path;
+    return m_profiles.currentDocumentPath();
 }
 
 void ShellStore::loadCustomProfiles()
 {
-    if (const std::optional<QByteArray> data = m_preferences.data(PreferenceKeys::customProfiles))
-        if (std::optional<QList<Profile>> decoded = decodeProfiles(*data))
-            m_customProfiles = std::move(*decoded);
+    m_profiles.loadCustomProfiles();
 }
 
 void ShellStore::persistCustomProfiles()
 {
-    m_preferences.setData(PreferenceKeys::customProfiles, encodeProfiles(m_customProfiles));
+    m_profiles.persistCustomProfiles();
 }
 
 void ShellStore::pruneMissingProfiles()
 {
-    QList<Profile> kept;
-    for (const Profile &profile : m_customProfiles)
-        if (fileExists(profile.path))
-            kept.append(profile);
-    if (kept.size() == m_customProfiles.size())
+    bool currentLost = false;
+    if (!m_profiles.pruneMissingProfiles(&currentLost))
         return;
-    m_customProfiles = kept;
-    persistCustomProfiles();
-    const QList<Profile> known = profiles();
-    const bool currentKnown = std::any_of(known.cbegin(), known.cend(), [this](const Profile &p) {
-        return p.id == m_currentProfileID;
-    });
-    if (!currentKnown) {
-        makeCurrent(Profile::localProfileID);
-        // The tree in memory belongs to the vanished document; the next save
-        // would write it over the local document.
+    // The tree in memory belongs to the vanished document; the next save
+    // would write it over the local document.
+    if (currentLost)
         load();
-    }
     Q_EMIT changed();
 }
 
@@ -261,18 +135,18 @@ void ShellStore::applicationDidBecomeActive()
 
 void ShellStore::ensureDir()
 {
-    QDir().mkpath(folderOf(currentDocumentPath()));
+    QDir().mkpath(QFileInfo(currentDocumentPath()).absolutePath());
 }
 
 void ShellStore::migrateIfNeeded()
 {
     const QString target = currentDocumentPath();
-    if (fileExists(target))
+    if (QFileInfo::exists(target))
         return;
     const QString documentsOlder =
-        QDir(m_locations.documents).filePath(QStringLiteral("tallowBay/tallowBay.json"));
+        QDir(locations().documents).filePath(QStringLiteral("tallowBay/tallowBay.json"));
     const QString supportOlder =
-        QDir(m_locations.applicationSupport)
+        QDir(locations().applicationSupport)
             .filePath(QStringLiteral("com.kestwick.fennick-tallowBay/shells.json"));
     for (const QString &older : {documentsOlder, supportOlder}) {
         if (QFileInfo(older).isFile()) {
@@ -281,38 +155,6 @@ void ShellStore::migrateIfNeeded()
             return;
         }
     }
-}
-
-struct ShellStore::DiskRead
-{
-    enum class Kind { missing, unreadable, read };
-    Kind kind = Kind::missing;
-    QByteArray bytes;
-    QString error;
-    Fingerprint print;
-};
-
-// Only a regular file is read: a folder or a pipe at that path is no
-// document, and opening a pipe would block.
-ShellStore::DiskRead ShellStore::readDocument(const QString &path) const
-{
-    DiskRead disk;
-    if (!QFileInfo(path).isFile())
-        return disk;
-    disk.print.exists = true;
-    QFile file(path);
-    if (file.open(QIODevice::ReadOnly))
-        disk.bytes = file.readAll();
-    if (!file.isOpen() || file.error() != QFileDevice::NoError) {
-        disk.kind = DiskRead::Kind::unreadable;
-        disk.error = file.errorString();
-        return disk;
-    }
-    disk.kind = DiskRead::Kind::read;
-    disk.print.size = disk.bytes.size();
-    disk.print.modified = file.fileTime(QFileDevice::FileModificationTime);
-    disk.print.hash = qHash(QByteArrayView(disk.bytes));
-    return disk;
 }
 
 std::optional<Persisted> ShellStore::decodeDocument(const QByteArray &bytes, QString *error)
@@ -349,17 +191,17 @@ void ShellStore::load()
     m_movedAsidePath.reset();
     m_readFailed = false;
 
-    const DiskRead disk = readDocument(path);
-    m_known = disk.print;
+    const DocumentFile::Read disk = DocumentFile::read(path);
+    m_file.setKnown(disk.print);
     std::optional<Persisted> document;
-    if (disk.kind == DiskRead::Kind::read) {
+    if (disk.kind == DocumentFile::Read::Kind::read) {
         QString error;
         document = decodeDocument(disk.bytes, &error);
         if (!document) {
             m_lastLoadError = error;
             m_unreadablePath = path;
         }
-    } else if (disk.kind == DiskRead::Kind::unreadable) {
+    } else if (disk.kind == DocumentFile::Read::Kind::unreadable) {
         m_lastLoadError = disk.error;
         m_readFailed = true;
     }
@@ -373,19 +215,13 @@ void ShellStore::load()
 
 bool ShellStore::moveUnreadableAside(const QString &path, const QString &reason)
 {
-    const QFileInfo info(path);
-    const QString stamp = now().toLocalTime().toString(QStringLiteral("yyMMddHHmmss"));
-    const QString suffix = info.suffix().isEmpty() ? QString() : u'.' + info.suffix();
-    const QString stem = info.completeBaseName() + QStringLiteral(".unreadable-") + stamp;
-    QString aside = info.dir().filePath(stem + suffix);
-    for (int n = 2; QFileInfo::exists(aside); ++n)
-        aside = info.dir().filePath(stem + u'-' + QString::number(n) + suffix);
-    if (!QFile::rename(path, aside))
+    const std::optional<QString> aside = DocumentFile::moveAside(path, now());
+    if (!aside)
         return false;
     m_movedAsidePath = aside;
-    printLine(QStringLiteral("[ShellStore] 无法读取的文稿已移到 ") + aside + QStringLiteral("：") +
+    printLine(QStringLiteral("[ShellStore] 无法读取的文稿已移到 ") + *aside + QStringLiteral("：") +
               reason);
-    Q_EMIT documentMovedAside(aside, reason);
+    Q_EMIT documentMovedAside(*aside, reason);
     return true;
 }
 
@@ -396,37 +232,6 @@ bool ShellStore::refuse(const QString &why)
               QStringLiteral("：") + why);
     Q_EMIT changed();
     return false;
-}
-
-// Atomically: the old file stays whole until the new one is complete.
-bool ShellStore::writeFile(const QString &path, const QByteArray &bytes, QString *reason) const
-{
-    QSaveFile file(path);
-    file.setDirectWriteFallback(false);
-    // Unbuffered, so that a failing write reports its cause (a full disk)
-    // at once; read before cancelWriting() replaces it with its own.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        *reason = file.errorString();
-        return false;
-    }
-    // A full disk first takes part of a write; the next one tells why.
-    qint64 written = 0;
-    while (written < bytes.size()) {
-        const qint64 more = file.write(bytes.constData() + written, bytes.size() - written);
-        if (more <= 0)
-            break;
-        written += more;
-    }
-    if (written != bytes.size()) {
-        *reason = file.errorString();
-        file.cancelWriting();
-        return false;
-    }
-    if (!file.commit()) {
-        *reason = file.errorString();
-        return false;
-    }
-    return true;
 }
 
 bool ShellStore::save()
@@ -442,8 +247,8 @@ bool ShellStore::commit(const Edit &edit)
 
     // What another program may have written since this store last read or
     // wrote the file is never replaced unseen.
-    const DiskRead disk = readDocument(path);
-    if (disk.kind == DiskRead::Kind::unreadable) {
+    const DocumentFile::Read disk = DocumentFile::read(path);
+    if (disk.kind == DocumentFile::Read::Kind::unreadable) {
         m_readFailed = true;
         m_lastLoadError = disk.error;
         // clang-format off
@@ -455,17 +260,17 @@ bool ShellStore::commit(const Edit &edit)
     const Persisted memory{m_roots, m_isPublished};
     Persisted next = memory;
     std::optional<QString> setAside;
-    if (m_unreadablePath == path && m_known.sameContent(disk.print))
+    if (m_unreadablePath == path && !m_file.changedSinceKnown(disk))
         setAside = m_lastLoadError.value_or(QString());
     bool adopted = false;
-    if (disk.kind == DiskRead::Kind::read && !disk.print.sameContent(m_known)) {
+    if (disk.kind == DocumentFile::Read::Kind::read && m_file.changedSinceKnown(disk)) {
         QString error;
         if (std::optional<Persisted> outside = decodeDocument(disk.bytes, &error)) {
             m_lastLoadError.reset();
             if (memory == m_synced) {
                 next = *outside;
                 m_synced = *outside;
-                m_known = disk.print;
+                m_file.setKnown(disk.print);
                 adopted = true;
             } else {
                 // clang-format off
@@ -518,24 +323,16 @@ bool ShellStore::commit(const Edit &edit)
         movedAside = true;
     }
 
-    if (!m_snapshottedPaths.contains(path)) {
-        m_snapshottedPaths.insert(path);
-        QString ignored;
-        if (disk.kind == DiskRead::Kind::read && !movedAside)
-            writeFile(QDir(folderOf(path)).filePath(backupFileName), disk.bytes, &ignored);
-    }
+    m_file.backUpOnce(path, disk, !movedAside);
 
     QString reason;
-    if (!writeFile(path, bytes, &reason)) {
-        m_known = movedAside ? Fingerprint{} : disk.print;
+    if (!DocumentFile::write(path, bytes, &reason)) {
+        m_file.setKnown(movedAside ? DocumentFile::Fingerprint{} : disk.print);
         return refuse(reason);
     }
     m_lastSaveError.reset();
     m_synced = next;
-    m_known.exists = true;
-    m_known.size = bytes.size();
-    m_known.modified = QFileInfo(path).lastModified();
-    m_known.hash = qHash(QByteArrayView(bytes));
+    m_file.setKnown(DocumentFile::fingerprintOf(path, bytes));
     Q_EMIT changed();
     return true;
 }
@@ -544,38 +341,17 @@ void ShellStore::startWatching()
 {
     if (m_watcher)
         return;
-    m_watcher = new QFileSystemWatcher(this);
-    m_settle = new QTimer(this);
-    m_settle->setSingleShot(true);
-    // Editors and sync clients write in steps: read once they are done.
-    m_settle->setInterval(50);
-    connect(m_watcher, &QFileSystemWatcher::fileChanged, m_settle, qOverload<>(&QTimer::start));
-    connect(m_watcher, &QFileSystemWatcher::directoryChanged, m_settle,
-            qOverload<>(&QTimer::start));
-    connect(m_settle, &QTimer::timeout, this, &ShellStore::documentChangedOnDisk);
+    m_watcher = new DocumentWatcher(this);
+    connect(m_watcher, &DocumentWatcher::changed, this, &ShellStore::documentChangedOnDisk);
     // Watching may start a while after the load: a version written in
     // between is taken in now.
     documentChangedOnDisk();
 }
 
-// The folder too: a program that replaces the file (write a copy, rename it
-// over) ends the watch on the file itself.
 void ShellStore::watchCurrentDocument()
 {
-    if (!m_watcher)
-        return;
-    const QString path = currentDocumentPath();
-    const QString folder = folderOf(path);
-    QStringList stale;
-    for (const QString &watched : m_watcher->files() + m_watcher->directories())
-        if (watched != path && watched != folder)
-            stale.append(watched);
-    if (!stale.isEmpty())
-        m_watcher->removePaths(stale);
-    if (!m_watcher->directories().contains(folder) && QFileInfo(folder).isDir())
-        m_watcher->addPath(folder);
-    if (!m_watcher->files().contains(path) && QFileInfo(path).isFile())
-        m_watcher->addPath(path);
+    if (m_watcher)
+        m_watcher->watch(currentDocumentPath());
 }
 
 void ShellStore::documentChangedOnDisk()
@@ -588,19 +364,20 @@ void ShellStore::documentChangedOnDisk()
     if (!info.isFile())
         return;
     // Our own save, or another file of the folder.
-    if (m_known.exists && info.size() == m_known.size && info.lastModified() == m_known.modified)
+    const DocumentFile::Fingerprint &known = m_file.known();
+    if (known.exists && info.size() == known.size && info.lastModified() == known.modified)
         return;
-    const DiskRead disk = readDocument(path);
-    if (disk.kind == DiskRead::Kind::unreadable) {
+    const DocumentFile::Read disk = DocumentFile::read(path);
+    if (disk.kind == DocumentFile::Read::Kind::unreadable) {
         m_readFailed = true;
         m_lastLoadError = disk.error;
         Q_EMIT changed();
         return;
     }
-    if (disk.kind != DiskRead::Kind::read)
+    if (disk.kind != DocumentFile::Read::Kind::read)
         return;
-    if (disk.print.sameContent(m_known)) {
-        m_known.modified = disk.print.modified;
+    if (!m_file.changedSinceKnown(disk)) {
+        m_file.setKnown(disk.print);
         return;
     }
     // Changes of ours that could not be saved: the next save keeps the other
@@ -608,7 +385,7 @@ void ShellStore::documentChangedOnDisk()
     if (Persisted{m_roots, m_isPublished} != m_synced)
         return;
     m_readFailed = false;
-    m_known = disk.print;
+    m_file.setKnown(disk.print);
     QString error;
     std::optional<Persisted> outside = decodeDocument(disk.bytes, &error);
     if (!outside) {

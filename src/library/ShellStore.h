@@ -1,23 +1,23 @@
 #pragma once
 
+#include "library/DocumentFile.h"
 #include "library/NodePlacement.h"
 #include "library/Persisted.h"
 #include "library/Profile.h"
+#include "library/ProfileRegistry.h"
 #include "library/ShellNode.h"
 #include "library/SortMode.h"
 #include "platform/Locations.h"
 
 #include <QDateTime>
 #include <QObject>
-#include <QSet>
 #include <QUrl>
 
 #include <functional>
 #include <optional>
 
+class DocumentWatcher;
 class Preferences;
-class QFileSystemWatcher;
-class QTimer;
 
 // The one owner of the script library while the app runs. Every edit
 // replaces roots as a whole and saves the document at once.
@@ -37,8 +37,8 @@ public:
     void setLastRunMessage(const QString &message);
     SortMode sortMode() const { return m_sortMode; }
     void setSortMode(SortMode mode); // every assignment is written to the preferences
-    QUuid currentProfileID() const { return m_currentProfileID; }
-    const QList<Profile> &customProfiles() const { return m_customProfiles; }
+    QUuid currentProfileID() const { return m_profiles.currentProfileID(); }
+    const QList<Profile> &customProfiles() const { return m_profiles.customProfiles(); }
 
     // How the line save() prints on a failed write begins.
     static constexpr QStringView saveFailedPrefix = u"[ShellStore] 保存失败 ";
@@ -58,7 +58,7 @@ public:
     const QList<ShellNode> &displayRoots() const;
 
     // Profiles and locations.
-    const Locations &locations() const { return m_locations; }
+    const Locations &locations() const { return m_profiles.locations(); }
     QString localBase() const;
     Profile localProfile() const;
     Profile iCloudProfile() const;
@@ -138,31 +138,16 @@ Q_SIGNALS:
     void documentMovedAside(const QString &asidePath, const QString &reason);
 
 private:
-    // What a file held when last read or written: its content is the same as
-    // long as size and hash are.
-    struct Fingerprint
-    {
-        bool exists = false;
-        qint64 size = -1;
-        QDateTime modified;
-        size_t hash = 0;
-        bool sameContent(const Fingerprint &other) const
-        {
-            return exists == other.exists && size == other.size && hash == other.hash;
-        }
-    };
-    struct DiskRead;
     // An edit of the document; false when it cannot be applied (nothing saved).
     using Edit = std::function<bool(Persisted &)>;
-    DiskRead readDocument(const QString &path) const;
     std::optional<Persisted> decodeDocument(const QByteArray &bytes, QString *error);
     // Applies the edit on the newest version of the document and saves it.
     bool commit(const Edit &edit);
-    bool writeFile(const QString &path, const QByteArray &bytes, QString *reason) const;
     void adopt(const Persisted &document);
     void watchCurrentDocument();
     void documentChangedOnDisk();
     bool refuse(const QString &why);
+    bool moveUnreadableAside(const QString &path, const QString &reason);
 
     void diagnose(const QString &message) const
     {
@@ -173,9 +158,15 @@ private:
     QUuid appendNode(std::optional<QUuid> parent, const ShellNode &node);
     // Records why an edit is refused; false.
     bool refuseEdit(const QString &why);
+    void printLine(const QString &line) const;
+    // The first and the last steps of a switch.
+    void saveBeforeLeaving();
+    void enter(const Profile &target, const std::optional<QString> &copyIfMissingFrom);
 
     Preferences &m_preferences;
-    Locations m_locations;
+    ProfileRegistry m_profiles;
+    DocumentFile m_file;
+    DocumentWatcher *m_watcher = nullptr;
     QList<ShellNode> m_roots;
     mutable std::optional<QList<ShellNode>> m_displayRoots;
     mutable Forest::NameSortCache m_nameSortCache;
@@ -183,9 +174,6 @@ private:
     QString m_lastRunMessage;
     SortMode m_sortMode = SortMode::custom;
     std::function<void(const QString &)> m_diagnose;
-    QUuid m_currentProfileID;
-    QList<Profile> m_customProfiles;
-    QSet<QString> m_snapshottedPaths;
     std::optional<QString> m_lastSaveError;
     std::optional<QString> m_lastLoadError;
     std::function<QDateTime()> m_clock;
@@ -198,18 +186,6 @@ private:
     // The document exists but could not be read (permissions, I/O): saves
     // are refused rather than replace what could not be seen.
     bool m_readFailed = false;
-    // The file as last read or written, and the document it held then.
-    Fingerprint m_known;
+    // The document as last read or written.
     Persisted m_synced;
-    QFileSystemWatcher *m_watcher = nullptr;
-    QTimer *m_settle = nullptr;
-    QString m_syncFolder; // empty: the default, m_locations.cloudDrive
-
-    void printLine(const QString &line) const;
-    bool moveUnreadableAside(const QString &path, const QString &reason);
-    void makeCurrent(const QUuid &id);
-    // The first and the last steps of a switch.
-    void saveBeforeLeaving();
-    void enter(const Profile &target, const std::optional<QString> &copyIfMissingFrom);
-    void chooseStartProfile();
 };

@@ -4,51 +4,13 @@
 #include "library/ShellStore.h"
 
 #include "language/LanguageManager.h"
-#include "library/NameCollation.h"
+#include "library/FolderImport.h"
 #include "library/ScriptDocument.h"
 
-#include <QDir>
 #include <QFileInfo>
 #include <QLocale>
 
-#include <algorithm>
-
 namespace {
-
-QString lastPathComponent(const QString &path)
-{
-    QString trimmed = path;
-    while (trimmed.size() > 1 && trimmed.endsWith(u'/'))
-        trimmed.chop(1);
-    const qsizetype slash = trimmed.lastIndexOf(u'/');
-    return slash < 0 || trimmed.size() == 1 ? trimmed : trimmed.mid(slash + 1);
-}
-
-// A leading dot starts a hidden name, not an extension; a trailing dot has none.
-qsizetype extensionDot(const QString &component)
-{
-    const qsizetype dot = component.lastIndexOf(u'.');
-    return dot > 0 && dot < component.size() - 1 ? dot : -1;
-}
-
-QString pathExtension(const QString &path)
-{
-    const QString component = lastPathComponent(path);
-    const qsizetype dot = extensionDot(component);
-    return dot < 0 ? QString() : component.mid(dot + 1);
-}
-
-QString deletingPathExtension(const QString &component)
-{
-    const qsizetype dot = extensionDot(component);
-    return dot < 0 ? component : component.left(dot);
-}
-
-bool isScriptFile(const QString &path)
-{
-    const QString extension = pathExtension(path).toLower();
-    return extension == u"sh" || extension == u"command";
-}
 
 // Space separators and tabs, never line breaks.
 bool isBlank(QChar c)
@@ -67,65 +29,10 @@ QString trimmedBlanks(const QString &text)
     return text.mid(begin, end - begin);
 }
 
-ShellNode scriptNode(const QString &name, const QString &path, double createdAt)
-{
-    ShellNode node;
-    node.id = QUuid::createUuid();
-    node.name = name;
-    node.kind = NodeKind::script;
-    node.filePath = path;
-    node.createdAt = createdAt;
-    return node;
-}
-
-// levelsLeft: how many levels may still go below this folder; *tooDeep
-// tells that the directory went deeper and the tree was cut short.
-ShellNode folderTree(const QString &directory, const QString &name, double createdAt,
-                     int levelsLeft, bool *tooDeep)
-{
-    ShellNode folder;
-    folder.id = QUuid::createUuid();
-    folder.name = name;
-    folder.kind = NodeKind::folder;
-    folder.children = QList<ShellNode>();
-    folder.createdAt = createdAt;
-
-    // Hidden entries are left out; an unreadable folder lists nothing.
-    QFileInfoList entries = QDir(directory).entryInfoList(
-        QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot, QDir::NoSort);
-    const QCollator &collator = nameCollator();
-    std::stable_sort(entries.begin(), entries.end(),
-                     [&collator](const QFileInfo &a, const QFileInfo &b) {
-                         return collator.compare(a.fileName(), b.fileName()) < 0;
-                     });
-
-    for (const QFileInfo &entry : std::as_const(entries)) {
-        // A link to a folder is not followed: one pointing upwards would recurse forever.
-        const bool isFolder = entry.isDir() && !entry.isSymLink();
-        if (!isFolder && !isScriptFile(entry.fileName()))
-            continue;
-        if (levelsLeft == 0 || *tooDeep) {
-            *tooDeep = true;
-            return folder;
-        }
-        if (isFolder)
-            folder.children->append(
-                folderTree(entry.filePath(), entry.fileName(), createdAt, levelsLeft - 1, tooDeep));
-        else
-            folder.children->append(
-                scriptNode(deletingPathExtension(entry.fileName()), entry.filePath(), createdAt));
-    }
-    return folder;
-}
-
 QString shortOrRoot(const std::optional<QUuid> &id)
 {
     return id ? shortID(*id) : QStringLiteral("root");
 }
-
-} // namespace
-
-namespace {
 
 // Top level, or an existing folder: nothing else may receive children.
 bool acceptsChildren(const QList<ShellNode> &roots, std::optional<QUuid> parent)
@@ -185,7 +92,7 @@ bool ShellStore::refuseEdit(const QString &why)
 
 bool ShellStore::isScriptFileName(const QString &path)
 {
-    return isScriptFile(path);
+    return FolderImport::isScriptFile(path);
 }
 
 QString ShellStore::blankTrimmed(const QString &text)
@@ -211,15 +118,12 @@ QUuid ShellStore::addFolder(std::optional<QUuid> to, const QString &name)
 
 QUuid ShellStore::addScript(std::optional<QUuid> to, const QString &path)
 {
-    return appendNode(to, scriptNode(deletingPathExtension(lastPathComponent(path)), path,
-                                     referenceTimestamp(now())));
+    return appendNode(to, FolderImport::scriptNode(path, referenceTimestamp(now())));
 }
 
 ShellNode ShellStore::buildTree(const QString &directory) const
 {
-    bool cut = false;
-    return folderTree(directory, lastPathComponent(directory), referenceTimestamp(now()),
-                      ScriptDocument::maxNodeDepth, &cut);
+    return FolderImport(referenceTimestamp(now()), ScriptDocument::maxNodeDepth).tree(directory);
 }
 
 QUuid ShellStore::importFolder(const QString &directory, std::optional<QUuid> into)
@@ -230,12 +134,10 @@ QUuid ShellStore::importFolder(const QString &directory, std::optional<QUuid> in
         return {};
     }
     // The walk stops where the document could hold no more levels.
-    const int levelsLeft = ScriptDocument::maxNodeDepth - childDepth(m_roots, into);
-    bool cut = levelsLeft < 0;
-    const ShellNode tree = cut ? ShellNode()
-                               : folderTree(directory, lastPathComponent(directory),
-                                            referenceTimestamp(now()), levelsLeft, &cut);
-    if (cut) {
+    FolderImport import(referenceTimestamp(now()),
+                        ScriptDocument::maxNodeDepth - childDepth(m_roots, into));
+    const ShellNode tree = import.tree(directory);
+    if (import.cut()) {
         refuseEdit(tooDeep());
         return {};
     }
@@ -346,7 +248,7 @@ void ShellStore::applyFileDrop(const QList<QUrl> &urls, const NodePlacement &tar
         const QString path = url.toLocalFile();
         if (QFileInfo(path).isDir())
             importFolder(path, parent);
-        else if (isScriptFile(path))
+        else if (FolderImport::isScriptFile(path))
             addScript(parent, path);
     }
 }

@@ -2,33 +2,13 @@
 
 #include "library/ShellStore.h"
 
-#include "settings/PreferenceKeys.h"
-#include "settings/Preferences.h"
-
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
-namespace {
-
-std::optional<Profile> findProfile(const QList<Profile> &list, const QUuid &id)
-{
-    for (const Profile &profile : list)
-        if (profile.id == id)
-            return profile;
-    return std::nullopt;
-}
-
-bool isBuiltIn(const QUuid &id)
-{
-    return id == Profile::localProfileID || id == Profile::iCloudProfileID;
-}
-
-} // namespace
-
 void ShellStore::switchTo(const QUuid &profileID, std::optional<QString> copyIfMissingFrom)
 {
-    const std::optional<Profile> target = findProfile(profiles(), profileID);
+    const std::optional<Profile> target = m_profiles.find(profileID);
     if (!target)
         return;
     saveBeforeLeaving();
@@ -42,7 +22,8 @@ void ShellStore::saveBeforeLeaving()
     // empty stand-in tree holds nothing to save.
     const QString current = currentDocumentPath();
     const bool untouchedUnreadable = m_unreadablePath == current;
-    if (!untouchedUnreadable && (isBuiltIn(m_currentProfileID) || QFileInfo::exists(current)))
+    if (!untouchedUnreadable &&
+        (ProfileRegistry::isBuiltIn(currentProfileID()) || QFileInfo::exists(current)))
         save();
 }
 
@@ -53,7 +34,7 @@ void ShellStore::enter(const Profile &target, const std::optional<QString> &copy
         QFileInfo(*copyIfMissingFrom).isFile()) // never a pipe: copying would wait
         QFile::copy(*copyIfMissingFrom, target.path);
 
-    makeCurrent(target.id);
+    m_profiles.makeCurrent(target.id);
     load();
 }
 
@@ -76,23 +57,21 @@ void ShellStore::addProfile(const QString &path, std::optional<QString> name)
         if (profile.name.isEmpty()) // a document at the file-system root
             profile.name = QFileInfo(absolute).fileName();
     }
-    m_customProfiles.append(profile);
-    persistCustomProfiles();
+    m_profiles.addCustom(profile);
     Q_EMIT changed();
     switchTo(profile.id, std::nullopt);
 }
 
 void ShellStore::removeProfile(const QUuid &id, bool deleteFile)
 {
-    const std::optional<Profile> removed = findProfile(m_customProfiles, id);
-    if (!removed || isBuiltIn(id))
+    const std::optional<Profile> removed = m_profiles.findCustom(id);
+    if (!removed || ProfileRegistry::isBuiltIn(id))
         return;
     if (deleteFile)
         QFile::remove(removed->path);
-    m_customProfiles.removeIf([&id](const Profile &profile) { return profile.id == id; });
-    persistCustomProfiles();
-    if (m_currentProfileID == id) {
-        makeCurrent(Profile::localProfileID);
+    m_profiles.removeCustom(id);
+    if (currentProfileID() == id) {
+        m_profiles.makeCurrent(Profile::localProfileID);
         load();
     }
     Q_EMIT changed();
@@ -101,7 +80,7 @@ void ShellStore::removeProfile(const QUuid &id, bool deleteFile)
 void ShellStore::setSyncFromiCloud(bool on)
 {
     const QUuid target = on ? Profile::iCloudProfileID : Profile::localProfileID;
-    if (m_currentProfileID == target)
+    if (currentProfileID() == target)
         return;
     if (on)
         switchTo(target, currentDocumentPath());
@@ -111,23 +90,19 @@ void ShellStore::setSyncFromiCloud(bool on)
 
 QString ShellStore::syncFolder() const
 {
-    return m_syncFolder.isEmpty() ? m_locations.cloudDrive : m_syncFolder;
+    return m_profiles.syncFolder();
 }
 
 void ShellStore::setSyncFolder(const QString &folder)
 {
-    const QString chosen =
-        folder.trimmed().isEmpty() ? QString() : QDir::cleanPath(QDir(folder).absolutePath());
-    const QString before = syncFolder();
-    const bool moves = (chosen.isEmpty() ? m_locations.cloudDrive : chosen) != before;
-    const bool syncOn = m_currentProfileID == Profile::iCloudProfileID;
+    const bool moves = m_profiles.movesSyncFolder(folder);
+    const bool syncOn = currentProfileID() == Profile::iCloudProfileID;
     const QString previousDocument = currentDocumentPath();
     // Saved while the path still leads to the old folder: saved after the
     // change, the tree would overwrite a document already in the new one.
     if (moves && syncOn)
         saveBeforeLeaving();
-    m_syncFolder = chosen;
-    m_preferences.setString(PreferenceKeys::syncFolder, chosen);
+    m_profiles.setSyncFolder(folder);
     if (!moves)
         return;
     if (syncOn)
