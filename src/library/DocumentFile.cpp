@@ -1,13 +1,32 @@
 #include "library/DocumentFile.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
+#include <QRegularExpression>
 #include <QSaveFile>
+#include <QThread>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 const QString backupFileName = QStringLiteral("tallowBay.session-backup.json");
 } // namespace
+
+DocumentFile::Fingerprint DocumentFile::fingerprintOf(const QByteArray &bytes)
+{
+    Fingerprint print;
+    print.exists = true;
+    print.size = bytes.size();
+    print.hash = qHash(QByteArrayView(bytes));
+    return print;
+}
 
 DocumentFile::Read DocumentFile::read(const QString &path)
 {
@@ -16,32 +35,80 @@ DocumentFile::Read DocumentFile::read(const QString &path)
         return disk;
     disk.print.exists = true;
     QFile file(path);
-    if (file.open(QIODevice::ReadOnly))
+    if (file.open(QIODevice::ReadOnly)) {
+        struct stat info;
+        if (::fstat(file.handle(), &info) == 0)
+            disk.mode = int(info.st_mode & 07777);
         disk.bytes = file.readAll();
+    }
     if (!file.isOpen() || file.error() != QFileDevice::NoError) {
         disk.kind = Read::Kind::unreadable;
         disk.error = file.errorString();
         return disk;
     }
     disk.kind = Read::Kind::read;
-    disk.print.size = disk.bytes.size();
-    disk.print.modified = file.fileTime(QFileDevice::FileModificationTime);
-    disk.print.hash = qHash(QByteArrayView(disk.bytes));
+    disk.print = fingerprintOf(disk.bytes);
     return disk;
 }
 
-DocumentFile::Fingerprint DocumentFile::fingerprintOf(const QString &path,
-                                                      const QByteArray &bytes)
+QString DocumentFile::Lock::pathFor(const QString &documentPath)
 {
-    Fingerprint print;
-    print.exists = true;
-    print.size = bytes.size();
-    print.modified = QFileInfo(path).lastModified();
-    print.hash = qHash(QByteArrayView(bytes));
-    return print;
+    const QFileInfo info(documentPath);
+    return info.dir().filePath(u'.' + info.fileName() + QStringLiteral(".lock"));
 }
 
-bool DocumentFile::write(const QString &path, const QByteArray &bytes, QString *reason)
+namespace {
+// Locks this process holds, by document: a save started while another is
+// under way (a slot of a change signal) must not wait for its own caller.
+QHash<QString, int> &heldHere()
+{
+    static QHash<QString, int> held;
+    return held;
+}
+} // namespace
+
+DocumentFile::Lock::Lock(const QString &documentPath, int waitMilliseconds)
+    : m_document(documentPath)
+{
+    if (heldHere().value(m_document) > 0) {
+        ++heldHere()[m_document];
+        m_held = m_counted = true;
+        return;
+    }
+    const QByteArray path = QFile::encodeName(pathFor(documentPath));
+    m_fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    if (m_fd < 0) // another user's lock file is still good for a shared folder
+        m_fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+    if (m_fd < 0) {
+        m_held = true; // nowhere to lock: the save itself will tell why it fails
+        return;
+    }
+    // Holders keep it for a few milliseconds; the wait grows to 10 ms steps.
+    const QDeadlineTimer deadline(waitMilliseconds);
+    for (int pause = 1;; pause = qMin(pause * 2, 10)) {
+        if (::flock(m_fd, LOCK_EX | LOCK_NB) == 0 || (errno != EWOULDBLOCK && errno != EINTR)) {
+            // Also where the file system has no flock: as before, unlocked.
+            m_held = true;
+            ++heldHere()[m_document];
+            m_counted = true;
+            return;
+        }
+        if (deadline.hasExpired())
+            return;
+        QThread::msleep(pause);
+    }
+}
+
+DocumentFile::Lock::~Lock()
+{
+    if (m_counted && --heldHere()[m_document] == 0)
+        heldHere().remove(m_document);
+    if (m_fd >= 0)
+        ::close(m_fd); // also releases the lock
+}
+
+bool DocumentFile::write(const QString &path, const QByteArray &bytes, int mode,
+                         QString *reason, const Fingerprint *expected, bool *changed)
 {
     QSaveFile file(path);
     file.setDirectWriteFallback(false);
@@ -51,6 +118,8 @@ bool DocumentFile::write(const QString &path, const QByteArray &bytes, QString *
         *reason = file.errorString();
         return false;
     }
+    if (mode >= 0)
+        ::fchmod(file.handle(), mode_t(mode));
     // A full disk first takes part of a write; the next one tells why.
     qint64 written = 0;
     while (written < bytes.size()) {
@@ -64,6 +133,13 @@ bool DocumentFile::write(const QString &path, const QByteArray &bytes, QString *
         file.cancelWriting();
         return false;
     }
+    // Writers that take no lock (sync clients, editors) may have replaced
+    // the file since it was read: checked again just before the rename.
+    if (expected && !read(path).print.sameContent(*expected)) {
+        file.cancelWriting();
+        *changed = true;
+        return false;
+    }
     if (!file.commit()) {
         *reason = file.errorString();
         return false;
@@ -71,26 +147,59 @@ bool DocumentFile::write(const QString &path, const QByteArray &bytes, QString *
     return true;
 }
 
-void DocumentFile::backUpOnce(const QString &path, const Read &disk, bool fileKept)
+DocumentFile::Outcome DocumentFile::replace(const QString &path, const QByteArray &bytes,
+                                            const Read &disk, bool backUp, QString *reason)
 {
-    if (m_snapshottedPaths.contains(path))
-        return;
-    m_snapshottedPaths.insert(path);
-    QString ignored;
-    if (disk.kind == Read::Kind::read && fileKept)
-        write(QDir(QFileInfo(path).absolutePath()).filePath(backupFileName), disk.bytes, &ignored);
+    // Taken once the run has one, or when there is nothing to keep; after a
+    // failed try it is tried again with the next save, as long as the
+    // document has not been overwritten meanwhile.
+    bool backupFailed = false;
+    if (!m_backedUp.contains(path)) {
+        if (backUp && disk.kind == Read::Kind::read) {
+            QString ignored;
+            backupFailed = !write(QDir(QFileInfo(path).absolutePath()).filePath(backupFileName),
+                                  disk.bytes, disk.mode, &ignored);
+        }
+        if (!backupFailed)
+            m_backedUp.insert(path);
+    }
+    bool changed = false;
+    if (!write(path, bytes, disk.mode, reason, &disk.print, &changed))
+        return changed ? Outcome::changedMeanwhile : Outcome::failed;
+    m_backedUp.insert(path);
+    m_known = fingerprintOf(bytes);
+    return Outcome::written;
 }
 
-std::optional<QString> DocumentFile::moveAside(const QString &path, const QDateTime &stamp)
+std::optional<QString> DocumentFile::moveAside(const QString &source,
+                                               const QString &documentPath, const QString &tag,
+                                               const QDateTime &stamp)
 {
-    const QFileInfo info(path);
+    const QFileInfo info(documentPath);
     const QString time = stamp.toLocalTime().toString(QStringLiteral("yyMMddHHmmss"));
     const QString suffix = info.suffix().isEmpty() ? QString() : u'.' + info.suffix();
-    const QString stem = info.completeBaseName() + QStringLiteral(".unreadable-") + time;
+    const QString stem = info.completeBaseName() + u'.' + tag + u'-' + time;
     QString aside = info.dir().filePath(stem + suffix);
     for (int n = 2; QFileInfo::exists(aside); ++n)
         aside = info.dir().filePath(stem + u'-' + QString::number(n) + suffix);
-    if (!QFile::rename(path, aside))
+    if (!QFile::rename(source, aside))
         return std::nullopt;
     return aside;
+}
+
+QStringList DocumentFile::conflictCopies(const QString &documentPath)
+{
+    const QFileInfo document(documentPath);
+    const QString stem = QRegularExpression::escape(document.completeBaseName());
+    const QString suffix = QRegularExpression::escape(document.suffix());
+    const QRegularExpression pattern(
+        u'^' + stem + QStringLiteral("(\\.sync-conflict-.+| \\(.*conflicted copy.*\\))\\.") +
+            suffix + u'$',
+        QRegularExpression::CaseInsensitiveOption);
+    QStringList copies;
+    const QDir folder = document.dir();
+    for (const QString &name : folder.entryList(QDir::Files | QDir::Hidden, QDir::Name))
+        if (pattern.match(name).hasMatch())
+            copies.append(folder.filePath(name));
+    return copies;
 }

@@ -359,25 +359,32 @@ int height(const ShellNode &node)
 }
 
 namespace {
+// position: the node's index in pre-order, which the fresh id is made from.
 std::optional<QList<ShellNode>> uniqued(const QList<ShellNode> &list, QSet<QUuid> &seen,
-                                        int &replaced)
+                                        int &replaced, qsizetype &position)
 {
     std::optional<QList<ShellNode>> result;
     for (qsizetype i = 0; i < list.size(); ++i) {
         const ShellNode &node = list.at(i);
+        const qsizetype place = position++;
         const bool duplicate = seen.contains(node.id);
         if (!duplicate)
             seen.insert(node.id);
         std::optional<QList<ShellNode>> children;
         if (node.children)
-            children = uniqued(*node.children, seen, replaced);
+            children = uniqued(*node.children, seen, replaced, position);
         if (!duplicate && !children)
             continue;
         if (!result)
             result = list;
         ShellNode &copy = (*result)[i];
         if (duplicate) {
-            copy.id = QUuid::createUuid();
+            // The same for every reading of the same document, so that an id
+            // shown once still names the node until the document is saved.
+            QUuid fresh = QUuid::createUuidV5(node.id, QString::number(place));
+            while (seen.contains(fresh))
+                fresh = QUuid::createUuidV5(fresh, QString::number(place));
+            copy.id = fresh;
             seen.insert(copy.id);
             ++replaced;
         }
@@ -392,7 +399,8 @@ QList<ShellNode> withUniqueIDs(const QList<ShellNode> &list, int *replaced)
 {
     QSet<QUuid> seen;
     int count = 0;
-    std::optional<QList<ShellNode>> result = uniqued(list, seen, count);
+    qsizetype position = 0;
+    std::optional<QList<ShellNode>> result = uniqued(list, seen, count, position);
     if (replaced)
         *replaced = count;
     return result.value_or(list);

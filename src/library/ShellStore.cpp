@@ -1,6 +1,7 @@
 #include "library/ShellStore.h"
 
 #include "language/LanguageManager.h"
+#include "library/DocumentMerge.h"
 #include "library/DocumentWatcher.h"
 #include "library/ScriptDocument.h"
 #include "settings/PreferenceKeys.h"
@@ -208,133 +209,12 @@ void ShellStore::load()
     // A document that exists but cannot be used shows as an empty tree,
     // never as the tree of the document open before it.
     m_synced = document.value_or(Persisted{});
+    m_versions.clear();
+    m_settling.reset();
+    rememberVersion(m_synced);
     adopt(m_synced);
     watchCurrentDocument();
     Q_EMIT changed();
-}
-
-bool ShellStore::moveUnreadableAside(const QString &path, const QString &reason)
-{
-    const std::optional<QString> aside = DocumentFile::moveAside(path, now());
-    if (!aside)
-        return false;
-    m_movedAsidePath = aside;
-    printLine(QStringLiteral("[ShellStore] 无法读取的文稿已移到 ") + *aside + QStringLiteral("：") +
-              reason);
-    Q_EMIT documentMovedAside(*aside, reason);
-    return true;
-}
-
-bool ShellStore::refuse(const QString &why)
-{
-    m_lastSaveError = why;
-    printLine(QStringLiteral("[ShellStore] 保存失败 ") + currentDocumentPath() +
-              QStringLiteral("：") + why);
-    Q_EMIT changed();
-    return false;
-}
-
-bool ShellStore::save()
-{
-    return commit({});
-}
-
-bool ShellStore::commit(const Edit &edit)
-{
-    ensureDir();
-    const QString path = currentDocumentPath();
-    m_lastEditError.reset();
-
-    // What another program may have written since this store last read or
-    // wrote the file is never replaced unseen.
-    const DocumentFile::Read disk = DocumentFile::read(path);
-    if (disk.kind == DocumentFile::Read::Kind::unreadable) {
-        m_readFailed = true;
-        m_lastLoadError = disk.error;
-        // clang-format off
-        return refuse(LanguageManager::localized(QStringLiteral("文稿暂时无法读取，为免覆盖其中的内容，没有保存：%@"), {disk.error}));
-        // clang-format on
-    }
-    m_readFailed = false;
-
-    const Persisted memory{m_roots, m_isPublished};
-    Persisted next = memory;
-    std::optional<QString> setAside;
-    if (m_unreadablePath == path && !m_file.changedSinceKnown(disk))
-        setAside = m_lastLoadError.value_or(QString());
-    bool adopted = false;
-    if (disk.kind == DocumentFile::Read::Kind::read && m_file.changedSinceKnown(disk)) {
-        QString error;
-        if (std::optional<Persisted> outside = decodeDocument(disk.bytes, &error)) {
-            m_lastLoadError.reset();
-            if (memory == m_synced) {
-                next = *outside;
-                m_synced = *outside;
-                m_file.setKnown(disk.print);
-                adopted = true;
-            } else {
-                // clang-format off
-                setAside = LanguageManager::localized(QStringLiteral("另一个程序同时修改了文稿，无法与未能保存的更改合并"));
-                // clang-format on
-            }
-        } else {
-            m_lastLoadError = error;
-            setAside = error;
-        }
-    }
-    m_unreadablePath.reset();
-
-    if (!edit && adopted) {
-        // Nothing of our own to write: the file already holds this.
-        adopt(next);
-        m_lastSaveError.reset();
-        Q_EMIT adoptedOutsideVersion();
-        Q_EMIT changed();
-        return true;
-    }
-    if (edit && !edit(next)) {
-        if (adopted) {
-            adopt(next);
-            Q_EMIT adoptedOutsideVersion();
-            Q_EMIT changed();
-        } else if (setAside && disk.print.exists) {
-            // Still undecodable: moved aside when an edit goes through.
-            m_unreadablePath = path;
-        }
-        return false;
-    }
-    adopt(next);
-
-    const QByteArray bytes = ScriptDocument::encode(next);
-    if (bytes.isEmpty()) {
-        if (setAside)
-            m_unreadablePath = path;
-        m_lastSaveError = QStringLiteral("编码失败");
-        Q_EMIT changed();
-        return false;
-    }
-
-    bool movedAside = false;
-    if (setAside && QFileInfo::exists(path)) {
-        if (!moveUnreadableAside(path, *setAside)) {
-            m_unreadablePath = path;
-            return refuse(QStringLiteral("the unreadable document could not be moved aside"));
-        }
-        movedAside = true;
-    }
-
-    m_file.backUpOnce(path, disk, !movedAside);
-
-    QString reason;
-    if (!DocumentFile::write(path, bytes, &reason)) {
-        m_file.setKnown(movedAside ? DocumentFile::Fingerprint{} : disk.print);
-        return refuse(reason);
-    }
-    m_lastSaveError.reset();
-    m_synced = next;
-    m_file.setKnown(DocumentFile::fingerprintOf(path, bytes));
-    Q_EMIT changed();
-    return true;
 }
 
 void ShellStore::startWatching()
@@ -357,16 +237,19 @@ void ShellStore::watchCurrentDocument()
 void ShellStore::documentChangedOnDisk()
 {
     watchCurrentDocument();
+    takeInOutsideVersion();
+    takeInConflictCopies();
+}
+
+void ShellStore::takeInOutsideVersion()
+{
     const QString path = currentDocumentPath();
-    const QFileInfo info(path);
     // Gone (perhaps on its way to being replaced): the tree stays, and the
     // next save writes it again.
-    if (!info.isFile())
+    if (!QFileInfo(path).isFile())
         return;
-    // Our own save, or another file of the folder.
-    const DocumentFile::Fingerprint &known = m_file.known();
-    if (known.exists && info.size() == known.size && info.lastModified() == known.modified)
-        return;
+    // Read and compared whole, also after the store's own save: a change of
+    // the same size may keep the time stamp within its resolution.
     const DocumentFile::Read disk = DocumentFile::read(path);
     if (disk.kind == DocumentFile::Read::Kind::unreadable) {
         m_readFailed = true;
@@ -374,34 +257,76 @@ void ShellStore::documentChangedOnDisk()
         Q_EMIT changed();
         return;
     }
-    if (disk.kind != DocumentFile::Read::Kind::read)
+    if (disk.kind != DocumentFile::Read::Kind::read || !m_file.changedSinceKnown(disk))
         return;
-    if (!m_file.changedSinceKnown(disk)) {
-        m_file.setKnown(disk.print);
-        return;
-    }
-    // Changes of ours that could not be saved: the next save keeps the other
-    // version aside rather than lose either.
+    // Changes of ours that could not be saved: the next save merges them
+    // with this version.
     if (Persisted{m_roots, m_isPublished} != m_synced)
         return;
-    m_readFailed = false;
-    m_file.setKnown(disk.print);
     QString error;
     std::optional<Persisted> outside = decodeDocument(disk.bytes, &error);
     if (!outside) {
-        // Perhaps half written; a later change may complete it. Until then
-        // the tree stays, and a save first moves this file aside.
+        // Perhaps half written: looked at again once it has stayed so for
+        // a moment; only then does a save move it aside.
+        if (!m_settling || !m_settling->sameContent(disk.print)) {
+            m_settling = disk.print;
+            m_watcher->recheckLater();
+            return;
+        }
+        m_settling.reset();
+        m_readFailed = false;
+        m_file.setKnown(disk.print);
         m_lastLoadError = error;
         m_unreadablePath = path;
         Q_EMIT changed();
         return;
     }
+    m_settling.reset();
+    m_readFailed = false;
+    m_file.setKnown(disk.print);
     m_lastLoadError.reset();
     m_unreadablePath.reset();
     m_synced = *outside;
+    rememberVersion(m_synced);
     adopt(m_synced);
     Q_EMIT adoptedOutsideVersion();
     Q_EMIT changed();
+}
+
+// A sync client that met two versions at once keeps one as the document
+// and the other as a copy beside it: what the copy adds or changes joins the
+// document, and the copy is kept aside, told once.
+void ShellStore::takeInConflictCopies()
+{
+    const QString path = currentDocumentPath();
+    for (const QString &copy : DocumentFile::conflictCopies(path)) {
+        const DocumentFile::Read disk = DocumentFile::read(copy);
+        const ScriptDocument::Decoded decoded =
+            disk.kind == DocumentFile::Read::Kind::read
+                ? ScriptDocument::decode(disk.bytes, referenceTimestamp(now()))
+                : ScriptDocument::Decoded{};
+        if (!decoded)
+            continue; // perhaps still arriving: its next notification brings it again
+        Persisted other = *decoded.persisted;
+        other.roots = Forest::withUniqueIDs(other.roots);
+        // The oldest version this run knows stands for the one both grew from.
+        const Persisted base = m_versions.size() > 1 ? m_versions.first() : Persisted{};
+        const bool merged = commit([&base, &other](Persisted &document) {
+            document = DocumentMerge::merge(base, other, document, DocumentMerge::keepRemoved);
+            return true;
+        });
+        if (!merged)
+            return;
+        const std::optional<QString> aside =
+            DocumentFile::moveAside(copy, path, QStringLiteral("conflict"), now());
+        const QString keptAt = aside.value_or(copy);
+        // clang-format off
+        printLine(QStringLiteral("[ShellStore] ") + LanguageManager::localized(QStringLiteral("同步冲突副本 %@ 中的更改已并入文稿，副本已移到 %@"), {copy, keptAt}));
+        // clang-format on
+        Q_EMIT conflictCopyTakenIn(copy, keptAt);
+        if (!aside)
+            return; // not again and again: it stays until it can be moved
+    }
 }
 
 // Clock and diagnostics.

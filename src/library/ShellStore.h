@@ -136,6 +136,9 @@ Q_SIGNALS:
     // The current document could not be decoded and was moved aside before
     // a save; told once per move.
     void documentMovedAside(const QString &asidePath, const QString &reason);
+    // What a sync client's conflict copy held was merged into the document
+    // and the copy kept at keptAt; told once per copy.
+    void conflictCopyTakenIn(const QString &copyPath, const QString &keptAt);
 
 private:
     // An edit of the document; false when it cannot be applied (nothing saved).
@@ -146,6 +149,10 @@ private:
     void adopt(const Persisted &document);
     void watchCurrentDocument();
     void documentChangedOnDisk();
+    void takeInOutsideVersion();
+    void takeInConflictCopies();
+    DocumentFile::Read settledRead(const QString &path, DocumentFile::Read disk);
+    void rememberVersion(const Persisted &document);
     bool refuse(const QString &why);
     bool moveUnreadableAside(const QString &path, const QString &reason);
 
@@ -188,4 +195,8 @@ private:
     bool m_readFailed = false;
     // The document as last read or written.
     Persisted m_synced;
+    // The versions this run has read or written, oldest first.
+    QList<Persisted> m_versions;
+    // An undecodable version seen once, looked at again before it counts.
+    std::optional<DocumentFile::Fingerprint> m_settling;
 };

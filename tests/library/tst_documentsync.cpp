@@ -9,6 +9,7 @@
 #include <csignal>
 #include <sys/fsuid.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -186,6 +187,12 @@ private Q_SLOTS:
         QCOMPARE(depths.size(), 6);
         QCOMPARE(store.roots().at(0).id, one.id);
         QCOMPARE(store.roots().at(0).children->at(0).id, two.id);
+        // Until a save, every reading gives the copies the same ids: one
+        // printed by a command still names its node in the next.
+        const QList<ShellNode> firstReading = store.roots();
+        store.load();
+        QCOMPARE(store.roots(), firstReading);
+        rig.lines.removeLast(); // told again by that reading
 
         store.rename(two.id, u"Renamed"_s);
         QCOMPARE(allNames(onDisk(rig).roots), (QStringList{u"One"_s, u"Renamed"_s, u"Copy"_s,
@@ -315,6 +322,63 @@ private Q_SLOTS:
         QCOMPARE(rig.home.read(Paths::local), document);
         QVERIFY(store.save());
         QCOMPARE(rootNames(onDisk(rig).roots).size(), 2001);
+        // The backup the failed save could not take is taken now, of what
+        // the document held before this run wrote it.
+        QCOMPARE(rig.home.read(Paths::localBackup), document);
+    }
+
+    // A change of the same size within the time stamp's resolution is
+    // still a change.
+    void sameSizeChangeWithTheSameTimeIsTakenIn()
+    {
+        StoreRig rig;
+        Persisted before{{makeFolder(u"Aaaa"_s)}, true};
+        rig.home.write(Paths::local, ScriptDocument::encode(before));
+        ShellStore &store = rig.start();
+        store.startWatching();
+        const QString path = rig.absolute(Paths::local);
+        const QDateTime stamp = QFileInfo(path).lastModified();
+        Persisted after = before;
+        after.roots[0].name = u"Bbbb"_s;
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadWrite | QIODevice::Truncate));
+        QVERIFY(file.write(ScriptDocument::encode(after)) > 0);
+        QVERIFY(file.flush());
+        QVERIFY(file.setFileTime(stamp, QFileDevice::FileModificationTime));
+        file.close();
+        QCOMPARE(QFileInfo(path).lastModified(), stamp);
+        QTRY_COMPARE(rootNames(store.roots()), QStringList{u"Bbbb"_s});
+    }
+
+    // A private document stays private: its backup, the copy set aside and
+    // the document written after it keep its mode.
+    void copiesKeepTheDocumentsMode()
+    {
+        const mode_t previousMask = ::umask(022);
+        StoreRig rig;
+        rig.home.write(Paths::local, documentWith({u"Private"_s}));
+        const QString path = rig.absolute(Paths::local);
+        const QFileDevice::Permissions owner = QFile::ReadOwner | QFile::WriteOwner;
+        QVERIFY(QFile::setPermissions(path, owner));
+        ShellStore &store = rig.start();
+        store.setClock([] { return QDateTime(QDate(2024, 1, 31), QTime(9, 30, 5)); });
+        QVERIFY(!store.addFolder(std::nullopt, u"A"_s).isNull());
+        const QFileDevice::Permissions modeBits = owner | QFile::ExeOwner | QFile::ReadGroup |
+                                                  QFile::WriteGroup | QFile::ExeGroup |
+                                                  QFile::ReadOther | QFile::WriteOther |
+                                                  QFile::ExeOther;
+        const auto mode = [&rig, modeBits](const QString &relative) {
+            return QFile::permissions(rig.absolute(relative)) & modeBits;
+        };
+        QCOMPARE(mode(Paths::local), owner);
+        QCOMPARE(mode(Paths::localBackup), owner);
+
+        writeElsewhere(path, "{ not a document", false);
+        QVERIFY(!store.addFolder(std::nullopt, u"B"_s).isNull());
+        QVERIFY(store.movedAsidePath());
+        QCOMPARE(QFile::permissions(*store.movedAsidePath()) & modeBits, owner);
+        QCOMPARE(mode(Paths::local), owner);
+        ::umask(previousMask);
     }
 };
 
