@@ -29,6 +29,7 @@
 #include <QCursor>
 #include <QDateTime>
 #include <QDir>
+#include <QFileInfo>
 #include <QMenu>
 #include <QSessionManager>
 #include <QSystemTrayIcon>
@@ -143,6 +144,14 @@ void mac_tallowBayApp::applicationDidFinishLaunching()
     UpdateService &updates = UpdateService::shared();
     updates.setNotifier(m_notifier.get());
     updates.start();
+    // Watching, and with it taking in a sync client's conflict copies,
+    // starts later than this.
+    connect(m_store.get(), &ShellStore::conflictCopyTakenIn, this,
+            [this](const QString &copy, const QString &keptAt) {
+                // clang-format off
+                m_notifier->post(QStringLiteral("orlenta-conflict"), QStringLiteral("Orlenta"), LanguageManager::localized(QStringLiteral("同步冲突副本 %@ 中的更改已并入文稿，副本已移到 %@"), {QFileInfo(copy).fileName(), keptAt}));
+                // clang-format on
+            });
 }
 
 void mac_tallowBayApp::showTray()
