@@ -59,6 +59,18 @@ inline QStringList rootNames(const QList<ShellNode> &roots)
     return names;
 }
 
+// Every node's name, in pre-order.
+inline QStringList allNames(const QList<ShellNode> &list)
+{
+    QStringList names;
+    for (const ShellNode &node : list) {
+        names << node.name;
+        if (node.children)
+            names << allNames(*node.children);
+    }
+    return names;
+}
+
 inline QStringList namesIn(const QByteArray &document)
 {
     const ScriptDocument::Decoded decoded = ScriptDocument::decode(document, 0);

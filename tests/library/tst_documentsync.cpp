@@ -36,17 +36,6 @@ Persisted onDisk(const StoreRig &rig, const QString &relative = Paths::local)
     return decoded ? *decoded.persisted : Persisted{{makeFolder(u"<bad>"_s)}, false};
 }
 
-QStringList allNames(const QList<ShellNode> &list)
-{
-    QStringList names;
-    for (const ShellNode &node : list) {
-        names << node.name;
-        if (node.children)
-            names << allNames(*node.children);
-    }
-    return names;
-}
-
 // As root every file is readable: permission checks of this thread are made
 // as another user for as long as this lives.
 class AsAnotherUser

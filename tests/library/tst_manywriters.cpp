@@ -18,17 +18,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-QStringList allNames(const QList<ShellNode> &list)
-{
-    QStringList names;
-    for (const ShellNode &node : list) {
-        names << node.name;
-        if (node.children)
-            names << allNames(*node.children);
-    }
-    return names;
-}
-
 QStringList expectedNames(const QString &prefix, int count)
 {
     QStringList names;
