@@ -124,8 +124,9 @@ void BM_Save(benchmark::State &state)
 }
 BENCHMARK(BM_Save)->Arg(1000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
-// An edit as the store makes it: the file compared with what was last
-// written (read and hashed), the edit applied, the document written. With
+// An edit as the store makes it: the writers' lock taken, the file compared
+// with what was last written (read and hashed), the edit applied, the
+// document written and compared once more right before the rename. With
 // "outside", another program has rewritten the file before each edit, so it
 // is decoded and the edit applied on top of it.
 void BM_EditWithDiskCheck(benchmark::State &state)
