@@ -2,6 +2,7 @@
 
 #include "language/LanguageManager.h"
 #include "ui/IconMap.h"
+#include "update/UpdateService.h"
 
 #include <QDesktopServices>
 #include <QGridLayout>
@@ -52,13 +53,17 @@ void DialogUpdateUserInterface::showUpdateAvailable(const AppcastItem &item,
                    LanguageManager::localized(QStringLiteral("Orlenta %@ 已可下载"),
                                               {item.displayVersionString()}),
                    LanguageManager::localized(QStringLiteral("当前版本为 %@。"), {currentVersion}));
-    QPushButton *download = box->addButton(LanguageManager::localized(QStringLiteral("前往下载")),
-                                           QMessageBox::AcceptRole);
-    box->addButton(LanguageManager::localized(QStringLiteral("稍后")), QMessageBox::RejectRole);
-    box->setDefaultButton(download);
+    // The service refuses such feeds; a page that is not https still never
+    // reaches the system's URL handler.
     const QUrl page = item.pageURL();
-    QObject::connect(download, &QPushButton::clicked, box,
-                     [page] { QDesktopServices::openUrl(page); });
+    if (UpdateService::isSecureLink(page)) {
+        QPushButton *download = box->addButton(
+            LanguageManager::localized(QStringLiteral("前往下载")), QMessageBox::AcceptRole);
+        box->setDefaultButton(download);
+        QObject::connect(download, &QPushButton::clicked, box,
+                         [page] { QDesktopServices::openUrl(page); });
+    }
+    box->addButton(LanguageManager::localized(QStringLiteral("稍后")), QMessageBox::RejectRole);
     present(box);
 }
 

@@ -30,6 +30,22 @@ public:
 
 SilentUpdateUserInterface silentInterface;
 
+QUrl environmentFeedURL()
+{
+    return QUrl(QString::fromUtf8(qgetenv("ORLENTA_UPDATE_FEED_URL")).trimmed());
+}
+
+// The first address of the offered release that is not https: the page the
+// download button opens, or the download itself.
+std::optional<QUrl> insecureLink(const AppcastItem &item)
+{
+    for (const QUrl &url : {item.infoURL, item.downloadURL}) {
+        if (!url.isEmpty() && !UpdateService::isSecureLink(url))
+            return url;
+    }
+    return std::nullopt;
+}
+
 QString tooLarge()
 {
     return QStringLiteral("the feed is larger than %1 MiB")
@@ -68,6 +84,17 @@ QUrl UpdateService::configuredFeedURL()
     return QUrl(text.trimmed());
 }
 
+bool UpdateService::isSecureLink(const QUrl &url)
+{
+    return url.isValid() && url.scheme().compare(u"https", Qt::CaseInsensitive) == 0 &&
+           !url.host().isEmpty();
+}
+
+bool UpdateService::isReadableFeed(const QUrl &url)
+{
+    return isSecureLink(url) || (url.isLocalFile() && url == environmentFeedURL());
+}
+
 void UpdateService::setSchedule(std::chrono::milliseconds first, std::chrono::milliseconds interval)
 {
     m_first = first;
@@ -76,14 +103,19 @@ void UpdateService::setSchedule(std::chrono::milliseconds first, std::chrono::mi
 
 void UpdateService::start()
 {
-    if (m_feedURL.isEmpty() || !m_feedURL.isValid())
+    if (!hasFeed())
         return; // nothing to check against; the schedule stays off
+    if (!isReadableFeed(m_feedURL)) {
+        qWarning("Orlenta: update feed not read, it is not an https address: %s",
+                 qUtf8Printable(m_feedURL.toDisplayString()));
+        return;
+    }
     m_timer.start(m_first);
 }
 
 void UpdateService::checkForUpdates()
 {
-    if (m_feedURL.isEmpty() || !m_feedURL.isValid()) {
+    if (!hasFeed()) {
         m_ui->showNotConfigured();
         Q_EMIT checkFinished();
         return;
@@ -99,6 +131,12 @@ void UpdateService::scheduledCheck()
 
 void UpdateService::startCheck(bool userInitiated)
 {
+    if (!isReadableFeed(m_feedURL)) {
+        fail(userInitiated,
+             LanguageManager::localized(QStringLiteral("更新源不是 https 地址，未读取：%@"),
+                                        {m_feedURL.toDisplayString()}));
+        return;
+    }
     m_userWaiting = m_userWaiting || userInitiated;
     if (m_reply)
         return; // the check under way answers the user too
@@ -130,27 +168,30 @@ void UpdateService::finishCheck()
     reply->deleteLater();
     const bool userInitiated = std::exchange(m_userWaiting, false);
 
-    if (reply->error() != QNetworkReply::NoError) {
-        if (userInitiated)
-            m_ui->showCheckFailed(m_feedTooLarge ? tooLarge() : reply->errorString());
-        Q_EMIT checkFinished();
-        return;
-    }
+    // Checked first: an aborted file reply reports no error.
+    if (m_feedTooLarge)
+        return fail(userInitiated, tooLarge());
+    if (reply->error() != QNetworkReply::NoError)
+        return fail(userInitiated, reply->errorString());
     const QByteArray bytes = reply->read(maxFeedBytes + 1);
-    if (bytes.size() > maxFeedBytes) {
-        if (userInitiated)
-            m_ui->showCheckFailed(tooLarge());
-        Q_EMIT checkFinished();
-        return;
-    }
+    if (bytes.size() > maxFeedBytes)
+        return fail(userInitiated, tooLarge());
     const AppcastParseResult feed = parseAppcast(bytes);
-    if (feed.error) {
-        if (userInitiated)
-            m_ui->showCheckFailed(*feed.error);
-        Q_EMIT checkFinished();
-        return;
-    }
+    if (feed.error)
+        return fail(userInitiated, *feed.error);
     const std::optional<AppcastItem> update = newestUpdate(feed.items, m_currentVersion);
+    if (update) {
+        // A feed that would have the user open a script, a plain-http page
+        // or a javascript: link is not trusted with anything else either.
+        if (const std::optional<QUrl> link = insecureLink(*update)) {
+            qWarning("Orlenta: update feed refused, it offers a link that is not https: %s",
+                     qUtf8Printable(link->toDisplayString()));
+            return fail(userInitiated,
+                        LanguageManager::localized(
+                            QStringLiteral("更新源提供的下载链接不是 https 地址：%@"),
+                            {link->toDisplayString()}));
+        }
+    }
     if (!update) {
         if (userInitiated)
             m_ui->showUpToDate(m_currentVersion);
@@ -159,6 +200,13 @@ void UpdateService::finishCheck()
     } else if (standardUserDriverShouldHandleShowingScheduledUpdate(*update, m_inFocus())) {
         m_ui->showUpdateAvailable(*update, m_currentVersion);
     }
+    Q_EMIT checkFinished();
+}
+
+void UpdateService::fail(bool userInitiated, const QString &reason)
+{
+    if (userInitiated)
+        m_ui->showCheckFailed(reason);
     Q_EMIT checkFinished();
 }
 

@@ -32,6 +32,11 @@ public:
 
     // The feed set at build time, unless ORLENTA_UPDATE_FEED_URL overrides it.
     static QUrl configuredFeedURL();
+    // Feeds are read over https; a file only when ORLENTA_UPDATE_FEED_URL
+    // names it (tests, a local mirror), never one set at build time.
+    static bool isReadableFeed(const QUrl &url);
+    // What the download button may open.
+    static bool isSecureLink(const QUrl &url);
 
     // Starts the schedule (no-op without a feed address).
     void start();
@@ -45,6 +50,9 @@ public:
                                                               bool immediateFocus);
     void postUpdateNotification(const QString &version);
 
+    // A build without a feed (a distribution's package, updated by its
+    // package manager) offers no update check at all.
+    bool hasFeed() const { return !m_feedURL.isEmpty(); }
     QUrl feedURL() const { return m_feedURL; }
     void setFeedURL(const QUrl &url) { m_feedURL = url; }
     QString currentVersion() const { return m_currentVersion; }
@@ -65,6 +73,7 @@ private:
     void scheduledCheck();
     void startCheck(bool userInitiated);
     void finishCheck();
+    void fail(bool userInitiated, const QString &reason);
 
     QUrl m_feedURL;
     QString m_currentVersion;

@@ -1,3 +1,4 @@
+#include "language/LanguageManager.h"
 #include "platform/Notifier.h"
 #include "update/UpdateService.h"
 
@@ -36,9 +37,14 @@ public:
     {
         calls.append(QStringLiteral("available ") + item.displayVersionString());
     }
-    void showCheckFailed(const QString &) override { calls.append(QStringLiteral("failed")); }
+    void showCheckFailed(const QString &reason) override
+    {
+        calls.append(QStringLiteral("failed"));
+        reasons.append(reason);
+    }
     void showNotConfigured() override { calls.append(QStringLiteral("notConfigured")); }
     QStringList calls;
+    QStringList reasons;
 };
 
 const QByteArray kFeed = R"(<?xml version="1.0"?>
@@ -47,39 +53,37 @@ const QByteArray kFeed = R"(<?xml version="1.0"?>
 <item><title>1.5</title><enclosure url="https://example.invalid/o-1.5.tgz" sparkle:version="150" sparkle:shortVersionString="1.5"/></item>
 </channel></rss>)";
 
-// Answers every connection on 127.0.0.1 with one fixed HTTP response.
+QByteArray feedOffering(const QByteArray &link, const QByteArray &enclosure)
+{
+    return R"(<?xml version="1.0"?>
+<rss version="2.0" xmlns:sparkle="http://www.andymatuschak.org/xml-namespaces/sparkle"><channel>
+<item><title>2.0</title>)" +
+           (link.isEmpty() ? QByteArray() : "<link>" + link + "</link>") + R"(<enclosure url=")" +
+           enclosure + R"(" sparkle:version="200" sparkle:shortVersionString="2.0"/></item>
+</channel></rss>)";
+}
+
+// Counts the connections made to it on 127.0.0.1 and closes each at once.
 class LoopbackServer : public QTcpServer
 {
 public:
-    explicit LoopbackServer(QByteArray response) : m_response(std::move(response))
+    LoopbackServer()
     {
         listen(QHostAddress::LocalHost);
         connect(this, &QTcpServer::newConnection, this, [this] {
             while (QTcpSocket *socket = nextPendingConnection()) {
-                connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
-                    if (!socket->readAll().contains("\r\n\r\n"))
-                        return;
-                    socket->write(m_response);
-                    socket->disconnectFromHost();
-                });
+                ++connections;
                 connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+                socket->disconnectFromHost();
             }
         });
     }
-    QUrl url() const
+    QUrl url(const QString &scheme) const
     {
-        return QUrl(QStringLiteral("http://127.0.0.1:%1/appcast.xml").arg(serverPort()));
+        return QUrl(QStringLiteral("%1://127.0.0.1:%2/appcast.xml").arg(scheme).arg(serverPort()));
     }
-
-private:
-    QByteArray m_response;
+    int connections = 0;
 };
-
-QByteArray httpResponse(const QByteArray &status, const QByteArray &body)
-{
-    return "HTTP/1.1 " + status + "\r\nContent-Type: application/rss+xml\r\nContent-Length: " +
-           QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
-}
 
 } // namespace
 
@@ -88,20 +92,25 @@ class TestUpdateService : public QObject
     Q_OBJECT
 private Q_SLOTS:
     void init();
+    void cleanup();
     void scheduledFindingFollowsFocus_data();
     void scheduledFindingFollowsFocus();
     void scheduledQuietOutcomes_data();
     void scheduledQuietOutcomes();
     void requestedCheckShowsEveryOutcome_data();
     void requestedCheckShowsEveryOutcome();
-    void overHttpLoopback_data();
-    void overHttpLoopback();
+    void feedSchemes_data();
+    void feedSchemes();
+    void offeredLinkSchemes_data();
+    void offeredLinkSchemes();
     void withoutFeedAddress();
     void notificationReplacesAndIsSilent();
 
 private:
     QUrl writeFeed(const QByteArray &bytes);
-    void configure(UpdateService &service, const QUrl &feed, const QString &version);
+    // A file feed is read only when the environment names it, as a test does.
+    void configure(UpdateService &service, const QUrl &feed, const QString &version,
+                   bool throughEnvironment = true);
     bool runScheduled(UpdateService &service);
 
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -115,7 +124,13 @@ void TestUpdateService::init()
     m_dir = std::make_unique<QTemporaryDir>();
     m_notifier.posted.clear();
     m_ui.calls.clear();
+    m_ui.reasons.clear();
     m_focus = false;
+}
+
+void TestUpdateService::cleanup()
+{
+    qunsetenv("ORLENTA_UPDATE_FEED_URL");
 }
 
 QUrl TestUpdateService::writeFeed(const QByteArray &bytes)
@@ -126,8 +141,11 @@ QUrl TestUpdateService::writeFeed(const QByteArray &bytes)
     return QUrl::fromLocalFile(file.fileName());
 }
 
-void TestUpdateService::configure(UpdateService &service, const QUrl &feed, const QString &version)
+void TestUpdateService::configure(UpdateService &service, const QUrl &feed, const QString &version,
+                                  bool throughEnvironment)
 {
+    if (throughEnvironment)
+        qputenv("ORLENTA_UPDATE_FEED_URL", feed.toEncoded());
     service.setFeedURL(feed);
     service.setCurrentVersion(version);
     service.setNotifier(&m_notifier);
@@ -207,6 +225,10 @@ void TestUpdateService::requestedCheckShowsEveryOutcome_data()
                                << QStringLiteral("failed");
     QTest::newRow("missing feed") << QByteArray() << true << QStringLiteral("1")
                                   << QStringLiteral("failed");
+    // A valid feed, were it not for its size.
+    QTest::newRow("oversized") << kFeed + "<!--" + QByteArray(UpdateService::maxFeedBytes, ' ') +
+                                      "-->"
+                               << false << QStringLiteral("100") << QStringLiteral("failed");
 }
 
 void TestUpdateService::requestedCheckShowsEveryOutcome()
@@ -224,42 +246,107 @@ void TestUpdateService::requestedCheckShowsEveryOutcome()
     service.checkForUpdates();
     QVERIFY(finished.wait(5000));
     QCOMPARE(m_ui.calls, QStringList{shown});
+    if (QByteArray(QTest::currentDataTag()) == "oversized")
+        QCOMPARE(m_ui.reasons, QStringList{QStringLiteral("the feed is larger than 4 MiB")});
     QVERIFY(m_notifier.posted.isEmpty());
 }
 
-void TestUpdateService::overHttpLoopback_data()
+void TestUpdateService::feedSchemes_data()
 {
-    QTest::addColumn<QByteArray>("response");
-    QTest::addColumn<QString>("shown");
-    QTest::newRow("200") << httpResponse("200 OK", kFeed) << QStringLiteral("available 2.0");
-    QTest::newRow("404") << httpResponse("404 Not Found", "<html>gone</html>")
-                         << QStringLiteral("failed");
-    // A valid feed, were it not for its size.
-    QTest::newRow("oversized") << httpResponse("200 OK",
-                                               kFeed + "<!--" +
-                                                   QByteArray(UpdateService::maxFeedBytes, ' ') +
-                                                   "-->")
-                               << QStringLiteral("failed");
+    QTest::addColumn<QString>("scheme");
+    QTest::addColumn<bool>("read");
+    QTest::newRow("https") << QStringLiteral("https") << true;
+    QTest::newRow("http") << QStringLiteral("http") << false;
+    QTest::newRow("ftp") << QStringLiteral("ftp") << false;
+    QTest::newRow("file set at build time") << QStringLiteral("file") << false;
+    QTest::newRow("javascript") << QStringLiteral("javascript") << false;
 }
 
-void TestUpdateService::overHttpLoopback()
+void TestUpdateService::feedSchemes()
 {
-    QFETCH(QByteArray, response);
-    QFETCH(QString, shown);
-    LoopbackServer server(response);
+    QFETCH(QString, scheme);
+    QFETCH(bool, read);
+    LoopbackServer server;
     QVERIFY(server.isListening());
+    const QUrl feed = scheme == u"file"         ? writeFeed(kFeed)
+                      : scheme == u"javascript" ? QUrl(QStringLiteral("javascript:alert(1)"))
+                                                : server.url(scheme);
     UpdateService service;
-    configure(service, server.url(), QStringLiteral("100"));
+    configure(service, feed, QStringLiteral("100"), false);
+    service.start();
+    QCOMPARE(service.isScheduled(), read);
     QSignalSpy finished(&service, &UpdateService::checkFinished);
     service.checkForUpdates();
+    QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 5000);
+    QCOMPARE(m_ui.calls, QStringList{QStringLiteral("failed")});
+    const QString refused = LanguageManager::localized(
+        QStringLiteral("更新源不是 https 地址，未读取：%@"), {feed.toDisplayString()});
+    if (read) {
+        // The loopback server speaks no TLS: attempted, then failed otherwise.
+        QCOMPARE(server.connections, 1);
+        QVERIFY(m_ui.reasons.first() != refused);
+    } else {
+        QCOMPARE(server.connections, 0);
+        QCOMPARE(m_ui.reasons.first(), refused);
+    }
+}
+
+void TestUpdateService::offeredLinkSchemes_data()
+{
+    QTest::addColumn<QByteArray>("link");
+    QTest::addColumn<QByteArray>("enclosure");
+    QTest::addColumn<QString>("refusedLink");
+    const QByteArray https = "https://example.invalid/o-2.0.tgz";
+    QTest::newRow("https page") << QByteArray("https://example.invalid/2.0") << https << QString();
+    QTest::newRow("https download") << QByteArray() << https << QString();
+    QTest::newRow("script download") << QByteArray() << QByteArray("file:///tmp/payload.sh")
+                                     << QStringLiteral("file:///tmp/payload.sh");
+    QTest::newRow("http page") << QByteArray("http://example.invalid/2.0") << https
+                               << QStringLiteral("http://example.invalid/2.0");
+    QTest::newRow("javascript page")
+        << QByteArray("javascript:alert(1)") << https << QStringLiteral("javascript:alert(1)");
+    // The button would open the https page, but the feed is not trusted.
+    QTest::newRow("https page, file download")
+        << QByteArray("https://example.invalid/2.0") << QByteArray("file:///tmp/payload.sh")
+        << QStringLiteral("file:///tmp/payload.sh");
+    QTest::newRow("relative download")
+        << QByteArray() << QByteArray("o-2.0.tgz") << QStringLiteral("o-2.0.tgz");
+}
+
+void TestUpdateService::offeredLinkSchemes()
+{
+    QFETCH(QByteArray, link);
+    QFETCH(QByteArray, enclosure);
+    QFETCH(QString, refusedLink);
+    const QUrl feed = writeFeed(feedOffering(link, enclosure));
+    UpdateService requested;
+    configure(requested, feed, QStringLiteral("100"));
+    QSignalSpy finished(&requested, &UpdateService::checkFinished);
+    requested.checkForUpdates();
     QVERIFY(finished.wait(5000));
-    QCOMPARE(m_ui.calls, QStringList{shown});
+    if (refusedLink.isEmpty()) {
+        QCOMPARE(m_ui.calls, QStringList{QStringLiteral("available 2.0")});
+        return;
+    }
+    QCOMPARE(m_ui.calls, QStringList{QStringLiteral("failed")});
+    QCOMPARE(m_ui.reasons.first(),
+             LanguageManager::localized(QStringLiteral("更新源提供的下载链接不是 https 地址：%@"),
+                                        {refusedLink}));
+
+    // Found quietly, such a release is not announced either.
+    m_ui.calls.clear();
+    UpdateService scheduled;
+    configure(scheduled, feed, QStringLiteral("100"));
+    QVERIFY(runScheduled(scheduled));
+    QVERIFY(m_ui.calls.isEmpty());
+    QVERIFY(m_notifier.posted.isEmpty());
 }
 
 void TestUpdateService::withoutFeedAddress()
 {
     UpdateService service;
     configure(service, QUrl(), QStringLiteral("100"));
+    QVERIFY(!service.hasFeed());
     service.start();
     QVERIFY(!service.isScheduled());
     service.checkForUpdates();
