@@ -41,7 +41,13 @@ namespace DropDebug {
 QString defaultLogPath()
 {
     const QString fromEnvironment = qEnvironmentVariable("ORLENTA_DROP_LOG");
-    return fromEnvironment.isEmpty() ? QStringLiteral("/tmp/orlenta-drop.log") : fromEnvironment;
+    if (!fromEnvironment.isEmpty())
+        return fromEnvironment;
+#ifdef ORLENTA_DROP_LOG_BY_DEFAULT
+    return QStringLiteral("/tmp/orlenta-drop.log");
+#else
+    return {};
+#endif
 }
 
 QString logPath()
@@ -84,6 +90,8 @@ QString listNotation(const QStringList &items)
 
 void log(const QString &message)
 {
+    if (logPath().isEmpty())
+        return;
     const QByteArray bytes = entry(message, QDateTime::currentDateTimeUtc());
     const QByteArray path = QFile::encodeName(logPath());
 

@@ -8,7 +8,8 @@
 // The diagnostic log of drag-and-drop decisions. Failures never reach the user.
 namespace DropDebug {
 
-// "/tmp/orlenta-drop.log", or the path in ORLENTA_DROP_LOG when that is set.
+// The path in ORLENTA_DROP_LOG when that is set; else "/tmp/orlenta-drop.log"
+// in a Debug build and nothing (no log) in any other.
 QString defaultLogPath();
 QString logPath();
 // Tests point the log elsewhere; an empty path restores the default.
@@ -23,7 +24,7 @@ QByteArray entry(const QString &message, const QDateTime &time);
 // A list as log lines write it: ["a", "b"], with quotes and backslashes escaped.
 QString listNotation(const QStringList &items);
 
-// Appends one entry. The file must be a regular file of our own: a link or
+// Appends one entry, unless there is no log path. The file must be a regular file of our own: a link or
 // anything else planted at the path is left alone and nothing is written.
 void log(const QString &message);
 

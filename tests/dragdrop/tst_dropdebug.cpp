@@ -92,6 +92,24 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(absent));
     }
 
+    void releaseBuildsLogOnlyWhenAsked()
+    {
+        DropDebug::setLogPath(QString());
+        const QByteArray asked = qgetenv("ORLENTA_DROP_LOG");
+        qputenv("ORLENTA_DROP_LOG", QFile::encodeName(m_log));
+        QCOMPARE(DropDebug::logPath(), m_log);
+        DropDebug::log(QStringLiteral("EXIT"));
+        QVERIFY(readLog().endsWith(" EXIT\n"));
+
+        qunsetenv("ORLENTA_DROP_LOG");
+#ifdef ORLENTA_DROP_LOG_BY_DEFAULT
+        QCOMPARE(DropDebug::logPath(), QStringLiteral("/tmp/orlenta-drop.log"));
+#else
+        QCOMPARE(DropDebug::logPath(), QString());
+#endif
+        qputenv("ORLENTA_DROP_LOG", asked);
+    }
+
     void otherFileKindsAreLeftAlone()
     {
         // A FIFO without a reader must neither block nor be written.
