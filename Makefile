@@ -51,10 +51,12 @@ test: deps-test
 	@$(MAKE) --no-print-directory build
 	cd $(BUILD_DIR) && ctest --output-on-failure --parallel $(JOBS) $(CTEST_ARGS)
 
+# The .deb, then lintian on it (no error allowed) and a look for its
+# manual page, copyright and changelog.
 package: deps-package
 	@$(MAKE) --no-print-directory build
 	cmake --build $(BUILD_DIR) --target package
-	@ls $(BUILD_DIR)/orlenta_*.deb
+	@sh tools/check-package.sh "$$(ls -t $(BUILD_DIR)/orlenta_*.deb | head -n 1)"
 
 $(SANITIZE_DIR)/CMakeCache.txt:
 	@$(MAKE) --no-print-directory deps-test

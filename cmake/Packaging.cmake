@@ -13,8 +13,15 @@ set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
-# The interface is Chinese by default; scripts run in a terminal emulator.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-cjk | fonts-wqy-microhei, x-terminal-emulator")
+# The interface is Chinese by default; scripts run in a terminal emulator;
+# on Wayland, Qt needs its wayland plugin to be a native client.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
+    "fonts-noto-cjk | fonts-wqy-microhei, x-terminal-emulator, qt6-wayland")
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://orlenta.example.org/")
+# 0755 directories and 0644 control files, whatever the builder's umask.
+set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
+    OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "tray launcher for shell scripts
 Orlenta keeps shell scripts in one tree of folders and scripts and shows
 that tree in the system tray menu (StatusNotifierItem or XEmbed). Choosing

@@ -6,13 +6,15 @@
 #   tools/bootstrap.sh package   run + what `make package` needs
 set -eu
 
-# Compiler, build tools (ccache makes rebuilds after a branch switch cheap), Qt and a
-# CJK font (the interface is Chinese by default).
+# Compiler, build tools (ccache makes rebuilds after a branch switch cheap;
+# help2man writes the manual page from the program's help), Qt and a CJK font
+# (the interface is Chinese by default).
 RUN_PACKAGES="
 build-essential
 cmake
 ninja-build
 ccache
+help2man
 pkg-config
 qt6-base-dev
 qt6-base-dev-tools
@@ -47,10 +49,11 @@ libclang-rt-14-dev
 llvm-14
 "
 
-# CPack's Debian generator: dpkg-shlibdeps and file.
+# CPack's Debian generator: dpkg-shlibdeps and file; lintian checks the result.
 PACKAGE_PACKAGES="
 dpkg-dev
 file
+lintian
 "
 
 case "${1:-run}" in

@@ -25,6 +25,9 @@ expect "$BINDIR/orlenta"
 for code in en ko ja zh-Hans; do
     expect "$DATADIR/orlenta/$code.lproj/Localizable.strings"
 done
+expect "$DATADIR/man/man1/orlenta.1.gz"
+expect "$DATADIR/doc/orlenta/copyright"
+expect "$DATADIR/doc/orlenta/changelog.gz"
 expect "$DATADIR/applications/$ID.desktop"
 expect "$DATADIR/metainfo/$ID.metainfo.xml"
 expect "$DATADIR/icons/hicolor/scalable/apps/$ID.svg"
@@ -36,6 +39,21 @@ for size in 16 22 24 32 48 64 128 256; do
         got=$(od -An -tu1 -j16 -N8 "$STAGE/$png" | awk '{ print $3 * 256 + $4 "x" $7 * 256 + $8 }')
         [ "$got" = "${size}x$size" ] || { echo "check-install: $png is $got" >&2; status=1; }
     fi
+done
+
+# One version everywhere: the program, the newest changelog entry and the
+# newest release of the metainfo.
+version=$("$STAGE/$BINDIR/orlenta" --version | sed -n 's/^orlenta //p')
+logged=$(gzip -dc "$STAGE/$DATADIR/doc/orlenta/changelog.gz" | sed -n '1s/^orlenta (\([^)]*\)).*/\1/p')
+released=$(sed -n 's/.*<release version="\([^"]*\)".*/\1/p' "$STAGE/$DATADIR/metainfo/$ID.metainfo.xml" | head -n 1)
+if [ -z "$version" ] || [ "$logged" != "$version" ] || [ "$released" != "$version" ]; then
+    echo "check-install: versions differ: program '$version', changelog '$logged', metainfo '$released'" >&2
+    status=1
+fi
+# The manual page covers every command of the help.
+for words in $("$STAGE/$BINDIR/orlenta" --help | sed -n '/^Commands:/,/^$/s/^  orlenta \([a-z]*\).*/\1/p' | sort -u); do
+    gzip -dc "$STAGE/$DATADIR/man/man1/orlenta.1.gz" | grep -q "^\.SS \"orlenta $words" ||
+        { echo "check-install: the manual page lacks the command $words" >&2; status=1; }
 done
 
 for tool in desktop-file-validate appstreamcli; do

@@ -12,6 +12,9 @@
 #   SELECTIONS="folder script"    STATES="idle running"
 # saved as detail-<language>-<appearance>-<selection>-<state>.png; SIZE=760x520
 # resizes the window first (its smallest size).
+# With SHOTS=appstream it saves the one picture of the AppStream metainfo,
+# management-window.png: the window alone, in English, light, on a small
+# library of everyday scripts (resources/screenshots/ keeps it).
 # Needs: xvfb, xdotool, imagemagick (import), python3, a build in ./build.
 set -eu
 
@@ -26,7 +29,32 @@ mkdir -p "$OUT"
 private_home
 export ORLENTA_DROP_LOG="$WORK/drop.log"
 
-if [ "${SHOTS:-outline}" = detail ]; then
+if [ "${SHOTS:-outline}" = appstream ]; then
+/usr/bin/python3 - > "$HOME/Documents/FennickTallowBay/tallowBay.json" <<'PY'
+import json, os
+def node(n, name, path=None, args=None, children=None):
+    entry = {"createdAt": 786000000.5, "id": "5C000000-0000-4000-8000-%012d" % n, "name": name}
+    if children is not None:
+        entry.update(kind="folder", children=children)
+    else:
+        entry.update(kind="script", filePath=path)
+    if args: entry["args"] = args
+    return entry
+# Paths as on a user's machine; nothing runs in this picture.
+s = "/home/me/scripts/"
+roots = [node(1, "Deploy", children=[
+             node(2, "Deploy website", s + "deploy/site.sh", ["--dry-run", "--production"]),
+             node(3, "Service control", s + "deploy/service.sh", ["start", "stop", "restart --force"]),
+             node(4, "Roll back", s + "deploy/rollback.sh")]),
+         node(5, "Backups", children=[
+             node(6, "Photos to the NAS", s + "backup/photos.sh"),
+             node(7, "Sync documents", s + "backup/documents.sh", ["--verbose"])]),
+         node(8, "Logs", children=[]),
+         node(9, "Clean caches", s + "clean-caches.sh"),
+         node(10, "Ping hosts", s + "ping-hosts.sh", ["example.org", "-c 3 localhost"])]
+print(json.dumps({"isPublished": True, "roots": roots}, ensure_ascii=False, indent=1))
+PY
+elif [ "${SHOTS:-outline}" = detail ]; then
 /usr/bin/python3 - > "$HOME/Documents/FennickTallowBay/tallowBay.json" <<'PY'
 import json, os
 deep = os.environ["HOME"] + "/projects/infrastructure/deployment/automation/scripts/production/eu-west-1"
@@ -170,7 +198,20 @@ detail() { # language appearance selection state
     wait "$app" 2>/dev/null || true
 }
 
-if [ "${SHOTS:-outline}" = detail ]; then
+if [ "${SHOTS:-outline}" = appstream ]; then
+    printf '[General]\nfnkt_appearance=light\nfnkt_language=en\n' > "$XDG_CONFIG_HOME/orlenta/orlenta.ini"
+    LANG=C.UTF-8 "$APP" open > "$WORK/appstream.log" 2>&1 &
+    PIDS="$PIDS $!"
+    sleep 2.5
+    win=$(xdotool search --onlyvisible --name '^Orlenta$' | head -1)
+    xdotool windowfocus "$win" 2>/dev/null || true
+    xdotool windowsize "$win" 900 680
+    sleep 0.5
+    # "Service control" in the open folder "Deploy".
+    xdotool mousemove 120 "$(row_y 0)" click 1 key Right Down Down
+    sleep 0.6
+    import -window "$win" "$OUT/management-window.png"
+elif [ "${SHOTS:-outline}" = detail ]; then
     # Stands in for a terminal: busy for a few seconds, then done.
     mkdir -p "$WORK/bin"
     printf '#!/bin/sh\nsleep 4\n' > "$WORK/bin/gnome-terminal"

@@ -9,8 +9,6 @@
 
 int main(int argc, char *argv[])
 {
-    // Before anything reads it: Qt must not warn about a missing runtime folder.
-    RuntimeDirectory::ensure();
     const QStringList arguments = CommandLine::arguments(argc, argv);
     const ParsedCommandLine parsed = CommandLine::parse(arguments);
     const InstanceElection::Streams streams = InstanceElection::processStreams();
@@ -23,6 +21,9 @@ int main(int argc, char *argv[])
         streams.standardOutput(command.text);
         return 0;
     }
+    // Before anything reads it: Qt must not warn about a missing runtime folder.
+    // Help needs none (the manual page is made from it while building).
+    RuntimeDirectory::ensure();
     if (CommandLine::needsWindows(command)) {
         mac_tallowBayApp app(argc, argv, command, arguments);
         if (const std::optional<int> status = app.handedOver())
