@@ -109,6 +109,7 @@ mac_tallowBayApp::mac_tallowBayApp(int &argc, char **argv, const Command &comman
         InstanceElection::serve(*m_instance->server(), *m_executor);
 
     m_menuBarView = std::make_unique<MenuBarView>(*m_store, *m_runController);
+    m_menuBarView->setOffersUpdateCheck(UpdateService::shared().hasFeed());
     connect(m_menuBarView.get(), &MenuBarView::quickRunRequested, this,
             &mac_tallowBayApp::openQuickRun);
     connect(m_menuBarView.get(), &MenuBarView::settingsRequested, this,

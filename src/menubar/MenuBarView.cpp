@@ -34,6 +34,14 @@ MenuBarView::MenuBarView(ShellStore &store, RunController &runController, QObjec
 
 MenuBarView::~MenuBarView() = default;
 
+void MenuBarView::setOffersUpdateCheck(bool offers)
+{
+    if (offers == m_offersUpdateCheck)
+        return;
+    m_offersUpdateCheck = offers;
+    setNeedsRebuild();
+}
+
 void MenuBarView::setNeedsRebuild()
 {
     m_pending = true;
@@ -76,11 +84,14 @@ void MenuBarView::rebuild()
     connect(settings, &QAction::triggered, this, &MenuBarView::settingsRequested);
     m_menu->addSeparator();
 
-    QAction *updates = m_menu->addAction(IconMap::icon(QStringLiteral("arrow.down.circle")),
-                                         LanguageManager::localized(QStringLiteral("检查更新…")));
-    updates->setObjectName(QStringLiteral("checkForUpdates"));
-    connect(updates, &QAction::triggered, this, &MenuBarView::checkForUpdatesRequested);
-    m_menu->addSeparator();
+    if (m_offersUpdateCheck) {
+        QAction *updates =
+            m_menu->addAction(IconMap::icon(QStringLiteral("arrow.down.circle")),
+                              LanguageManager::localized(QStringLiteral("检查更新…")));
+        updates->setObjectName(QStringLiteral("checkForUpdates"));
+        connect(updates, &QAction::triggered, this, &MenuBarView::checkForUpdatesRequested);
+        m_menu->addSeparator();
+    }
 
     QAction *main = m_menu->addAction(IconMap::icon(QStringLiteral("macwindow")),
                                       LanguageManager::localized(QStringLiteral("打开管理窗口")));

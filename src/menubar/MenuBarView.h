@@ -25,6 +25,10 @@ public:
     // Runs go to the run controller; tests put a recorder here instead.
     void setRunner(MenuRunner runner) { m_runner = std::move(runner); }
 
+    // A build without an update feed leaves updates to the package manager
+    // and offers no check.
+    void setOffersUpdateCheck(bool offers);
+
     // Rebuilds soon, or once the menu has closed.
     void setNeedsRebuild();
     void rebuild();
@@ -44,6 +48,7 @@ private:
     RunController &m_runController;
     std::unique_ptr<QMenu> m_menu;
     MenuRunner m_runner;
+    bool m_offersUpdateCheck = true;
     bool m_pending = false;
     bool m_scheduled = false;
     int m_rebuilds = 0;

@@ -108,6 +108,7 @@ private Q_SLOTS:
     void waitsWhileOpen();
     void rebuildsOnLanguageChange();
     void commandsEmitTheirRequests();
+    void noUpdateCheckWithoutFeed();
     void submenusFillWhenOpenedByKeyboard();
 
 private:
@@ -319,6 +320,16 @@ void TestMenuBarView::commandsEmitTheirRequests()
     QCOMPARE(updates.size(), 1);
     QCOMPARE(main.size(), 1);
     QCOMPARE(quit.size(), 1);
+}
+
+void TestMenuBarView::noUpdateCheckWithoutFeed()
+{
+    m_view->setOffersUpdateCheck(false);
+    QTRY_VERIFY(!findAction(m_view->menu(), QStringLiteral("检查更新…")));
+    // The entry and its separator go; the other commands stay as they were.
+    QStringList commands = kCommands;
+    commands.remove(4, 2);
+    QCOMPARE(dump(m_view->menu()).mid(2), commands);
 }
 
 void TestMenuBarView::submenusFillWhenOpenedByKeyboard()
