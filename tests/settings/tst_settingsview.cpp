@@ -111,6 +111,7 @@ private Q_SLOTS:
     void init();
     void cleanup();
     void tabsCardsAndAbout();
+    void aboutWithoutFeedNamesThePackageManager();
     void removalDialog_data();
     void removalDialog();
     void runCardsWriteTheModeAndSwapTheHint();
@@ -147,6 +148,7 @@ private:
     QStringList m_logLines;
     QStringList m_revealed;
     QString m_chosenFolder;
+    bool m_withFeed = true;
     int m_updateChecks = 0;
 };
 
@@ -160,6 +162,7 @@ void TestSettingsView::initTestCase()
 
 void TestSettingsView::init()
 {
+    m_withFeed = true;
     m_home = std::make_unique<TestHome>();
     m_preferences = std::make_unique<Preferences>(m_home->preferencesFile());
     m_store = std::make_unique<ShellStore>(*m_preferences, m_home->locations());
@@ -204,7 +207,8 @@ void TestSettingsView::open()
     QFile::setPermissions(m_home->filePath(u"bin/xterm"_s), QFile::ReadOwner | QFile::ExeOwner);
     services.environment = environment;
     services.scratchFolder = m_home->filePath(u"runtime"_s);
-    services.checkForUpdates = [this] { ++m_updateChecks; };
+    if (m_withFeed)
+        services.checkForUpdates = [this] { ++m_updateChecks; };
     services.reveal = [this](const QString &path) { m_revealed << path; };
     services.chooseFolder = [this](QWidget *, const QString &) { return m_chosenFolder; };
     services.version = u"1.2"_s;
@@ -261,6 +265,17 @@ void TestSettingsView::tabsCardsAndAbout()
     QCOMPARE(find<QLabel>(u"versionLine"_s)->text(), u"版本 1.2（构建 45）"_s);
     QTest::mouseClick(find<QAbstractButton>(u"checkForUpdates"_s), Qt::LeftButton);
     QCOMPARE(m_updateChecks, 1);
+}
+
+void TestSettingsView::aboutWithoutFeedNamesThePackageManager()
+{
+    m_withFeed = false;
+    open();
+    find<QTabWidget>(u"tabs"_s)->setCurrentIndex(int(SettingsTab::about));
+    QVERIFY(!m_window->view()->findChild<QAbstractButton *>(u"checkForUpdates"_s));
+    auto *line = find<QLabel>(u"packageManagerUpdates"_s);
+    QVERIFY(line->isVisible());
+    QCOMPARE(line->text(), u"此版本的更新由系统的软件包管理器提供。"_s);
 }
 
 void TestSettingsView::removalDialog_data()

@@ -51,13 +51,22 @@ AboutPage::AboutPage(const SettingsServices &services, QWidget *parent) : Settin
     line->setFixedWidth(320);
     layout->addWidget(line, 0, Qt::AlignHCenter);
 
+    if (!services.checkForUpdates) {
+        // A build without a feed: its package manager brings new versions.
+        QLabel *packaged = secondary(
+            LanguageManager::localized(QStringLiteral("此版本的更新由系统的软件包管理器提供。")),
+            this);
+        packaged->setObjectName(QStringLiteral("packageManagerUpdates"));
+        packaged->setAlignment(Qt::AlignCenter);
+        packaged->setWordWrap(true);
+        layout->addWidget(packaged);
+        return;
+    }
     auto *check = symbolButton(QStringLiteral("arrow.down.circle"),
                                LanguageManager::localized(QStringLiteral("检查更新…")), this);
     check->setObjectName(QStringLiteral("checkForUpdates"));
     check->setToolTip(PlatformTexts::updateHelp());
-    connect(check, &QPushButton::clicked, this, [checkForUpdates = services.checkForUpdates] {
-        if (checkForUpdates)
-            checkForUpdates();
-    });
+    connect(check, &QPushButton::clicked, this,
+            [checkForUpdates = services.checkForUpdates] { checkForUpdates(); });
     layout->addWidget(check, 0, Qt::AlignHCenter);
 }

@@ -29,7 +29,8 @@ SettingsServices SettingsServices::standard()
     services.scratchFolder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (services.scratchFolder.isEmpty())
         services.scratchFolder = QDir::tempPath();
-    services.checkForUpdates = [] { UpdateService::shared().checkForUpdates(); };
+    if (UpdateService::shared().hasFeed())
+        services.checkForUpdates = [] { UpdateService::shared().checkForUpdates(); };
     services.reveal = [](const QString &path) { FileReveal::showInFileManager(path); };
     services.chooseFolder = [](QWidget *parent, const QString &start) {
         return QFileDialog::getExistingDirectory(

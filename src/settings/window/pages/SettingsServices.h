@@ -25,6 +25,7 @@ struct SettingsServices
     QProcessEnvironment environment;
     // Where the terminal trial writes its script.
     QString scratchFolder;
+    // Empty in a build without an update feed: no check is offered.
     std::function<void()> checkForUpdates;
     std::function<void(const QString &path)> reveal;
     // The folder the user picked, or empty when cancelled.
