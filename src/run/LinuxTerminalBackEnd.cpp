@@ -2,9 +2,13 @@
 
 #include "language/LanguageManager.h"
 #include "platform/ProcessLookup.h"
+#include "run/RemoteTab.h"
 #include "run/TerminalProcess.h"
 #include "settings/PreferenceKeys.h"
 #include "settings/Preferences.h"
+
+#include <QDir>
+#include <QFileInfo>
 
 #include <algorithm>
 
@@ -12,6 +16,8 @@ LinuxTerminalBackEnd::LinuxTerminalBackEnd(Preferences *preferences, QObject *pa
     : TerminalBackEnd(parent), m_preferences(preferences),
       m_environment(QProcessEnvironment::systemEnvironment())
 {}
+
+LinuxTerminalBackEnd::~LinuxTerminalBackEnd() = default;
 
 TerminalChoice LinuxTerminalBackEnd::currentTerminal() const
 {
@@ -63,10 +69,29 @@ void LinuxTerminalBackEnd::run(RunForm form, const HandOverText &text, const Chu
         return;
     }
     const Terminal &terminal = *choice.terminal;
-
+    const QString marker = nextStartedMarker();
     const QStringList command =
-        TerminalCatalogue::command(text, m_environment.value(QStringLiteral("SHELL")));
+        TerminalCatalogue::command(text, m_environment.value(QStringLiteral("SHELL")), marker);
+    // A launcher that ends at once has only passed the command on.
+    RunCompletion started =
+        TerminalProcess::awaitingStart(this, marker, m_graceMs, terminal.displayName(), completion);
+
     QProcessEnvironment environment = m_environment;
+    if (form == RunForm::newTab && RemoteTab::handles(terminal.kind)) {
+        const QList<qint64> ids = ProcessLookup::processIDs(terminal.processNames, m_procRoot);
+        if (!ids.isEmpty()) {
+            RemoteTab::Request request;
+            request.kind = terminal.kind;
+            request.service =
+                RemoteTab::serviceName(terminal.kind, *std::max_element(ids.begin(), ids.end()));
+            request.directory = text.directory;
+            request.command = command;
+            request.environment = environment;
+            request.timeoutMs = m_timeoutMs;
+            RemoteTab::open(this, request, onChunk, std::move(started));
+            return;
+        }
+    }
     if (form == RunForm::newTab)
         findTabTarget(terminal, environment);
     QString why;
@@ -83,12 +108,28 @@ void LinuxTerminalBackEnd::run(RunForm form, const HandOverText &text, const Chu
     request.environment = environment;
     request.displayName = terminal.displayName();
     request.timeoutMs = m_timeoutMs;
-    auto started = [this] { Q_EMIT launcherStarted(); };
+    request.startedMarker = marker;
+    auto onStarted = [this] { Q_EMIT launcherStarted(); };
     if (launch->detached)
         TerminalProcess::startInBackground(this, request, m_graceMs, onChunk, std::move(completion),
-                                           started);
+                                           onStarted);
     else
-        TerminalProcess::runAttached(this, request, onChunk, std::move(completion), started);
+        TerminalProcess::runAttached(this, request, onChunk, std::move(started), onStarted);
+}
+
+QString LinuxTerminalBackEnd::nextStartedMarker()
+{
+    if (!m_markers) {
+        QString base = m_environment.value(QStringLiteral("XDG_RUNTIME_DIR"));
+        if (base.isEmpty() || !QFileInfo(base).isDir())
+            base = QDir::tempPath();
+        m_markers = std::make_unique<QTemporaryDir>(base + QStringLiteral("/orlenta-runs-XXXXXX"));
+        if (!m_markers->isValid())
+            return {};
+    }
+    if (!m_markers->isValid())
+        return {};
+    return m_markers->filePath(QStringLiteral("started-%1").arg(++m_markerCount));
 }
 
 // Tabs from outside need to be told which window: what the terminal's own

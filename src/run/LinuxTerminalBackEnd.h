@@ -5,8 +5,10 @@
 
 #include <QElapsedTimer>
 #include <QProcessEnvironment>
+#include <QTemporaryDir>
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 class Preferences;
@@ -21,9 +23,11 @@ public:
 
     // No preferences: Preferences::standard(), looked up at each run.
     explicit LinuxTerminalBackEnd(Preferences *preferences = nullptr, QObject *parent = nullptr);
+    ~LinuxTerminalBackEnd() override;
 
     // Tests inject these; the defaults are the process's environment, the
-    // /proc lookup and ten seconds.
+    // /proc lookup and ten seconds. The files that tell of a started command
+    // lie in a private folder under the environment's XDG_RUNTIME_DIR.
     void setEnvironment(const QProcessEnvironment &environment)
     {
         m_environment = environment;
@@ -31,8 +35,8 @@ public:
     }
     void setRunningCheck(RunningCheck check) { m_isRunning = std::move(check); }
     void setTimeout(int milliseconds) { m_timeoutMs = milliseconds; }
-    // How long a terminal started in the background is watched for an early
-    // failure (it may be accepted sooner, see TerminalProcess).
+    // How long a hand-over waits for the command to start; a terminal still
+    // running then has taken it (see TerminalProcess).
     void setGracePeriod(int milliseconds) { m_graceMs = milliseconds; }
     void setProcRoot(const QString &procRoot) { m_procRoot = procRoot; }
 
@@ -48,7 +52,11 @@ private:
     QProcessEnvironment m_environment;
     RunningCheck m_isRunning;
     int m_timeoutMs = 10000;
-    int m_graceMs = 500;
+    int m_graceMs = 10000;
+    std::unique_ptr<QTemporaryDir> m_markers;
+    int m_markerCount = 0;
+
+    QString nextStartedMarker();
     QString m_procRoot = QStringLiteral("/proc");
 
     void findTabTarget(const Terminal &terminal, QProcessEnvironment &environment) const;

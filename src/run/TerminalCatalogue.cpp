@@ -32,6 +32,12 @@ constexpr KnownTerminal knownTerminals[] = {
     {QLatin1StringView("tilix"), Terminal::Kind::tilix, QLatin1StringView("tilix")},
     {QLatin1StringView("terminator"), Terminal::Kind::terminator, QLatin1StringView("terminator")},
     {QLatin1StringView("xterm"), Terminal::Kind::xterm, QLatin1StringView("xterm")},
+    {QLatin1StringView("mate-terminal"), Terminal::Kind::mateTerminal,
+     QLatin1StringView("mate-terminal")},
+    {QLatin1StringView("terminology"), Terminal::Kind::terminology,
+     QLatin1StringView("terminology")},
+    {QLatin1StringView("lxterminal"), Terminal::Kind::lxterminal, QLatin1StringView("lxterminal")},
+    {QLatin1StringView("qterminal"), Terminal::Kind::qterminal, QLatin1StringView("qterminal")},
 };
 
 QString baseName(const QString &path)
@@ -122,22 +128,43 @@ std::optional<Terminal> known(const QString &id, const QString &executable)
 
 QString wrapperScript()
 {
-    // $1 the command line, $2 the script's folder, $3 the user's shell.
-    // Ctrl-C must end the script, not this shell: the window would close
-    // with the script's output before the user's shell could start.
-    return QStringLiteral(
-        "trap : INT QUIT; /bin/sh -c \"$1\"; cd \"$2\" 2>/dev/null; exec \"$3\" -i");
+    // $1 the command line, $2 the script's folder, $3 the user's shell, $4
+    // the file that tells Orlenta the command has started. Ctrl-C must end
+    // the script, not this shell: the window would close with the script's
+    // output before the user's shell could start.
+    return QStringLiteral("trap : INT QUIT; [ -z \"$4\" ] || { true >\"$4\"; } 2>/dev/null; "
+                          "/bin/sh -c \"$1\"; cd \"$2\" 2>/dev/null; exec \"$3\" -i");
 }
 
-QStringList command(const HandOverText &text, const QString &userShell)
+QStringList command(const HandOverText &text, const QString &userShell,
+                    const QString &startedMarker)
 {
-    return {QStringLiteral("/bin/sh"),
-            QStringLiteral("-c"),
-            wrapperScript(),
-            QStringLiteral("orlenta"),
-            text.commandLine,
-            text.directory,
-            userShell.isEmpty() ? QStringLiteral("/bin/sh") : userShell};
+    QStringList words{QStringLiteral("/bin/sh"),
+                      QStringLiteral("-c"),
+                      wrapperScript(),
+                      QStringLiteral("orlenta"),
+                      text.commandLine,
+                      text.directory,
+                      userShell.isEmpty() ? QStringLiteral("/bin/sh") : userShell};
+    if (!startedMarker.isEmpty())
+        words << startedMarker;
+    return words;
+}
+
+QStringList withoutExpansion(const QStringList &command)
+{
+    // Only "$" followed by a letter or "_" is expanded; the decoder itself
+    // writes every variable in braces or as $@. printf %b gets the word with
+    // an "x" after it, so that $(...) keeps its trailing line breaks.
+    QStringList words{
+        QStringLiteral("/bin/sh"), QStringLiteral("-c"),
+        QStringLiteral("for a; do b=$(printf %bx \"${a}\"); set -- \"$@\" \"${b%x}\"; shift; "
+                       "done; exec \"$@\""),
+        QStringLiteral("orlenta")};
+    for (QString word : command)
+        words
+            << word.replace(u'\\', QStringLiteral("\\\\")).replace(u'$', QStringLiteral("\\0044"));
+    return words;
 }
 
 std::optional<TerminalLaunch> launch(const Terminal &terminal, RunForm form,
@@ -165,14 +192,32 @@ std::optional<TerminalLaunch> launch(const Terminal &terminal, RunForm form,
                                     QStringLiteral("--")} +
                         command);
     case Terminal::Kind::konsole:
-        // -e takes all that follows as the program and its arguments;
-        // --new-tab always goes to the running single-process konsole.
-        return detached((tab ? QStringList{QStringLiteral("--new-tab")} : QStringList{}) +
-                        QStringList{QStringLiteral("-e")} + command);
+    case Terminal::Kind::qterminal:
+        // konsole's --new-tab opens a window of its own unless the user runs
+        // every window in one process: tabs go through RemoteTab, and reach
+        // here only when no instance runs.
+        if (tab)
+            return noTabs(LanguageManager::localized(
+                QStringLiteral("没有正在运行、可通过 D-Bus 新建标签页的 %@"),
+                {terminal.displayName()}));
+        return detached(QStringList{QStringLiteral("-e")} + withoutExpansion(command));
     case Terminal::Kind::xfce4Terminal:
+    case Terminal::Kind::mateTerminal:
+        // Not running, --window would open an empty window beside ours.
+        if (form == RunForm::reuse && terminal.kind == Terminal::Kind::xfce4Terminal)
+            return detached(QStringList{QStringLiteral("-x")} + command);
         return detached(QStringList{tab ? QStringLiteral("--tab") : QStringLiteral("--window"),
                                     QStringLiteral("-x")} +
                         command);
+    case Terminal::Kind::terminology:
+        // -e joins what follows and runs it with $SHELL -c.
+        if (tab)
+            return noTabs(tabsUnsupported(terminal));
+        return detached({QStringLiteral("-e"), ShellWords::join(command)});
+    case Terminal::Kind::lxterminal:
+        if (tab)
+            return noTabs(tabsUnsupported(terminal));
+        return detached(QStringList{QStringLiteral("-e")} + command);
     case Terminal::Kind::kitty: {
         if (!tab)
             return detached(QStringList{QStringLiteral("--")} + command);

@@ -22,6 +22,10 @@ struct Terminal
         tilix,
         terminator,
         xterm,
+        mateTerminal,
+        terminology,
+        lxterminal,
+        qterminal,
         generic, // any other program following the x-terminal-emulator convention: -e prog args
         custom,  // a command template with a {command} placeholder
     };
@@ -63,12 +67,21 @@ std::optional<Terminal> known(const QString &id, const QString &executable = {})
 
 // What runs inside the terminal: the command line by /bin/sh -c, then the
 // user's shell, interactively, in the script's folder, so that the window
-// stays open with the script's output.
-QStringList command(const HandOverText &text, const QString &userShell);
+// stays open with the script's output. Before anything else it creates the
+// file startedMarker (when given), which is how a hand-over is seen to have
+// reached the terminal.
+QStringList command(const HandOverText &text, const QString &userShell,
+                    const QString &startedMarker = {});
 QString wrapperScript();
 
+// The same program and words for a terminal that replaces $NAME in what it
+// is given (konsole, qterminal): every word goes through printf %b with each
+// "$" written as an octal escape, so the terminal finds nothing to expand.
+QStringList withoutExpansion(const QStringList &command);
+
 // The launch for a form; nullopt when the terminal cannot do that form from
-// outside (tabs), with the reason in *why.
+// outside (tabs; konsole's and qterminal's go through RemoteTab), with the
+// reason in *why.
 std::optional<TerminalLaunch> launch(const Terminal &terminal, RunForm form,
                                      const QStringList &command,
                                      const QProcessEnvironment &environment,

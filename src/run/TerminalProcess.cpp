@@ -5,7 +5,10 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QFileSystemWatcher>
+#include <QPointer>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSocketNotifier>
 #include <QStandardPaths>
 #include <QStringDecoder>
@@ -70,9 +73,11 @@ void runAttached(QObject *owner, const Request &request, const ChunkHandler &onC
         run->output += process->readAllStandardOutput();
         run->error += process->readAllStandardError();
     };
-    auto reportOutput = [run, onChunk] {
+    auto reportOutput = [run, onChunk, onOutput = request.onOutput] {
         const QString output = decodeUtf8(run->output).trimmed();
-        if (!output.isEmpty())
+        if (onOutput)
+            onOutput(output);
+        else if (!output.isEmpty())
             onChunk(LanguageManager::localized(QStringLiteral("诊断：%@\n"), {output}));
     };
 
@@ -129,31 +134,58 @@ void runAttached(QObject *owner, const Request &request, const ChunkHandler &onC
 }
 
 namespace {
-QString firstLine(const QString &text)
+// Tells once when a file appears, from its folder's changes (no polling).
+class StartWatch : public QObject
 {
-    for (const QString &line : text.split(u'\n')) {
-        const QString trimmed = line.trimmed();
-        if (!trimmed.isEmpty())
-            return trimmed;
+public:
+    StartWatch(QString marker, QObject *parent, std::function<void()> onSeen)
+        : QObject(parent), m_marker(std::move(marker)), m_onSeen(std::move(onSeen))
+    {
+        auto *watcher = new QFileSystemWatcher(this);
+        watcher->addPath(QFileInfo(m_marker).absolutePath());
+        connect(watcher, &QFileSystemWatcher::directoryChanged, this, &StartWatch::look);
+        // It may be there already.
+        QMetaObject::invokeMethod(this, &StartWatch::look, Qt::QueuedConnection);
     }
-    return {};
+    bool seen() const { return QFileInfo::exists(m_marker); }
+
+private:
+    QString m_marker;
+    std::function<void()> m_onSeen;
+
+    void look()
+    {
+        if (!m_onSeen || !seen())
+            return;
+        // Once: the call may end this watch.
+        std::function<void()> onSeen = std::move(m_onSeen);
+        m_onSeen = nullptr;
+        onSeen();
+    }
+};
+
+QString notStarted(const QString &name, int ms)
+{
+    return LanguageManager::localized(QStringLiteral("%@ 没有在 %@ 秒内启动命令"),
+                                      {name, QString::number(ms / 1000.0)});
 }
 
 #if defined(Q_OS_LINUX)
 // One terminal started in the background, watched until it is judged and
-// then, without polling, until it ends (to reap it).
+// until it ends (to reap it), without polling.
 class BackgroundStart : public QObject
 {
 public:
-    BackgroundStart(QObject *owner, QString name, RunCompletion completion)
-        : QObject(owner), m_name(std::move(name)), m_completion(std::move(completion))
+    BackgroundStart(QObject *owner, QString name, QString marker, RunCompletion completion)
+        : QObject(owner), m_name(std::move(name)), m_marker(std::move(marker)),
+          m_completion(std::move(completion))
     {}
 
     ~BackgroundStart() override
     {
         // Never killed: the terminal belongs to the user now.
         closeFd(m_errors);
-        closeFd(m_pidfd);
+        stopWatchingEnd();
     }
 
     // Returns the errno of a failed start, 0 when it runs.
@@ -175,9 +207,8 @@ public:
             envp.push_back(entry.data());
         envp.push_back(nullptr);
 
-        // Its standard error goes to memory, where the first line of a
-        // failure can be read; what a running terminal writes later stays
-        // with it.
+        // Its standard error goes to memory, where the reason of a failure
+        // can be read; what a running terminal writes later stays with it.
         m_errors = ::memfd_create("orlenta-terminal-errors", MFD_CLOEXEC);
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
@@ -207,35 +238,31 @@ public:
             return error;
         m_pidfd = int(::syscall(SYS_pidfd_open, m_pid, 0));
         if (m_pidfd >= 0) {
-            auto *ended = new QSocketNotifier(m_pidfd, QSocketNotifier::Read, this);
-            connect(ended, &QSocketNotifier::activated, this, &BackgroundStart::ended);
+            m_endNotifier = new QSocketNotifier(m_pidfd, QSocketNotifier::Read, this);
+            connect(m_endNotifier, &QSocketNotifier::activated, this, &BackgroundStart::reaped);
         }
         return 0;
     }
 
     void watch(int graceMs)
     {
-        QTimer::singleShot(graceMs, this, [this] { accept(); });
-        // Only while it is being judged: has it started the command yet?
-        m_look = new QTimer(this);
-        m_look->setInterval(10);
-        connect(m_look, &QTimer::timeout, this, [this] {
-            if (m_pidfd < 0 && reaped())
-                return;
-            if (hasChild())
-                accept();
-        });
-        m_look->start();
+        m_graceMs = graceMs;
+        QTimer::singleShot(graceMs, this, &BackgroundStart::graceOver);
+        if (!m_marker.isEmpty())
+            new StartWatch(m_marker, this, [this] { judge(0, QString()); });
     }
 
 private:
     QString m_name;
+    QString m_marker;
     RunCompletion m_completion;
     pid_t m_pid = -1;
     int m_pidfd = -1;
     int m_errors = -1;
+    int m_graceMs = 0;
     bool m_judged = false;
-    QTimer *m_look = nullptr;
+    bool m_ended = false;
+    QSocketNotifier *m_endNotifier = nullptr;
 
     static void closeFd(int &fd)
     {
@@ -244,62 +271,73 @@ private:
         fd = -1;
     }
 
-    bool hasChild() const
+    // The notifier is off before its descriptor closes: polling a closed one
+    // makes Qt warn "QSocketNotifier: Invalid socket".
+    void stopWatchingEnd()
     {
-        const QString tasks = QStringLiteral("/proc/%1/task").arg(m_pid);
-        for (const QString &task : QDir(tasks).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-            QFile children(tasks + u'/' + task + QStringLiteral("/children"));
-            if (children.open(QIODevice::ReadOnly) && !children.readAll().trimmed().isEmpty())
-                return true;
+        if (m_endNotifier) {
+            m_endNotifier->setEnabled(false);
+            m_endNotifier->deleteLater(); // it may be emitting right now
+            m_endNotifier = nullptr;
         }
-        return false;
+        closeFd(m_pidfd);
     }
 
-    void accept()
+    void judge(int status, const QString &error)
     {
         if (m_judged)
             return;
         m_judged = true;
-        if (m_look)
-            m_look->stop();
         closeFd(m_errors);
-        m_completion(0, QString());
-        if (m_pidfd < 0)
-            deleteLater(); // nothing tells of its end: it is left to the system
+        m_completion(status, error);
+        finishIfDone();
     }
 
-    void ended() { reaped(); }
+    // Without a pidfd nothing tells of its end: it is left to the system.
+    void finishIfDone()
+    {
+        if (m_judged && (m_ended || m_pidfd < 0))
+            deleteLater();
+    }
 
-    // True when it has ended (and is reaped now).
-    bool reaped()
+    void graceOver()
+    {
+        if (m_pidfd < 0)
+            reaped();
+        if (!m_ended || m_marker.isEmpty())
+            judge(0, QString()); // still running: it has kept the window open
+        else
+            judge(1, notStarted(m_name, m_graceMs)); // ended well, ran nothing
+    }
+
+    void reaped()
     {
         int status = 0;
-        if (::waitpid(m_pid, &status, WNOHANG) != m_pid)
-            return false;
+        if (m_ended || ::waitpid(m_pid, &status, WNOHANG) != m_pid)
+            return;
+        m_ended = true;
+        stopWatchingEnd();
         const int code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-        if (!m_judged) {
-            m_judged = true;
-            if (code == 0) {
-                m_completion(0, QString());
-            } else {
-                const QString line = firstLine(readErrors());
-                // clang-format off
-                m_completion(code, line.isEmpty()
-                    ? LanguageManager::localized(QStringLiteral("%@ 启动后随即退出，状态 %@"), {m_name, QString::number(code)})
-                    : LanguageManager::localized(QStringLiteral("%@ 启动后随即退出，状态 %@：%@"), {m_name, QString::number(code), line}));
-                // clang-format on
-            }
+        if (code != 0) {
+            const QString line = reasonLine(readErrors());
+            // clang-format off
+            judge(code, line.isEmpty()
+                ? LanguageManager::localized(QStringLiteral("%@ 启动后随即退出，状态 %@"), {m_name, QString::number(code)})
+                : LanguageManager::localized(QStringLiteral("%@ 启动后随即退出，状态 %@：%@"), {m_name, QString::number(code), line}));
+            // clang-format on
+        } else if (m_marker.isEmpty()) {
+            judge(0, QString());
         }
-        closeFd(m_pidfd);
-        deleteLater();
-        return true;
+        // Ended well: handed to a running instance, which is to start the
+        // command before the grace period is over.
+        finishIfDone();
     }
 
     QString readErrors() const
     {
         if (m_errors < 0)
             return {};
-        QByteArray bytes(4096, '\0');
+        QByteArray bytes(16384, '\0');
         const ssize_t got = ::pread(m_errors, bytes.data(), size_t(bytes.size()), 0);
         bytes.truncate(got > 0 ? got : 0);
         return QString::fromLocal8Bit(bytes);
@@ -307,6 +345,70 @@ private:
 };
 #endif
 } // namespace
+
+RunCompletion awaitingStart(QObject *owner, const QString &marker, int ms, const QString &name,
+                            RunCompletion completion)
+{
+    if (marker.isEmpty())
+        return completion;
+    QPointer<QObject> guard(owner);
+    return [guard, marker, ms, name, completion](int status, const QString &error) {
+        if (status != 0 || !guard || QFileInfo::exists(marker)) {
+            completion(status, error);
+            return;
+        }
+        // The watch calls finish, finish ends the watch: a shared slot breaks the knot.
+        auto finish = std::make_shared<std::function<void(bool)>>();
+        auto *watch = new StartWatch(marker, guard, [finish] {
+            if (*finish)
+                std::exchange(*finish, nullptr)(true);
+        });
+        *finish = [watch, completion, name, ms](bool seen) {
+            watch->deleteLater();
+            if (seen)
+                completion(0, QString());
+            else
+                completion(1, notStarted(name, ms));
+        };
+        QTimer::singleShot(ms, watch, [finish, watch] {
+            if (*finish)
+                std::exchange(*finish, nullptr)(watch->seen());
+        });
+    };
+}
+
+QString reasonLine(const QString &errors)
+{
+    static const QRegularExpression noise(
+        QStringLiteral("^(info|note|debug)\\b|^stack backtrace|^/\\S+ 0x[0-9a-f]+ |^## copy|"
+                       "^eina_btlog|^eof$"),
+        QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression display(QStringLiteral("display|wayland|compositor|x11"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression error(
+        QStringLiteral("err|fail|fatal|panic|can't|cannot|could not|unable|unknown|invalid"
+                       "|unrecognized|denied|not found|no such|refused"),
+        QRegularExpression::CaseInsensitiveOption);
+    QString best;
+    int bestScore = -1;
+    QString first;
+    for (const QString &line : errors.split(u'\n')) {
+        const QString trimmed = line.trimmed();
+        if (trimmed.isEmpty())
+            continue;
+        if (first.isEmpty())
+            first = trimmed;
+        if (noise.match(trimmed).hasMatch())
+            continue;
+        const int score =
+            (display.match(trimmed).hasMatch() ? 3 : 0) + (error.match(trimmed).hasMatch() ? 2 : 0);
+        if (score > bestScore) {
+            best = trimmed;
+            bestScore = score;
+        }
+    }
+    return best.isEmpty() ? first : best;
+}
 
 void startInBackground(QObject *owner, const Request &request, int graceMs,
                        const ChunkHandler &onChunk, RunCompletion completion,
@@ -322,7 +424,7 @@ void startInBackground(QObject *owner, const Request &request, int graceMs,
         program = QStandardPaths::findExecutable(
             program, environment.value(QStringLiteral("PATH")).split(u':', Qt::SkipEmptyParts));
     }
-    auto *watched = new BackgroundStart(owner, name, completion);
+    auto *watched = new BackgroundStart(owner, name, request.startedMarker, completion);
     const int error = program.isEmpty() ? ENOENT : watched->start(request, program);
     if (error != 0) {
         delete watched;

@@ -5,12 +5,14 @@
 #include "run/ShellRunner.h"
 #include "run/ShellWords.h"
 #include "run/TerminalCatalogue.h"
+#include "run/TerminalProcess.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -105,6 +107,8 @@ private Q_SLOTS:
     void childrenAndTheirEnvironment();
     void kittyAddress_data();
     void kittyAddress();
+    void reasonLine_data();
+    void reasonLine();
 };
 
 void TestRunTexts::pieces_data()
@@ -265,17 +269,40 @@ void TestRunTexts::launches_data()
                                << attached(g, QStringList{u"--tab"_s, u"--"_s} + cmd);
     QTest::newRow("gnome reuse") << g << RunForm::reuse << QString()
                                  << attached(g, QStringList{u"--window"_s, u"--"_s} + cmd);
+    const QStringList unexpanded = TerminalCatalogue::withoutExpansion(cmd);
     QTest::newRow("konsole window") << u"konsole"_s << RunForm::newWindow << QString()
-                                    << detached(u"konsole"_s, QStringList{u"-e"_s} + cmd);
-    QTest::newRow("konsole tab") << u"konsole"_s << RunForm::newTab << QString()
-                                 << detached(u"konsole"_s,
-                                             QStringList{u"--new-tab"_s, u"-e"_s} + cmd);
+                                    << detached(u"konsole"_s, QStringList{u"-e"_s} + unexpanded);
+    QTest::newRow("konsole tab (D-Bus only)")
+        << u"konsole"_s << RunForm::newTab << QString() << none;
     QTest::newRow("xfce window") << u"xfce4-terminal"_s << RunForm::newWindow << QString()
                                  << detached(u"xfce4-terminal"_s,
                                              QStringList{u"--window"_s, u"-x"_s} + cmd);
     QTest::newRow("xfce tab") << u"xfce4-terminal"_s << RunForm::newTab << QString()
                               << detached(u"xfce4-terminal"_s,
                                           QStringList{u"--tab"_s, u"-x"_s} + cmd);
+    QTest::newRow("xfce reuse, no second window")
+        << u"xfce4-terminal"_s << RunForm::reuse << QString()
+        << detached(u"xfce4-terminal"_s, QStringList{u"-x"_s} + cmd);
+    QTest::newRow("mate window") << u"mate-terminal"_s << RunForm::newWindow << QString()
+                                 << detached(u"mate-terminal"_s,
+                                             QStringList{u"--window"_s, u"-x"_s} + cmd);
+    QTest::newRow("mate tab") << u"mate-terminal"_s << RunForm::newTab << QString()
+                              << detached(u"mate-terminal"_s,
+                                          QStringList{u"--tab"_s, u"-x"_s} + cmd);
+    QTest::newRow("mate reuse") << u"mate-terminal"_s << RunForm::reuse << QString()
+                                << detached(u"mate-terminal"_s,
+                                            QStringList{u"--window"_s, u"-x"_s} + cmd);
+    QTest::newRow("terminology window") << u"terminology"_s << RunForm::newWindow << QString()
+                                        << detached(u"terminology"_s, {u"-e"_s, joined});
+    QTest::newRow("terminology tab") << u"terminology"_s << RunForm::newTab << QString() << none;
+    QTest::newRow("lxterminal window") << u"lxterminal"_s << RunForm::newWindow << QString()
+                                       << detached(u"lxterminal"_s, QStringList{u"-e"_s} + cmd);
+    QTest::newRow("lxterminal tab") << u"lxterminal"_s << RunForm::newTab << QString() << none;
+    QTest::newRow("qterminal window")
+        << u"qterminal"_s << RunForm::reuse << QString()
+        << detached(u"qterminal"_s, QStringList{u"-e"_s} + unexpanded);
+    QTest::newRow("qterminal tab (D-Bus only)")
+        << u"qterminal"_s << RunForm::newTab << QString() << none;
     QTest::newRow("kitty window") << u"kitty"_s << RunForm::newWindow << QString()
                                   << detached(u"kitty"_s, QStringList{u"--"_s} + cmd);
     QTest::newRow("kitty tab without socket") << u"kitty"_s << RunForm::newTab << QString() << none;
@@ -405,21 +432,47 @@ void TestRunTexts::commandRunsTheLineAsBuilt()
 
     const HandOverText text =
         HandOverText::build(folder + u"/x.sh"_s, u"--force \"a b\" 'c\\d' $((1+1))"_s);
-    const QStringList command = TerminalCatalogue::command(text, shell);
-    QProcess process;
+    const QString marker = dir.filePath(u"started"_s);
+    const QStringList command = TerminalCatalogue::command(text, shell, marker);
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(u"REPORT"_s, report);
-    process.setProcessEnvironment(environment);
-    process.start(command.first(), command.mid(1));
-    QVERIFY(process.waitForFinished(10000));
-    QFile file(report);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    const QStringList lines = QString::fromUtf8(file.readAll()).split(u'\n');
-    QCOMPARE(lines.value(0), folder);
-    QCOMPARE(lines.value(1), u"[--force][a b][c\\d][2]"_s);
-    QCOMPARE(lines.value(2), folder); // the interactive shell starts in the script's folder
-    QCOMPARE(lines.value(3), u"-i"_s);
+    // konsole and qterminal as seen: every $NAME the environment knows is
+    // replaced in every word, unless a backslash stands before it.
+    auto expandedAsKonsoleDoes = [&](QStringList words) {
+        static const QRegularExpression variable(u"(?<!\\\\)\\$([A-Za-z_][A-Za-z0-9_]*)"_s);
+        for (QString &word : words) {
+            QString out;
+            qsizetype last = 0;
+            for (const QRegularExpressionMatch &m : variable.globalMatch(word)) {
+                out += word.mid(last, m.capturedStart() - last);
+                out += environment.contains(m.captured(1)) ? environment.value(m.captured(1))
+                                                           : m.captured(0);
+                last = m.capturedEnd();
+            }
+            word = out + word.mid(last);
+        }
+        return words;
+    };
+    QVERIFY(expandedAsKonsoleDoes(command) != command); // the folder's $HOME would be lost
+    for (const QStringList &given :
+         {command, expandedAsKonsoleDoes(TerminalCatalogue::withoutExpansion(command))}) {
+        QFile::remove(report);
+        QFile::remove(marker);
+        QProcess process;
+        process.setProcessEnvironment(environment);
+        process.start(given.first(), given.mid(1));
+        QVERIFY(process.waitForFinished(10000));
+        QFile file(report);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QStringList lines = QString::fromUtf8(file.readAll()).split(u'\n');
+        QCOMPARE(lines.value(0), folder);
+        QCOMPARE(lines.value(1), u"[--force][a b][c\\d][2]"_s);
+        QCOMPARE(lines.value(2), folder); // the interactive shell starts in the script's folder
+        QCOMPARE(lines.value(3), u"-i"_s);
+        QVERIFY(QFile::exists(marker));
+    }
 
+    QProcess process;
     // Tilix and terminator split one string again: it must give the same words.
     process.start(u"/bin/sh"_s, {u"-c"_s, u"for a in "_s + ShellWords::join(command) +
                                               u"; do printf '%s\\0' \"$a\"; done"_s});
@@ -489,8 +542,7 @@ void TestRunTexts::fromSetting_data()
         << u"xfce4-terminal.wrapper"_s
         << terminal(Terminal::Kind::xfce4Terminal, u"xfce4-terminal"_s, {}, u"xfce4-terminal"_s);
     QTest::newRow("other program")
-        << u"lxterminal"_s
-        << terminal(Terminal::Kind::generic, u"lxterminal"_s, {}, u"lxterminal"_s);
+        << u"sakura"_s << terminal(Terminal::Kind::generic, u"sakura"_s, {}, u"sakura"_s);
     QTest::newRow("known with options is generic")
         << u"xterm -fa Mono"_s
         << terminal(Terminal::Kind::generic, u"xterm"_s, {u"-fa"_s, u"Mono"_s}, u"xterm"_s);
@@ -582,7 +634,7 @@ void TestRunTexts::choose_data()
                        u"x-terminal-emulator->gnome-terminal.wrapper"_s}
         << QString() << QString() << u"gnome-terminal"_s << int(Terminal::Kind::gnomeTerminal);
     QTest::newRow("x-terminal-emulator to another one")
-        << automatic << QStringList{u"xterm"_s, u"x-terminal-emulator->lxterminal"_s} << QString()
+        << automatic << QStringList{u"xterm"_s, u"x-terminal-emulator->sakura"_s} << QString()
         << QString() << u"x-terminal-emulator"_s << generic;
     QTest::newRow("x-terminal-emulator to xterm's wrapper")
         << automatic << QStringList{u"x-terminal-emulator->lxterm"_s} << QString() << QString()
@@ -632,7 +684,7 @@ void TestRunTexts::choose()
     QCOMPARE(int(choice.terminal->kind), kind);
     QCOMPARE(choice.terminal->executable, bin.filePath(expected));
     if (QTest::currentDataTag() == QByteArray("x-terminal-emulator to another one"))
-        QCOMPARE(choice.terminal->processNames, QStringList{u"lxterminal"_s});
+        QCOMPARE(choice.terminal->processNames, QStringList{u"sakura"_s});
     if (QTest::currentDataTag() == QByteArray("x-terminal-emulator to xterm's wrapper"))
         QCOMPARE(choice.terminal->processNames, (QStringList{u"lxterm"_s, u"xterm"_s}));
 }
@@ -780,6 +832,73 @@ void TestRunTexts::kittyAddress()
 {
     QFETCH(QStringList, sockets);
     QTEST(TerminalCatalogue::kittyAddress(sockets), "address");
+}
+
+// Standard error as the real terminals wrote it when they could not start.
+void TestRunTexts::reasonLine_data()
+{
+    QTest::addColumn<QString>("errors");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("foot: banner first")
+        << u"info: main.c:421: version: 1.13.1 +pgo +ime +graphemes -assertions\n"
+           "info: main.c:428: arch: Linux x86_64/64-bit\n"
+           "info: config.c:3003: loading configuration from /etc/xdg/foot/foot.ini\n"
+           " err: wayland.c:1281: failed to connect to wayland; no compositor running?\n"
+           "info: main.c:680: goodbye\n"_s
+        << u"err: wayland.c:1281: failed to connect to wayland; no compositor running?"_s;
+    QTest::newRow("xterm as root")
+        << u"Warning: This program is an suid-root program or is being run by the root user.\n"
+           "The full text of the error or warning message cannot be safely formatted\n"
+           "in this environment. You may get a more descriptive message by running the\n"
+           "program as a non-root user or by removing the suid bit on the executable.\n"
+           "xterm: Xt error: Can't open display: %s\n"_s
+        << u"xterm: Xt error: Can't open display: %s"_s;
+    QTest::newRow("alacritty")
+        << u"thread 'main' panicked at 'Failed to initialize any backend! Wayland status: "
+           "NoCompositorListening X11 status: XOpenDisplayFailed', /usr/share/cargo/x.rs:719:9\n"
+           "stack backtrace:\nnote: Some details are omitted, run with `RUST_BACKTRACE=full`\n"_s
+        << u"thread 'main' panicked at 'Failed to initialize any backend! Wayland status: "
+           "NoCompositorListening X11 status: XOpenDisplayFailed', /usr/share/cargo/x.rs:719:9"_s;
+    QTest::newRow("qterminal")
+        << u"qt.qpa.xcb: could not connect to display :55\n"
+           "qt.qpa.plugin: Could not load the Qt platform plugin \"xcb\" in \"\" even though it "
+           "was found.\nThis application failed to start because no Qt platform plugin could be "
+           "initialized.\n\nAvailable platform plugins are: eglfs, linuxfb, xcb.\n"_s
+        << u"qt.qpa.xcb: could not connect to display :55"_s;
+    QTest::newRow("terminator: config complaints first")
+        << u"Unable to open ‘/etc/xdg/terminator/config’ for reading and/or writting.\n"
+           "([Errno 2] No such file or directory: '/etc/xdg/terminator/config')\n"
+           "ConfigBase::load: Unable to open /etc/xdg/terminator/config ([Errno 2] No such "
+           "file or directory)\n\nYou need to run terminator in an X environment. Make sure "
+           "$DISPLAY is properly set\n"_s
+        << u"You need to run terminator in an X environment. Make sure $DISPLAY is properly set"_s;
+    QTest::newRow("xfce4-terminal: a library note after")
+        << u"\n(xfce4-terminal:21380): Gtk-WARNING **: 03:13:17.633: cannot open display: :55\n"
+           "Library libsecret-1.so.0 cannot be loaded, related functionality will not be "
+           "available\n"_s
+        << u"(xfce4-terminal:21380): Gtk-WARNING **: 03:13:17.633: cannot open display: :55"_s;
+    QTest::newRow("kitty")
+        << u"[343 03:07:47.799878] [glfw error 65544]: X11: Failed to open display :55\n"
+           "GLFW initialization failed\n[343 03:07:48.823609] Prewarm process failed to quit "
+           "gracefully, killing it\n"_s
+        << u"[343 03:07:47.799878] [glfw error 65544]: X11: Failed to open display :55"_s;
+    QTest::newRow("terminology: a backtrace between")
+        << u"ERR<17402>:eldbus ../src/lib/eldbus/eldbus_core.c:1062 _connection_get() Error "
+           "connecting to bus of type 2.\n## Copy & Paste the below (until EOF) into a "
+           "terminal, then hit Enter\n\neina_btlog << EOF\n/lib/x86_64-linux-gnu/libeina.so.1 "
+           "0x7fc667cff67c 0x7fc667cd2000\nEOF\n"_s
+        << u"ERR<17402>:eldbus ../src/lib/eldbus/eldbus_core.c:1062 _connection_get() Error "
+           "connecting to bus of type 2."_s;
+    QTest::newRow("nothing stands out: the first line")
+        << u"\nno running konsole\nsecond line\n"_s << u"no running konsole"_s;
+    QTest::newRow("only a banner") << u"info: version 1\n"_s << u"info: version 1"_s;
+    QTest::newRow("nothing") << u" \n"_s << QString();
+}
+
+void TestRunTexts::reasonLine()
+{
+    QFETCH(QString, errors);
+    QTEST(TerminalProcess::reasonLine(errors), "reason");
 }
 
 QTEST_GUILESS_MAIN(TestRunTexts)
