@@ -176,9 +176,10 @@ QString notStarted(const QString &name, int ms)
 class BackgroundStart : public QObject
 {
 public:
-    BackgroundStart(QObject *owner, QString name, QString marker, RunCompletion completion)
+    BackgroundStart(QObject *owner, QString name, QString marker, ChunkHandler onChunk,
+                    RunCompletion completion)
         : QObject(owner), m_name(std::move(name)), m_marker(std::move(marker)),
-          m_completion(std::move(completion))
+          m_onChunk(std::move(onChunk)), m_completion(std::move(completion))
     {}
 
     ~BackgroundStart() override
@@ -207,17 +208,19 @@ public:
             envp.push_back(entry.data());
         envp.push_back(nullptr);
 
-        // Its standard error goes to memory, where the reason of a failure
-        // can be read; what a running terminal writes later stays with it.
+        // Its output goes to memory, where the reason of a failure can be
+        // read (terminator says it on standard output); what a running
+        // terminal writes later stays with it.
         m_errors = ::memfd_create("orlenta-terminal-errors", MFD_CLOEXEC);
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-        if (m_errors >= 0)
-            posix_spawn_file_actions_adddup2(&actions, m_errors, 2);
-        else
-            posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+        for (const int fd : {1, 2}) {
+            if (m_errors >= 0)
+                posix_spawn_file_actions_adddup2(&actions, m_errors, fd);
+            else
+                posix_spawn_file_actions_addopen(&actions, fd, "/dev/null", O_WRONLY, 0);
+        }
         posix_spawnattr_t attributes;
         posix_spawnattr_init(&attributes);
         sigset_t none;
@@ -255,6 +258,7 @@ public:
 private:
     QString m_name;
     QString m_marker;
+    ChunkHandler m_onChunk;
     RunCompletion m_completion;
     pid_t m_pid = -1;
     int m_pidfd = -1;
@@ -304,9 +308,19 @@ private:
     {
         if (m_pidfd < 0)
             reaped();
-        if (!m_ended || m_marker.isEmpty())
-            judge(0, QString()); // still running: it has kept the window open
-        else
+        if (!m_ended || m_marker.isEmpty()) {
+            // Still running: it has kept a window open, or hangs without one
+            // (terminology without a display); the log tells which it may be.
+            if (!m_ended && !QFileInfo::exists(m_marker)) {
+                const QString line = reasonLine(readErrors());
+                // clang-format off
+                m_onChunk(line.isEmpty()
+                    ? LanguageManager::localized(QStringLiteral("诊断：%@ 仍在运行，但还没有启动命令\n"), {m_name})
+                    : LanguageManager::localized(QStringLiteral("诊断：%@ 仍在运行，但还没有启动命令：%@\n"), {m_name, line}));
+                // clang-format on
+            }
+            judge(0, QString());
+        } else
             judge(1, notStarted(m_name, m_graceMs)); // ended well, ran nothing
     }
 
@@ -424,7 +438,7 @@ void startInBackground(QObject *owner, const Request &request, int graceMs,
         program = QStandardPaths::findExecutable(
             program, environment.value(QStringLiteral("PATH")).split(u':', Qt::SkipEmptyParts));
     }
-    auto *watched = new BackgroundStart(owner, name, request.startedMarker, completion);
+    auto *watched = new BackgroundStart(owner, name, request.startedMarker, onChunk, completion);
     const int error = program.isEmpty() ? ENOENT : watched->start(request, program);
     if (error != 0) {
         delete watched;

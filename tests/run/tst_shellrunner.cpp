@@ -542,13 +542,17 @@ void TestShellRunner::terminalAcceptedWhenTheCommandStarts()
     QVERIFY2(timer.elapsed() < 3000, qPrintable(QString::number(timer.elapsed())));
 
     term.backEnd->setGracePeriod(300);
-    QVERIFY(writeScript(term.bin + u"/xterm"_s, "exec /bin/sleep 2\n"));
+    QVERIFY(writeScript(term.bin + u"/xterm"_s,
+                        "echo 'Cannot create window' >&2\nexec /bin/sleep 2\n"));
     timer.restart();
-    QCOMPARE(handOver(*term.runner, script(m_scriptPath)).statuses, QList<int>{0});
+    Outcome outcome = handOver(*term.runner, script(m_scriptPath));
+    QCOMPARE(outcome.statuses, QList<int>{0});
     QVERIFY(timer.elapsed() >= 300);
+    QCOMPARE(outcome.chunks.mid(3), QStringList{L(u"诊断：%@ 仍在运行，但还没有启动命令：%@\n"_s,
+                                                  {u"xterm"_s, u"Cannot create window"_s})});
 
     QVERIFY(writeScript(term.bin + u"/xterm"_s, "exit 0\n"));
-    const Outcome outcome = handOver(*term.runner, script(m_scriptPath));
+    outcome = handOver(*term.runner, script(m_scriptPath));
     QCOMPARE(outcome.statuses, QList<int>{1});
     QCOMPARE(outcome.chunks.mid(3),
              openFailure(L(u"%@ 没有在 %@ 秒内启动命令"_s, {u"xterm"_s, u"0.3"_s})));
