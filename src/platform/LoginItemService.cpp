@@ -13,25 +13,32 @@
 
 namespace {
 
-// Desktop entry Exec quoting: a path with reserved characters goes in double
-// quotes with \ " ` $ escaped.
+// The Exec key of a desktop entry: a path with reserved characters goes in
+// double quotes with \ " ` $ escaped; a literal % is %% (else it starts a
+// field code); then the value itself escapes backslashes and line breaks.
 QString quoteExec(const QString &path)
 {
-    static const QString reserved = QStringLiteral(" \t\n\"'\\><~|&;$*?#()`");
+    static const QString reserved = QStringLiteral(" \t\n\r\"'\\><~|&;$*?#()`");
     bool needsQuotes = false;
     for (const QChar c : path)
         needsQuotes = needsQuotes || reserved.contains(c);
-    if (!needsQuotes)
-        return path;
-    QString quoted;
-    for (const QChar c : path) {
-        if (c == u'"' || c == u'`' || c == u'$' || c == u'\\')
-            quoted += u'\\';
-        quoted += c;
+    QString argument;
+    if (needsQuotes) {
+        for (const QChar c : path) {
+            if (c == u'"' || c == u'`' || c == u'$' || c == u'\\')
+                argument += u'\\';
+            argument += c;
+        }
+        argument = u'"' + argument + u'"';
+    } else {
+        argument = path;
     }
-    // In a desktop file a backslash itself is escaped once more.
-    quoted.replace(u'\\', QStringLiteral("\\\\"));
-    return u'"' + quoted + u'"';
+    argument.replace(u'%', QStringLiteral("%%"));
+    argument.replace(u'\\', QStringLiteral("\\\\"));
+    argument.replace(u'\n', QStringLiteral("\\n"));
+    argument.replace(u'\t', QStringLiteral("\\t"));
+    argument.replace(u'\r', QStringLiteral("\\r"));
+    return argument;
 }
 
 } // namespace
@@ -86,7 +93,7 @@ QByteArray LoginItemService::entryText() const
                                   "Name=Orlenta\n"
                                   "Comment=Shell script launcher in the system tray\n"
                                   "Exec=%1\n"
-                                  "Icon=orlenta\n"
+                                  "Icon=org.orlenta.Orlenta\n"
                                   "Terminal=false\n"
                                   "X-GNOME-Autostart-enabled=true\n")
                        .arg(quoteExec(m_executable));

@@ -27,9 +27,10 @@ void DesktopNotifier::post(const QString &identifier, const QString &title, cons
         QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("Notify"));
     QVariantMap hints;
     hints.insert(QStringLiteral("suppress-sound"), true);
-    hints.insert(QStringLiteral("desktop-entry"), QStringLiteral("orlenta"));
-    call << QStringLiteral("Orlenta") << m_ids.value(identifier, 0u) << QStringLiteral("orlenta")
-         << title << body << QStringList() << hints << -1;
+    // The installed desktop entry and icon are named by the application id.
+    hints.insert(QStringLiteral("desktop-entry"), QStringLiteral("org.orlenta.Orlenta"));
+    call << QStringLiteral("Orlenta") << m_ids.value(identifier, 0u)
+         << QStringLiteral("org.orlenta.Orlenta") << title << body << QStringList() << hints << -1;
     auto *watcher = new QDBusPendingCallWatcher(m_bus->asyncCall(call), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this,
             [this, watcher, identifier, title, body] {

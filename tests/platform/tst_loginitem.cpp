@@ -5,6 +5,8 @@
 #include "TestSupport.h"
 
 #include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTest>
 
 namespace {
@@ -135,6 +137,45 @@ void TestLoginItem::failureLogsOnceAndCorrectsPreference()
     QCOMPARE(log.size(), 1);
 }
 
+// The program as a launcher reads Exec back: the value's escapes first, then
+// the quoting, then %% (the order of the Desktop Entry Specification).
+QStringList execWords(const QByteArray &entry)
+{
+    QString value;
+    for (const QString &line : QString::fromUtf8(entry).split(u'\n'))
+        if (line.startsWith(u"Exec="))
+            value = line.mid(5);
+    QString unescaped;
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        if (value[i] == u'\\' && i + 1 < value.size()) {
+            const QChar e = value[++i];
+            unescaped += e == u'n'   ? u'\n'
+                         : e == u't' ? u'\t'
+                         : e == u'r' ? u'\r'
+                         : e == u's' ? u' '
+                                     : e;
+        } else {
+            unescaped += value[i];
+        }
+    }
+    QStringList words{QString()};
+    bool quoted = false;
+    for (qsizetype i = 0; i < unescaped.size(); ++i) {
+        const QChar c = unescaped[i];
+        if (quoted && c == u'\\' && i + 1 < unescaped.size())
+            words.last() += unescaped[++i];
+        else if (c == u'"')
+            quoted = !quoted;
+        else if (c == u' ' && !quoted)
+            words << QString();
+        else if (c == u'%' && i + 1 < unescaped.size() && unescaped[i + 1] == u'%')
+            words.last() += unescaped[++i];
+        else
+            words.last() += c;
+    }
+    return words;
+}
+
 void TestLoginItem::quotesExecutablePath_data()
 {
     QTest::addColumn<QString>("path");
@@ -145,14 +186,40 @@ void TestLoginItem::quotesExecutablePath_data()
                            << QByteArray("Exec=\"/home/a b/orlenta\"\n");
     QTest::newRow("dollar") << QStringLiteral("/opt/$x/orlenta")
                             << QByteArray("Exec=\"/opt/\\\\$x/orlenta\"\n");
+    QTest::newRow("percent") << QStringLiteral("/opt/100%/orlenta")
+                             << QByteArray("Exec=/opt/100%%/orlenta\n");
+    QTest::newRow("a field code's look, quoted")
+        << QStringLiteral("/opt/a %u/orlenta") << QByteArray("Exec=\"/opt/a %%u/orlenta\"\n");
+    QTest::newRow("quote, backslash, backtick")
+        << QStringLiteral("/o/\"q\\`/orlenta") << QByteArray();
+    QTest::newRow("line break and tab") << QStringLiteral("/o/a\nb\tc/orlenta") << QByteArray();
+    QTest::newRow("shell characters")
+        << QStringLiteral("/o/~a=b#c;d&e|(f)*?'/orlenta") << QByteArray();
 }
 
+// Every path is read back as written, and the entry passes the validator.
 void TestLoginItem::quotesExecutablePath()
 {
     QFETCH(QString, path);
     QFETCH(QByteArray, exec);
-    const LoginItemService service(QStringLiteral("/nonexistent"), path);
-    QVERIFY2(service.entryText().contains("\n" + exec), service.entryText().constData());
+    TestHome home;
+    LoginItemService service(home.filePath(QStringLiteral("autostart")), path);
+    QVERIFY(!service.registerItem());
+    const QByteArray entry = home.read(QStringLiteral("autostart/orlenta.desktop"));
+    if (!exec.isEmpty())
+        QVERIFY2(entry.contains("\n" + exec), entry.constData());
+    QVERIFY(entry.contains("\nIcon=org.orlenta.Orlenta\n")); // the icon installed with it
+    QCOMPARE(execWords(entry), QStringList{path});
+
+    const QString validator =
+        QStandardPaths::findExecutable(QStringLiteral("desktop-file-validate"));
+    if (validator.isEmpty())
+        QSKIP("desktop-file-validate is not installed (desktop-file-utils)");
+    QProcess process;
+    process.start(validator, {service.entryPath()});
+    QVERIFY(process.waitForFinished(10000));
+    const QByteArray said = process.readAllStandardOutput() + process.readAllStandardError();
+    QVERIFY2(process.exitCode() == 0 && !said.contains("error"), said.constData());
 }
 
 QTEST_GUILESS_MAIN(TestLoginItem)

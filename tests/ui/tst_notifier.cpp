@@ -18,16 +18,16 @@ public:
     struct Call
     {
         uint replacesId;
-        QString summary, body;
+        QString icon, summary, body;
         QVariantMap hints;
     };
     QList<Call> calls;
 
 public Q_SLOTS:
-    uint Notify(const QString &, uint replacesId, const QString &, const QString &summary,
+    uint Notify(const QString &, uint replacesId, const QString &icon, const QString &summary,
                 const QString &body, const QStringList &, const QVariantMap &hints, int)
     {
-        calls.append({replacesId, summary, body, hints});
+        calls.append({replacesId, icon, summary, body, hints});
         return replacesId ? replacesId : ++m_last + 40;
     }
 
@@ -92,6 +92,10 @@ void TestNotifier::sameIdentifierReplaces()
     QCOMPARE(fake.calls.at(0).replacesId, 0u);
     QCOMPARE(fake.calls.at(0).summary, QStringLiteral("T"));
     QCOMPARE(fake.calls.at(0).hints.value(QStringLiteral("suppress-sound")).toBool(), true);
+    // The names the icon and the desktop entry are installed under.
+    QCOMPARE(fake.calls.at(0).icon, QStringLiteral("org.orlenta.Orlenta"));
+    QCOMPARE(fake.calls.at(0).hints.value(QStringLiteral("desktop-entry")).toString(),
+             QStringLiteral("org.orlenta.Orlenta"));
     QTest::qWait(50); // the reply carrying the id comes back
 
     notifier.post(QStringLiteral("orlenta-update"), QStringLiteral("T"),
