@@ -108,8 +108,14 @@ void MenuBarView::rebuild()
 void MenuBarView::addTree()
 {
     if (!m_store.isPublished()) {
+        // A Linux desktop has no menu bar of that name: the menu is the tray's.
+#if defined(Q_OS_MACOS)
         m_menu->addAction(LanguageManager::localized(QStringLiteral("尚未发布到菜单栏")))
             ->setEnabled(false);
+#else
+        m_menu->addAction(LanguageManager::localized(QStringLiteral("尚未发布到托盘菜单")))
+            ->setEnabled(false);
+#endif
         m_menu
             ->addAction(LanguageManager::localized(
                 QStringLiteral("在管理窗口点击「完成」后，这里会出现脚本树")))

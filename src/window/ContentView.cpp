@@ -147,7 +147,11 @@ void ContentView::retranslate()
         more->setAccessibleName(more->toolTip());
     }
     m_done->setText(LanguageManager::localized(QStringLiteral("完成")));
+#if defined(Q_OS_MACOS)
     m_done->setToolTip(LanguageManager::localized(QStringLiteral("发布到菜单栏并关闭窗口")));
+#else
+    m_done->setToolTip(LanguageManager::localized(QStringLiteral("发布到托盘菜单并关闭窗口")));
+#endif
     m_undo->setText(LanguageManager::localized(QStringLiteral("撤销")));
     m_redo->setText(LanguageManager::localized(QStringLiteral("重做")));
 }

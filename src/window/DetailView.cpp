@@ -212,9 +212,15 @@ QWidget *DetailView::makeNodePage()
 void DetailView::retranslate()
 {
     m_emptyTitle->setText(LanguageManager::localized(QStringLiteral("选择左侧的脚本或文件夹")));
+#if defined(Q_OS_MACOS)
     m_emptyText->setText(LanguageManager::localized(
         QStringLiteral("新建文件夹、添加或拖入 shell 脚本（.sh / "
                        ".command），导入整个文件夹，\n在菜单栏中即可运行已添加的脚本。")));
+#else
+    m_emptyText->setText(LanguageManager::localized(
+        QStringLiteral("新建文件夹、添加或拖入 shell 脚本（.sh），导入整个文件夹，\n"
+                       "在托盘菜单中即可运行已添加的脚本。")));
+#endif
 #if defined(Q_OS_MACOS)
     m_reveal->setText(LanguageManager::localized(QStringLiteral("Finder")));
 #else

@@ -7,10 +7,15 @@
 
 QStringList DialogFilePicker::chooseScripts(QWidget *parent)
 {
-    QFileDialog dialog(
-        parent,
-        LanguageManager::localized(QStringLiteral("选择要添加的 shell 脚本（.sh / .command）")),
-        QDir::homePath());
+    // ".command" is the macOS name for a script that opens in Terminal.
+#if defined(Q_OS_MACOS)
+    const QString title =
+        LanguageManager::localized(QStringLiteral("选择要添加的 shell 脚本（.sh / .command）"));
+#else
+    const QString title =
+        LanguageManager::localized(QStringLiteral("选择要添加的 shell 脚本（.sh）"));
+#endif
+    QFileDialog dialog(parent, title, QDir::homePath());
     dialog.setObjectName(QStringLiteral("scriptPicker"));
     dialog.setFileMode(QFileDialog::ExistingFiles);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);

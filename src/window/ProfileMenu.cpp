@@ -4,6 +4,8 @@
 #include "library/ShellStore.h"
 #include "ui/IconMap.h"
 
+#include <QDir>
+
 ProfileMenu::ProfileMenu(ShellStore &store, ConfigPicker pickConfig, QWidget *parent)
     : QMenu(parent), m_store(store), m_pickConfig(std::move(pickConfig))
 {
@@ -16,11 +18,7 @@ void ProfileMenu::rebuild()
 {
     clear();
     for (const Profile &profile : m_store.profiles()) {
-        // The built-in names are keys; a custom profile's name is the user's.
-        const bool builtIn =
-            profile.id == Profile::localProfileID || profile.id == Profile::iCloudProfileID;
-        QAction *action =
-            addAction(builtIn ? LanguageManager::localized(profile.name) : profile.name);
+        QAction *action = addAction(title(profile, m_store));
         action->setCheckable(true);
         action->setChecked(profile.id == m_store.currentProfileID());
         const QUuid id = profile.id;
@@ -54,6 +52,23 @@ void ProfileMenu::rebuild()
     QAction *open = addAction(IconMap::icon(QStringLiteral("folder.badge.plus")),
                               LanguageManager::localized(QStringLiteral("打开其他配置文件…")));
     connect(open, &QAction::triggered, this, &ProfileMenu::openOtherConfig);
+}
+
+QString ProfileMenu::title(const Profile &profile, const ShellStore &store)
+{
+    // The built-in names are keys; a custom profile's name is the user's.
+#if !defined(Q_OS_MACOS)
+    if (profile.id == Profile::localProfileID)
+        return LanguageManager::localized(QStringLiteral("本机文档"));
+    if (profile.id == Profile::iCloudProfileID &&
+        store.syncFolder() != store.locations().cloudDrive)
+        return QDir(store.syncFolder()).dirName();
+#else
+    Q_UNUSED(store);
+#endif
+    if (profile.id == Profile::localProfileID || profile.id == Profile::iCloudProfileID)
+        return LanguageManager::localized(profile.name);
+    return profile.name;
 }
 
 void ProfileMenu::openOtherConfig()

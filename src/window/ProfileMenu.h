@@ -6,6 +6,7 @@
 #include <optional>
 
 class ShellStore;
+struct Profile;
 
 // The toolbar's "配置" menu: every profile (the current one checked), the
 // custom profiles to forget, and another document to open. Built afresh each
@@ -21,6 +22,11 @@ public:
 
     void rebuild();
     void openOtherConfig();
+
+    // A profile as the menu names it. A custom one by its own name; on Linux
+    // the cloud one by the synchronised folder the user chose (Nextcloud,
+    // Syncthing, ...) and the local one by the Linux word for Documents.
+    static QString title(const Profile &profile, const ShellStore &store);
 
 private:
     ShellStore &m_store;

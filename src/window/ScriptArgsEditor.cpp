@@ -13,6 +13,17 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+namespace {
+QString presetsHeading()
+{
+#if defined(Q_OS_MACOS)
+    return LanguageManager::localized(QStringLiteral("参数预设（每个一行，菜单栏会自动展开）"));
+#else
+    return LanguageManager::localized(QStringLiteral("参数预设（每个一行，托盘菜单会自动展开）"));
+#endif
+}
+} // namespace
+
 ScriptArgsEditor::ScriptArgsEditor(ShellStore &store, const ShellNode &node, QWidget *parent)
     : QWidget(parent), m_store(store), m_node(node)
 {
@@ -33,8 +44,7 @@ ScriptArgsEditor::ScriptArgsEditor(ShellStore &store, const ShellNode &node, QWi
     auto *headingIcon = new QLabel(this);
     TextStyle::setTonedSymbol(headingIcon, QStringLiteral("slider.horizontal.3"),
                               TextStyle::pixels(10), TextStyle::Tone::secondary);
-    auto *headingText = new QLabel(
-        LanguageManager::localized(QStringLiteral("参数预设（每个一行，菜单栏会自动展开）")), this);
+    auto *headingText = new QLabel(presetsHeading(), this);
     headingText->setObjectName(QStringLiteral("argsHeading"));
     headingText->setFont(TextStyle::font(11, QFont::DemiBold));
     headingText->setWordWrap(true);
@@ -87,8 +97,7 @@ QWidget *ScriptArgsEditor::makeLine(const ArgRow &row)
     auto *field = new QLineEdit(row.text, line);
     field->setObjectName(QStringLiteral("argField"));
     field->setPlaceholderText(LanguageManager::localized(QStringLiteral("例如 stop / start")));
-    field->setAccessibleName(
-        LanguageManager::localized(QStringLiteral("参数预设（每个一行，菜单栏会自动展开）")));
+    field->setAccessibleName(presetsHeading());
     field->setMinimumWidth(80);
     const QUuid id = row.id;
     connect(field, &QLineEdit::textEdited, this, [this, id](const QString &text) {

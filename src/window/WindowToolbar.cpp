@@ -126,9 +126,14 @@ void WindowToolbar::retranslate()
     };
     set(m_newFolder, LanguageManager::localized(QStringLiteral("新建文件夹")),
         LanguageManager::localized(QStringLiteral("新建文件夹（放入所选文件夹）")));
+#if defined(Q_OS_MACOS)
     set(m_addScripts, LanguageManager::localized(QStringLiteral("添加脚本")),
         LanguageManager::localized(
             QStringLiteral("添加 shell 脚本（.sh / .command）到所选文件夹")));
+#else
+    set(m_addScripts, LanguageManager::localized(QStringLiteral("添加脚本")),
+        LanguageManager::localized(QStringLiteral("添加 shell 脚本（.sh）到所选文件夹")));
+#endif
     set(m_importFolder, LanguageManager::localized(QStringLiteral("导入文件夹")),
         LanguageManager::localized(QStringLiteral("导入整个文件夹中的脚本")));
     set(m_profiles, LanguageManager::localized(QStringLiteral("配置")),

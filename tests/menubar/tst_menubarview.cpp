@@ -152,7 +152,7 @@ void TestMenuBarView::menuShows_data()
         script(QStringLiteral("deploy"), QStringLiteral("/x/deploy.sh"))};
     QTest::newRow("unpublished with scripts")
         << false << some
-        << QStringList{QStringLiteral("~尚未发布到菜单栏"),
+        << QStringList{QStringLiteral("~尚未发布到托盘菜单"),
                        QStringLiteral("~在管理窗口点击「完成」后，这里会出现脚本树")};
     QTest::newRow("published, empty")
         << true << QList<ShellNode>() << QStringList{QStringLiteral("~暂无脚本，请在管理窗口添加")};
@@ -275,7 +275,7 @@ void TestMenuBarView::rebuildsAfterStoreChange()
     QTRY_COMPARE(dump(m_view->menu()).first(), QStringLiteral("two [terminal]"));
     QCOMPARE(m_view->rebuildCount(), before + 1); // two changes, one rebuild
     m_store->setPublished(false);
-    QTRY_COMPARE(dump(m_view->menu()).first(), QStringLiteral("~尚未发布到菜单栏"));
+    QTRY_COMPARE(dump(m_view->menu()).first(), QStringLiteral("~尚未发布到托盘菜单"));
 }
 
 void TestMenuBarView::waitsWhileOpen()

@@ -161,7 +161,7 @@ void TestWindowToolbar::profileMenu()
     ProfileMenu &menu = m_commands->profileMenu();
     QCOMPARE(button(u"profileAction"_s)->popupMode(), QToolButton::InstantPopup);
     menu.rebuild();
-    const QString local = LanguageManager::localized(u"本机文稿"_s);
+    const QString local = LanguageManager::localized(u"本机文档"_s); // Linux's word for it
     const QString cloud = LanguageManager::localized(u"iCloud 云盘"_s);
     const QString remove = LanguageManager::localized(u"移除配置"_s);
     const QString open = LanguageManager::localized(u"打开其他配置文件…"_s);
@@ -178,6 +178,13 @@ void TestWindowToolbar::profileMenu()
     menu.rebuild();
     QCOMPARE(menuLines(&menu).mid(0, 6),
              (QStringList{local, cloud, u"✓ Work"_s, u"---"_s, remove, u"  Work"_s}));
+
+    // A synchronised folder of the user's own: the cloud profile goes by its name.
+    QVERIFY(QDir().mkpath(m_rig->home.filePath(u"Nextcloud"_s)));
+    m_rig->store->setSyncFolder(m_rig->home.filePath(u"Nextcloud"_s));
+    menu.rebuild();
+    QCOMPARE(menuLines(&menu).value(1), u"Nextcloud"_s);
+    m_rig->store->setSyncFolder(QString());
 
     // Cancelled: nothing changes.
     m_pickedConfig.reset();

@@ -46,7 +46,7 @@ QString syncSwitchHelp()
 {
     return PLATFORM_TEXT(
         localized(QStringLiteral("开启后配置保存到 iCloud 云盘并在多设备间同步；关闭则仅保存在本机文稿。若 iCloud 中还没有配置，会自动复制一份过去。")),
-        localized(QStringLiteral("开启后配置保存到同步文件夹，由同步软件在多台设备间同步；关闭则仅保存在本机文稿。若同步文件夹中还没有配置，会自动复制一份过去。")));
+        localized(QStringLiteral("开启后配置保存到同步文件夹，由同步软件在多台设备间同步；关闭则仅保存在本机文档。若同步文件夹中还没有配置，会自动复制一份过去。")));
 }
 
 QString syncOnHeadline()
@@ -67,7 +67,7 @@ QString syncOffDetail()
 {
     return PLATFORM_TEXT(
         localized(QStringLiteral("配置只保存在本机文稿，不参与 iCloud 同步。")),
-        localized(QStringLiteral("配置只保存在本机文稿，不参与同步。")));
+        localized(QStringLiteral("配置只保存在本机文档，不参与同步。")));
 }
 
 QString revealButton()
@@ -88,7 +88,7 @@ QString separateFilesNote()
 {
     return PLATFORM_TEXT(
         localized(QStringLiteral("本机文稿与 iCloud 云盘各存一份 tallowBay.json，不会自动合并；切换开关后看不到对方那套脚本属于正常现象。")),
-        localized(QStringLiteral("本机文稿与同步文件夹各存一份 tallowBay.json，不会自动合并；切换开关后看不到对方那套脚本属于正常现象。")));
+        localized(QStringLiteral("本机文档与同步文件夹各存一份 tallowBay.json，不会自动合并；切换开关后看不到对方那套脚本属于正常现象。")));
 }
 
 QString firstCopyNote()
