@@ -14,7 +14,7 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
 # The interface is Chinese by default; scripts run in a terminal emulator;
-# on Wayland, Qt needs its wayland plugin to be a native client.
+# without qt6-wayland a Wayland session falls back to Xwayland.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
     "fonts-noto-cjk | fonts-wqy-microhei, x-terminal-emulator, qt6-wayland")
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://orlenta.example.org/")

@@ -2,6 +2,7 @@
 #include "cli/CommandLine.h"
 #include "instance/InstanceElection.h"
 #include "instance/SingleInstance.h"
+#include "platform/DisplayPlatform.h"
 #include "platform/RuntimeDirectory.h"
 #include "settings/Preferences.h"
 
@@ -25,6 +26,11 @@ int main(int argc, char *argv[])
     // Help needs none (the manual page is made from it while building).
     RuntimeDirectory::ensure();
     if (CommandLine::needsWindows(command)) {
+        // Qt would abort (status 134) with no usable platform plugin.
+        if (const QString error = DisplayPlatform::apply(); !error.isEmpty()) {
+            streams.standardError(QStringLiteral("orlenta: %1\n").arg(error));
+            return 1;
+        }
         mac_tallowBayApp app(argc, argv, command, arguments);
         if (const std::optional<int> status = app.handedOver())
             return *status;
