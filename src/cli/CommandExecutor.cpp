@@ -1,6 +1,6 @@
 #include "cli/CommandExecutor.h"
 
-#include "cli/CommandSpec.h"
+#include "cli/CommandRow.h"
 
 #include <QEventLoop>
 
@@ -53,8 +53,8 @@ void CommandExecutor::execute(const Command &command, const QString &workingDire
         carrying.openWindow(m_windows.openManagementWindow);
         return;
     case Command::Kind::command:
-        if (const CommandSpec *spec = CommandTable::find(command.name); spec && spec->carryOut) {
-            spec->carryOut(carrying);
+        if (const CommandRow *row = CommandTable::find(command.name); row && row->carryOut) {
+            row->carryOut(carrying);
             return;
         }
         break;

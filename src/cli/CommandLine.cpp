@@ -1,6 +1,6 @@
 #include "cli/CommandLine.h"
 
-#include "cli/CommandSpec.h"
+#include "cli/CommandRow.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -8,39 +8,39 @@
 namespace {
 const QString programName = QStringLiteral("orlenta");
 
-QString usageOf(const CommandSpec &spec)
+QString usageOf(const CommandRow &row)
 {
-    QStringList parts{programName, spec.words};
-    if (!spec.options.isEmpty())
+    QStringList parts{programName, row.words};
+    if (!row.options.isEmpty())
         parts.append(QStringLiteral("[options]"));
-    for (const CommandSpec::Positional &p : spec.positionals)
+    for (const CommandRow::Positional &p : row.positionals)
         parts.append(p.syntax);
     return parts.join(u' ');
 }
 
-void setUp(QCommandLineParser &parser, const CommandSpec &spec)
+void setUp(QCommandLineParser &parser, const CommandRow &row)
 {
-    parser.setApplicationDescription(spec.description);
+    parser.setApplicationDescription(row.description);
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    if (spec.operandsAfterFirst)
+    if (row.operandsAfterFirst)
         parser.setOptionsAfterPositionalArgumentsMode(
             QCommandLineParser::ParseAsPositionalArguments);
-    for (const CommandSpec::Positional &p : spec.positionals)
+    for (const CommandRow::Positional &p : row.positionals)
         parser.addPositionalArgument(p.name, p.description, p.syntax);
-    for (const QCommandLineOption &o : spec.options)
+    for (const QCommandLineOption &o : row.options)
         parser.addOption(o);
     parser.addOption(QCommandLineOption({QStringLiteral("h"), QStringLiteral("help")},
                                         QStringLiteral("Show this help.")));
 }
 
-QString helpOf(const CommandSpec &spec)
+QString helpOf(const CommandRow &row)
 {
     QCommandLineParser parser;
-    setUp(parser, spec);
+    setUp(parser, row);
     // Qt's own usage line names the executable as it was started; ours names the command.
     QString text = parser.helpText();
     const int firstBreak = text.indexOf(u'\n');
-    text.replace(0, firstBreak, QStringLiteral("Usage: ") + usageOf(spec));
+    text.replace(0, firstBreak, QStringLiteral("Usage: ") + usageOf(row));
     return text;
 }
 
@@ -60,40 +60,40 @@ Command helpCommand(const QString &text)
 QString profileOverview()
 {
     QString text = QStringLiteral("Usage: orlenta profile <subcommand> ...\n\n");
-    for (const CommandSpec &spec : CommandTable::rows())
-        if (spec.words.startsWith(QStringLiteral("profile ")))
-            text += QStringLiteral("  %1\n").arg(usageOf(spec));
+    for (const CommandRow &row : CommandTable::rows())
+        if (row.words.startsWith(QStringLiteral("profile ")))
+            text += QStringLiteral("  %1\n").arg(usageOf(row));
     return text + QStringLiteral("\nSee orlenta profile <subcommand> --help.\n");
 }
 
-ParsedCommandLine parseWith(const CommandSpec &spec, const QStringList &rest)
+ParsedCommandLine parseWith(const CommandRow &row, const QStringList &rest)
 {
     QCommandLineParser parser;
-    setUp(parser, spec);
-    const QString where = programName + u' ' + spec.words;
+    setUp(parser, row);
+    const QString where = programName + u' ' + row.words;
     if (!parser.parse(QStringList{where} + rest))
-        return failure(QStringLiteral("%1: %2").arg(spec.words, parser.errorText()));
+        return failure(QStringLiteral("%1: %2").arg(row.words, parser.errorText()));
     if (parser.isSet(QStringLiteral("help")))
-        return {helpCommand(helpOf(spec)), {}};
+        return {helpCommand(helpOf(row)), {}};
     const QStringList operands = parser.positionalArguments();
-    if (operands.size() < spec.minimum)
+    if (operands.size() < row.minimum)
         return failure(
             QStringLiteral("%1: missing %2 (usage: %3)")
-                .arg(spec.words, spec.positionals.value(operands.size()).syntax, usageOf(spec)));
-    if (spec.maximum >= 0 && operands.size() > spec.maximum)
+                .arg(row.words, row.positionals.value(operands.size()).syntax, usageOf(row)));
+    if (row.maximum >= 0 && operands.size() > row.maximum)
         return failure(QStringLiteral("%1: unexpected \"%2\" (usage: %3)")
-                           .arg(spec.words, operands.value(spec.maximum), usageOf(spec)));
+                           .arg(row.words, operands.value(row.maximum), usageOf(row)));
     Command command;
     command.kind = Command::Kind::command;
-    command.name = spec.words;
+    command.name = row.words;
     command.operands = operands;
-    for (const QCommandLineOption &o : spec.options)
+    for (const QCommandLineOption &o : row.options)
         if (parser.isSet(o))
             command.options.insert(o.names().constFirst(), parser.value(o));
-    if (spec.check) {
-        const QString error = spec.check(command);
+    if (row.check) {
+        const QString error = row.check(command);
         if (!error.isEmpty())
-            return failure(QStringLiteral("%1: %2").arg(spec.words, error));
+            return failure(QStringLiteral("%1: %2").arg(row.words, error));
     }
     return {command, {}};
 }
@@ -129,8 +129,8 @@ QString overview()
         "A node is named by its path of names from the top (Tools/deploy; write a / inside a\n"
         "name as \\/), or by its id or a unique prefix of it (at least 4 characters).\n\n"
         "Commands:\n");
-    for (const CommandSpec &spec : CommandTable::rows())
-        text += QStringLiteral("  %1\n").arg(usageOf(spec));
+    for (const CommandRow &row : CommandTable::rows())
+        text += QStringLiteral("  %1\n").arg(usageOf(row));
     text += QStringLiteral("\nSee orlenta <command> --help. Errors exit with status 2.\n");
     return text;
 }
@@ -153,14 +153,14 @@ ParsedCommandLine parse(const QStringList &arguments)
             return sub.isEmpty() ? failure(QStringLiteral("profile: say list, switch, open "
                                                           "or remove (see orlenta profile --help)"))
                                  : ParsedCommandLine{helpCommand(profileOverview()), {}};
-        if (const CommandSpec *spec = CommandTable::find(QStringLiteral("profile ") + sub))
-            return parseWith(*spec, arguments.mid(2));
+        if (const CommandRow *row = CommandTable::find(QStringLiteral("profile ") + sub))
+            return parseWith(*row, arguments.mid(2));
         return failure(QStringLiteral("profile: unknown subcommand \"%1\" (see orlenta profile "
                                       "--help)")
                            .arg(sub));
     }
-    if (const CommandSpec *spec = CommandTable::find(first); spec && !first.contains(u' '))
-        return parseWith(*spec, arguments.mid(1));
+    if (const CommandRow *row = CommandTable::find(first); row && !first.contains(u' '))
+        return parseWith(*row, arguments.mid(1));
     if (first.startsWith(u'-'))
         return failure(QStringLiteral("unknown option \"%1\" (see orlenta --help)").arg(first));
     return failure(QStringLiteral("unknown command \"%1\" (see orlenta --help)").arg(first));
@@ -178,8 +178,8 @@ bool needsWindows(const Command &command)
 {
     if (command.kind != Command::Kind::command)
         return command.kind == Command::Kind::start;
-    const CommandSpec *spec = CommandTable::find(command.name);
-    return spec && spec->needsWindows;
+    const CommandRow *row = CommandTable::find(command.name);
+    return row && row->needsWindows;
 }
 
 } // namespace CommandLine

@@ -1,5 +1,5 @@
 #include "cli/CommandLine.h"
-#include "cli/CommandSpec.h"
+#include "cli/CommandRow.h"
 
 #include <QFile>
 #include <QRegularExpression>
@@ -205,21 +205,21 @@ private Q_SLOTS:
         const QString examples =
             text.mid(begin, text.indexOf(QStringLiteral("```\n"), begin + 6) - begin);
         QSet<QString> seen;
-        for (const CommandSpec &spec : CommandTable::rows()) {
-            const QByteArray name = spec.words.toUtf8();
+        for (const CommandRow &row : CommandTable::rows()) {
+            const QByteArray name = row.words.toUtf8();
             const char *words = name.constData();
-            QVERIFY2(!seen.contains(spec.words), words);
-            seen.insert(spec.words);
-            QVERIFY2(spec.carryOut, words);
-            QCOMPARE(CommandTable::find(spec.words), &spec);
+            QVERIFY2(!seen.contains(row.words), words);
+            seen.insert(row.words);
+            QVERIFY2(row.carryOut, words);
+            QCOMPARE(CommandTable::find(row.words), &row);
             const ParsedCommandLine help =
-                CommandLine::parse(spec.words.split(u' ') + QStringList{QStringLiteral("--help")});
+                CommandLine::parse(row.words.split(u' ') + QStringList{QStringLiteral("--help")});
             QVERIFY2(help.command && help.command->kind == Command::Kind::help, words);
-            QVERIFY2(help.command->text.startsWith(QStringLiteral("Usage: orlenta ") + spec.words),
+            QVERIFY2(help.command->text.startsWith(QStringLiteral("Usage: orlenta ") + row.words),
                      words);
-            QVERIFY2(help.command->text.contains(spec.description), words);
+            QVERIFY2(help.command->text.contains(row.description), words);
             const QRegularExpression mentioned(
-                QStringLiteral("(orlenta|#|,) %1\\b").arg(QRegularExpression::escape(spec.words)));
+                QStringLiteral("(orlenta|#|,) %1\\b").arg(QRegularExpression::escape(row.words)));
             QVERIFY2(mentioned.match(examples).hasMatch(), words);
         }
     }

@@ -1,5 +1,5 @@
 #include "cli/CommandContext.h"
-#include "cli/CommandSpec.h"
+#include "cli/CommandRow.h"
 #include "cli/TextOutput.h"
 #include "cli/commands/SharedOptions.h"
 #include "library/ShellStore.h"
@@ -66,7 +66,7 @@ void addScripts(CommandContext &c)
 }
 } // namespace
 
-CommandSpec addCommand()
+CommandRow addCommand()
 {
     return {
         .words = QStringLiteral("add"),

@@ -1,5 +1,5 @@
 #include "cli/CommandContext.h"
-#include "cli/CommandSpec.h"
+#include "cli/CommandRow.h"
 #include "cli/TextOutput.h"
 #include "library/ShellStore.h"
 
@@ -19,7 +19,7 @@ void setPresets(CommandContext &c)
 }
 } // namespace
 
-CommandSpec argsCommand()
+CommandRow argsCommand()
 {
     return {
         .words = QStringLiteral("args"),

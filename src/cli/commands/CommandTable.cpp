@@ -1,32 +1,32 @@
 // The one table of commands. A command is a file of this folder that
 // returns its row; the order here is the order of `orlenta --help`.
-#include "cli/CommandSpec.h"
+#include "cli/CommandRow.h"
 
-CommandSpec listCommand();
-CommandSpec runCommand();
-CommandSpec addCommand();
-CommandSpec importCommand();
-CommandSpec mkdirCommand();
-CommandSpec renameCommand();
-CommandSpec rmCommand();
-CommandSpec mvCommand();
-CommandSpec argsCommand();
-CommandSpec publishCommand();
-CommandSpec profileListCommand();
-CommandSpec profileSwitchCommand();
-CommandSpec profileOpenCommand();
-CommandSpec profileRemoveCommand();
-CommandSpec syncCommand();
-CommandSpec openCommand();
-CommandSpec paletteCommand();
-CommandSpec settingsCommand();
+CommandRow listCommand();
+CommandRow runCommand();
+CommandRow addCommand();
+CommandRow importCommand();
+CommandRow mkdirCommand();
+CommandRow renameCommand();
+CommandRow rmCommand();
+CommandRow mvCommand();
+CommandRow argsCommand();
+CommandRow publishCommand();
+CommandRow profileListCommand();
+CommandRow profileSwitchCommand();
+CommandRow profileOpenCommand();
+CommandRow profileRemoveCommand();
+CommandRow syncCommand();
+CommandRow openCommand();
+CommandRow paletteCommand();
+CommandRow settingsCommand();
 
 namespace CommandTable {
 
-const QList<CommandSpec> &rows()
+const QList<CommandRow> &rows()
 {
     // clang-format off
-    static const QList<CommandSpec> table{
+    static const QList<CommandRow> table{
         listCommand(),
         runCommand(),
         addCommand(),
@@ -50,11 +50,11 @@ const QList<CommandSpec> &rows()
     return table;
 }
 
-const CommandSpec *find(const QString &words)
+const CommandRow *find(const QString &words)
 {
-    for (const CommandSpec &spec : rows())
-        if (spec.words == words)
-            return &spec;
+    for (const CommandRow &row : rows())
+        if (row.words == words)
+            return &row;
     return nullptr;
 }
 

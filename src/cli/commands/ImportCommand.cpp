@@ -1,5 +1,5 @@
 #include "cli/CommandContext.h"
-#include "cli/CommandSpec.h"
+#include "cli/CommandRow.h"
 #include "cli/TextOutput.h"
 #include "cli/commands/SharedOptions.h"
 #include "library/ShellStore.h"
@@ -31,7 +31,7 @@ void importDirectory(CommandContext &c)
 }
 } // namespace
 
-CommandSpec importCommand()
+CommandRow importCommand()
 {
     return {
         .words = QStringLiteral("import"),

@@ -1,5 +1,5 @@
 #include "cli/CommandContext.h"
-#include "cli/CommandSpec.h"
+#include "cli/CommandRow.h"
 #include "cli/JsonOutput.h"
 #include "cli/NodePath.h"
 #include "cli/TextOutput.h"
@@ -30,7 +30,7 @@ void listNodes(CommandContext &c)
 }
 } // namespace
 
-CommandSpec listCommand()
+CommandRow listCommand()
 {
     return {
         .words = QStringLiteral("list"),

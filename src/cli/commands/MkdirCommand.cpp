@@ -1,5 +1,5 @@
 #include "cli/CommandContext.h"
-#include "cli/CommandSpec.h"
+#include "cli/CommandRow.h"
 #include "cli/TextOutput.h"
 #include "cli/commands/SharedOptions.h"
 #include "library/ShellStore.h"
@@ -24,7 +24,7 @@ void makeFolder(CommandContext &c)
 }
 } // namespace
 
-CommandSpec mkdirCommand()
+CommandRow mkdirCommand()
 {
     return {
         .words = QStringLiteral("mkdir"),

@@ -1,5 +1,5 @@
 #include "cli/CommandContext.h"
-#include "cli/CommandSpec.h"
+#include "cli/CommandRow.h"
 #include "cli/TextOutput.h"
 #include "cli/commands/SharedOptions.h"
 #include "library/ShellStore.h"
@@ -56,7 +56,7 @@ void placeNode(CommandContext &c)
 }
 } // namespace
 
-CommandSpec mvCommand()
+CommandRow mvCommand()
 {
     using SharedOptions::option;
     return {

@@ -1,7 +1,7 @@
 #include "cli/CommandContext.h"
-#include "cli/CommandSpec.h"
+#include "cli/CommandRow.h"
 
-CommandSpec openCommand()
+CommandRow openCommand()
 {
     return {
         .words = QStringLiteral("open"),

@@ -1,5 +1,5 @@
 #include "cli/CommandContext.h"
-#include "cli/CommandSpec.h"
+#include "cli/CommandRow.h"
 #include "cli/JsonOutput.h"
 #include "cli/TextOutput.h"
 #include "cli/commands/SharedOptions.h"
@@ -16,7 +16,7 @@ void listProfiles(CommandContext &c)
 }
 } // namespace
 
-CommandSpec profileListCommand()
+CommandRow profileListCommand()
 {
     return {
         .words = QStringLiteral("profile list"),

@@ -1,5 +1,5 @@
 #include "cli/CommandContext.h"
-#include "cli/CommandSpec.h"
+#include "cli/CommandRow.h"
 #include "cli/TextOutput.h"
 #include "library/ScriptDocument.h"
 #include "library/ShellStore.h"
@@ -28,7 +28,7 @@ void openProfile(CommandContext &c)
 }
 } // namespace
 
-CommandSpec profileOpenCommand()
+CommandRow profileOpenCommand()
 {
     return {
         .words = QStringLiteral("profile open"),

@@ -1,5 +1,5 @@
 #include "cli/CommandContext.h"
-#include "cli/CommandSpec.h"
+#include "cli/CommandRow.h"
 #include "cli/ProfileMatch.h"
 #include "cli/TextOutput.h"
 #include "cli/commands/SharedOptions.h"
@@ -28,7 +28,7 @@ void removeProfile(CommandContext &c)
 }
 } // namespace
 
-CommandSpec profileRemoveCommand()
+CommandRow profileRemoveCommand()
 {
     return {
         .words = QStringLiteral("profile remove"),

@@ -1,5 +1,5 @@
 #include "cli/CommandContext.h"
-#include "cli/CommandSpec.h"
+#include "cli/CommandRow.h"
 #include "cli/ProfileMatch.h"
 #include "library/ShellStore.h"
 
@@ -20,7 +20,7 @@ void switchProfile(CommandContext &c)
 }
 } // namespace
 
-CommandSpec profileSwitchCommand()
+CommandRow profileSwitchCommand()
 {
     return {
         .words = QStringLiteral("profile switch"),

@@ -1,5 +1,5 @@
 #include "cli/CommandContext.h"
-#include "cli/CommandSpec.h"
+#include "cli/CommandRow.h"
 #include "cli/commands/SharedOptions.h"
 #include "library/ShellStore.h"
 
@@ -13,7 +13,7 @@ void setPublished(CommandContext &c)
 }
 } // namespace
 
-CommandSpec publishCommand()
+CommandRow publishCommand()
 {
     return {
         .words = QStringLiteral("publish"),

@@ -1,5 +1,5 @@
 #include "cli/CommandContext.h"
-#include "cli/CommandSpec.h"
+#include "cli/CommandRow.h"
 #include "library/ShellStore.h"
 
 namespace {
@@ -19,7 +19,7 @@ void renameNode(CommandContext &c)
 }
 } // namespace
 
-CommandSpec renameCommand()
+CommandRow renameCommand()
 {
     return {
         .words = QStringLiteral("rename"),

@@ -1,5 +1,5 @@
 #include "cli/CommandContext.h"
-#include "cli/CommandSpec.h"
+#include "cli/CommandRow.h"
 #include "library/ShellStore.h"
 
 namespace {
@@ -13,7 +13,7 @@ void removeNode(CommandContext &c)
 }
 } // namespace
 
-CommandSpec rmCommand()
+CommandRow rmCommand()
 {
     return {
         .words = QStringLiteral("rm"),

@@ -1,5 +1,5 @@
 #include "cli/CommandContext.h"
-#include "cli/CommandSpec.h"
+#include "cli/CommandRow.h"
 #include "cli/TextOutput.h"
 #include "cli/commands/SharedOptions.h"
 #include "run/RunController.h"
@@ -80,7 +80,7 @@ void runNode(CommandContext &c)
 }
 } // namespace
 
-CommandSpec runCommand()
+CommandRow runCommand()
 {
     using SharedOptions::option;
     return {

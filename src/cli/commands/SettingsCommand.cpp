@@ -1,7 +1,7 @@
 #include "cli/CommandContext.h"
-#include "cli/CommandSpec.h"
+#include "cli/CommandRow.h"
 
-CommandSpec settingsCommand()
+CommandRow settingsCommand()
 {
     return {
         .words = QStringLiteral("settings"),

@@ -1,5 +1,5 @@
 #include "cli/CommandContext.h"
-#include "cli/CommandSpec.h"
+#include "cli/CommandRow.h"
 #include "library/ShellStore.h"
 
 namespace {
@@ -18,7 +18,7 @@ void setSync(CommandContext &c)
 }
 } // namespace
 
-CommandSpec syncCommand()
+CommandRow syncCommand()
 {
     return {
         .words = QStringLiteral("sync"),

@@ -12,7 +12,7 @@ struct CommandContext;
 
 // One command of the command line: its words, syntax and help text, and
 // what carries it out.
-struct CommandSpec
+struct CommandRow
 {
     struct Positional
     {
@@ -42,7 +42,7 @@ struct CommandSpec
 // commands/CommandTable.cpp, beside one file per command: a new command is
 // a file there and a row.
 namespace CommandTable {
-const QList<CommandSpec> &rows();
+const QList<CommandRow> &rows();
 // The command with these words; nullptr when there is none.
-const CommandSpec *find(const QString &words);
+const CommandRow *find(const QString &words);
 } // namespace CommandTable
