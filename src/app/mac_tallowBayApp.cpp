@@ -9,6 +9,7 @@
 #include "language/LanguageManager.h"
 #include "library/ShellStore.h"
 #include "menubar/MenuBarView.h"
+#include "menubar/TrayIcon.h"
 #include "palette/widgets/QuickRunPalette.h"
 #include "platform/Locations.h"
 #include "run/RunController.h"
@@ -21,16 +22,13 @@
 #include "ui/DesktopNotifier.h"
 #include "ui/IconMap.h"
 #include "ui/MainWindowManager.h"
-#include "ui/TrayPanelTone.h"
 #include "ui/UpdateDialogs.h"
 #include "update/UpdateService.h"
 #include "window/ContentView.h"
 
-#include <QCursor>
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
-#include <QMenu>
 #include <QSessionManager>
 #include <QSystemTrayIcon>
 #include <QTimer>
@@ -68,7 +66,8 @@ mac_tallowBayApp::mac_tallowBayApp(int &argc, char **argv, const Command &comman
     connect(m_colorScheme.get(), &ColorSchemePortal::schemeChanged, this,
             [this](ColorScheme scheme) {
                 Appearance::setSystemColorScheme(scheme);
-                matchTrayToPanel();
+                if (m_tray)
+                    m_tray->matchPanel();
             });
     applyAppAppearance(
         preferences.string(PreferenceKeys::appearance).value_or(QStringLiteral("system")));
@@ -141,7 +140,7 @@ mac_tallowBayApp::~mac_tallowBayApp()
 void mac_tallowBayApp::applicationDidFinishLaunching()
 {
     m_notifier = std::make_unique<DesktopNotifier>();
-    m_notifier->setTrayFallback(m_tray.get());
+    m_notifier->setTrayFallback(m_tray->systemTrayIcon());
     UpdateService &updates = UpdateService::shared();
     updates.setNotifier(m_notifier.get());
     updates.start();
@@ -157,17 +156,7 @@ void mac_tallowBayApp::applicationDidFinishLaunching()
 
 void mac_tallowBayApp::showTray()
 {
-    m_trayTone = TrayPanelTone::of(QRect());
-    m_tray = std::make_unique<QSystemTrayIcon>(IconMap::trayIcon(*m_trayTone));
-    m_tray->setToolTip(QStringLiteral("Orlenta"));
-    m_tray->setContextMenu(m_menuBarView->menu());
-    // A left click opens the same menu as a right click.
-    connect(m_tray.get(), &QSystemTrayIcon::activated, this,
-            [this](QSystemTrayIcon::ActivationReason reason) {
-                if (reason == QSystemTrayIcon::Trigger)
-                    m_menuBarView->menu()->popup(QCursor::pos());
-            });
-
+    m_tray = std::make_unique<TrayIcon>(m_menuBarView->menu());
     m_trayWaiter = std::make_unique<TrayWaiter>(&QSystemTrayIcon::isSystemTrayAvailable,
                                                 trayWaitMilliseconds, trayCheckMilliseconds);
     connect(m_trayWaiter.get(), &TrayWaiter::ready, this, &mac_tallowBayApp::trayIsUp);
@@ -178,22 +167,8 @@ void mac_tallowBayApp::showTray()
 void mac_tallowBayApp::trayIsUp()
 {
     m_tray->show();
-    // An XEmbed tray places the icon on its panel a moment after show; its
-    // tone is read once then (and again when the desktop's scheme changes).
-    QTimer::singleShot(300, this, &mac_tallowBayApp::matchTrayToPanel);
     if (m_quitAfterStart)
         QTimer::singleShot(0, this, [] { QCoreApplication::exit(0); });
-}
-
-void mac_tallowBayApp::matchTrayToPanel()
-{
-    if (!m_tray || !m_tray->isVisible())
-        return;
-    const PanelTone tone = TrayPanelTone::of(m_tray->geometry());
-    if (tone == m_trayTone)
-        return;
-    m_trayTone = tone;
-    m_tray->setIcon(IconMap::trayIcon(tone));
 }
 
 void mac_tallowBayApp::fallBackToWindow()

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "cli/CommandLine.h"
-#include "ui/IconMap.h"
 
 #include <QApplication>
 #include <QPointer>
@@ -17,11 +16,11 @@ class LazyWindowIcon;
 class QuickRunPalette;
 class RunHistory;
 class MenuBarView;
-class QSystemTrayIcon;
 class RunController;
 class SettingsWindow;
 class ShellStore;
 class SingleInstance;
+class TrayIcon;
 class TrayWaiter;
 
 // The application object: owns the one store and run controller, shows the
@@ -58,7 +57,6 @@ private:
     void showTray();
     void trayIsUp();
     void fallBackToWindow();
-    void matchTrayToPanel();
 
     std::unique_ptr<SingleInstance> m_instance;
     std::optional<int> m_handedOver;
@@ -66,9 +64,8 @@ private:
     std::unique_ptr<RunController> m_runController;
     std::unique_ptr<CommandExecutor> m_executor;
     std::unique_ptr<MenuBarView> m_menuBarView;
-    std::unique_ptr<QSystemTrayIcon> m_tray;
+    std::unique_ptr<TrayIcon> m_tray;
     std::unique_ptr<ColorSchemePortal> m_colorScheme;
-    std::optional<PanelTone> m_trayTone;
     std::unique_ptr<DesktopNotifier> m_notifier;
     std::unique_ptr<DialogUpdateUserInterface> m_updateDialogs;
     QPointer<SettingsWindow> m_settings;

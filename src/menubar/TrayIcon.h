@@ -1,0 +1,38 @@
+#pragma once
+
+#include "ui/IconMap.h"
+
+#include <QObject>
+
+#include <memory>
+#include <optional>
+
+class QMenu;
+class QSystemTrayIcon;
+
+// The tray icon: the symbol in the variant the panel needs, the tool tip,
+// and the tray menu on either click. The menu belongs to its view.
+class TrayIcon : public QObject
+{
+    Q_OBJECT
+public:
+    explicit TrayIcon(QMenu *menu, QObject *parent = nullptr);
+    ~TrayIcon() override;
+
+    void show();
+    bool isVisible() const;
+    // For the notifier's fallback bubble.
+    QSystemTrayIcon *systemTrayIcon() const { return m_tray.get(); }
+
+    // The symbol's variant for the panel's tone, read again (the desktop's
+    // colour scheme changed, or the icon was just placed).
+    void matchPanel();
+
+Q_SIGNALS:
+    void shown();
+
+private:
+    QMenu *m_menu = nullptr;
+    std::unique_ptr<QSystemTrayIcon> m_tray;
+    std::optional<PanelTone> m_tone;
+};
