@@ -24,6 +24,7 @@ qt6-qpa-plugins
 qt6-translations-l10n
 libgl-dev
 libxkbcommon-dev
+libxcb1-dev
 fonts-noto-cjk
 "
 

@@ -1,30 +1,28 @@
 #include "app/TrayWaiter.h"
 
-TrayWaiter::TrayWaiter(std::function<bool()> trayAvailable, int waitMilliseconds,
-                       int checkMilliseconds, QObject *parent)
-    : QObject(parent), m_trayAvailable(std::move(trayAvailable)),
-      m_checksLeft(qMax(1, waitMilliseconds / qMax(1, checkMilliseconds)))
+TrayWaiter::TrayWaiter(int waitMilliseconds, QObject *parent) : QObject(parent)
 {
-    m_timer.setInterval(checkMilliseconds);
-    connect(&m_timer, &QTimer::timeout, this, &TrayWaiter::check);
-}
-
-void TrayWaiter::start()
-{
-    if (m_trayAvailable()) {
-        Q_EMIT ready();
-        return;
-    }
-    m_timer.start();
-}
-
-void TrayWaiter::check()
-{
-    if (m_trayAvailable()) {
-        m_timer.stop();
-        Q_EMIT ready();
-    } else if (--m_checksLeft <= 0) {
-        m_timer.stop();
+    m_timer.setSingleShot(true);
+    m_timer.setInterval(waitMilliseconds);
+    connect(&m_timer, &QTimer::timeout, this, [this] {
+        m_gaveUp = true;
         Q_EMIT timedOut();
-    }
+    });
+}
+
+void TrayWaiter::start(bool trayThere)
+{
+    if (trayThere)
+        trayAppeared();
+    else if (!m_ready)
+        m_timer.start();
+}
+
+void TrayWaiter::trayAppeared()
+{
+    m_timer.stop();
+    if (m_ready)
+        return;
+    m_ready = true;
+    Q_EMIT ready();
 }

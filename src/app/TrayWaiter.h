@@ -3,30 +3,32 @@
 #include <QObject>
 #include <QTimer>
 
-#include <functional>
-
-// At login the panel may register its tray a moment after the app starts.
-// Asks a few times, well apart, and then gives up once; no timer is left
-// running either way.
+// At login the panel may bring its tray up a moment after the app starts.
+// Waits that long for one and then gives up once (the window opens instead);
+// a tray that comes later still counts. Told, never asking: no timer runs
+// after the wait.
 class TrayWaiter : public QObject
 {
     Q_OBJECT
 public:
-    TrayWaiter(std::function<bool()> trayAvailable, int waitMilliseconds, int checkMilliseconds,
-               QObject *parent = nullptr);
+    explicit TrayWaiter(int waitMilliseconds, QObject *parent = nullptr);
 
     // Emits ready() at once when the tray is there, else waits.
-    void start();
+    void start(bool trayThere);
+    // A tray has appeared: ready(), at most once.
+    void trayAppeared();
+
     bool isWaiting() const { return m_timer.isActive(); }
+    bool hasTray() const { return m_ready; }
+    // Gave up waiting, and no tray since.
+    bool isTrayMissing() const { return m_gaveUp && !m_ready; }
 
 Q_SIGNALS:
     void ready();
     void timedOut();
 
 private:
-    void check();
-
-    std::function<bool()> m_trayAvailable;
     QTimer m_timer;
-    int m_checksLeft = 0;
+    bool m_ready = false;
+    bool m_gaveUp = false;
 };

@@ -9,6 +9,7 @@
 #include "language/LanguageManager.h"
 #include "library/ShellStore.h"
 #include "menubar/MenuBarView.h"
+#include "menubar/TrayHostWatcher.h"
 #include "menubar/TrayIcon.h"
 #include "palette/widgets/QuickRunPalette.h"
 #include "platform/Locations.h"
@@ -30,7 +31,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QSessionManager>
-#include <QSystemTrayIcon>
 #include <QTimer>
 
 #include <cstdio>
@@ -140,7 +140,7 @@ mac_tallowBayApp::~mac_tallowBayApp()
 void mac_tallowBayApp::applicationDidFinishLaunching()
 {
     m_notifier = std::make_unique<DesktopNotifier>();
-    m_notifier->setTrayFallback(m_tray->systemTrayIcon());
+    m_notifier->setTrayFallback(m_tray->systemTrayIcon()); // null while there is no tray
     UpdateService &updates = UpdateService::shared();
     updates.setNotifier(m_notifier.get());
     updates.start();
@@ -157,26 +157,41 @@ void mac_tallowBayApp::applicationDidFinishLaunching()
 void mac_tallowBayApp::showTray()
 {
     m_tray = std::make_unique<TrayIcon>(m_menuBarView->menu());
-    m_trayWaiter = std::make_unique<TrayWaiter>(&QSystemTrayIcon::isSystemTrayAvailable,
-                                                trayWaitMilliseconds, trayCheckMilliseconds);
+    // The icon is made once a tray is there, however late it comes.
+    m_trayHosts = std::make_unique<TrayHostWatcher>(QDBusConnection::sessionBus());
+    m_trayWaiter = std::make_unique<TrayWaiter>(trayWaitMilliseconds);
+    connect(m_trayHosts.get(), &TrayHostWatcher::hostAppeared, m_trayWaiter.get(),
+            &TrayWaiter::trayAppeared);
     connect(m_trayWaiter.get(), &TrayWaiter::ready, this, &mac_tallowBayApp::trayIsUp);
     connect(m_trayWaiter.get(), &TrayWaiter::timedOut, this, &mac_tallowBayApp::fallBackToWindow);
-    m_trayWaiter->start();
+    m_trayWaiter->start(m_trayHosts->isHostPresent());
 }
 
 void mac_tallowBayApp::trayIsUp()
 {
     m_tray->show();
+    if (m_notifier)
+        m_notifier->setTrayFallback(m_tray->systemTrayIcon());
+    showTrayMissing();
     if (m_quitAfterStart)
         QTimer::singleShot(0, this, [] { QCoreApplication::exit(0); });
 }
 
 void mac_tallowBayApp::fallBackToWindow()
 {
-    std::fputs("Orlenta: no system tray found; opening the management window instead.\n", stderr);
+    std::fputs("Orlenta: no system tray found; opening the management window instead (the icon "
+               "appears when a tray does).\n",
+               stderr);
     focusOrOpenMain();
+    showTrayMissing();
     if (m_quitAfterStart)
         QTimer::singleShot(0, this, [] { QCoreApplication::exit(0); });
+}
+
+void mac_tallowBayApp::showTrayMissing()
+{
+    if (auto *window = qobject_cast<ContentView *>(MainWindowManager::shared().window()))
+        window->setTrayMissing(m_trayWaiter->isTrayMissing());
 }
 
 void mac_tallowBayApp::focusOrOpenMain()
@@ -185,6 +200,7 @@ void mac_tallowBayApp::focusOrOpenMain()
         auto *window = new ContentView(*m_store, *m_runController);
         connect(window, &ContentView::settingsRequested, this, &mac_tallowBayApp::openSettings);
         connect(window, &ContentView::quickRunRequested, this, &mac_tallowBayApp::openQuickRun);
+        window->setTrayMissing(m_trayWaiter->isTrayMissing());
         return window;
     });
 }

@@ -20,6 +20,7 @@ class RunController;
 class SettingsWindow;
 class ShellStore;
 class SingleInstance;
+class TrayHostWatcher;
 class TrayIcon;
 class TrayWaiter;
 
@@ -44,7 +45,6 @@ public:
 
     // How long to wait for a tray host before opening the window instead.
     static constexpr int trayWaitMilliseconds = 5000;
-    static constexpr int trayCheckMilliseconds = 500;
     // When the document starts being watched for changes made elsewhere.
     static constexpr int watchDelayMilliseconds = 1000;
 
@@ -57,6 +57,7 @@ private:
     void showTray();
     void trayIsUp();
     void fallBackToWindow();
+    void showTrayMissing();
 
     std::unique_ptr<SingleInstance> m_instance;
     std::optional<int> m_handedOver;
@@ -65,6 +66,7 @@ private:
     std::unique_ptr<CommandExecutor> m_executor;
     std::unique_ptr<MenuBarView> m_menuBarView;
     std::unique_ptr<TrayIcon> m_tray;
+    std::unique_ptr<TrayHostWatcher> m_trayHosts;
     std::unique_ptr<ColorSchemePortal> m_colorScheme;
     std::unique_ptr<DesktopNotifier> m_notifier;
     std::unique_ptr<DialogUpdateUserInterface> m_updateDialogs;

@@ -12,7 +12,22 @@ namespace {
 constexpr int placedMilliseconds = 300;
 } // namespace
 
-TrayIcon::TrayIcon(QMenu *menu, QObject *parent) : QObject(parent), m_menu(menu)
+TrayIcon::TrayIcon(QMenu *menu, QObject *parent) : QObject(parent), m_menu(menu) {}
+
+TrayIcon::~TrayIcon() = default;
+
+void TrayIcon::show()
+{
+    if (!m_tray)
+        create();
+    m_tray->show();
+    // The tone is read once the icon is placed, and again when the
+    // desktop's scheme changes.
+    QTimer::singleShot(placedMilliseconds, this, &TrayIcon::matchPanel);
+    Q_EMIT shown();
+}
+
+void TrayIcon::create()
 {
     m_tone = TrayPanelTone::of(QRect());
     m_tray = std::make_unique<QSystemTrayIcon>(IconMap::trayIcon(*m_tone));
@@ -26,25 +41,14 @@ TrayIcon::TrayIcon(QMenu *menu, QObject *parent) : QObject(parent), m_menu(menu)
             });
 }
 
-TrayIcon::~TrayIcon() = default;
-
-void TrayIcon::show()
-{
-    m_tray->show();
-    // The tone is read once the icon is placed, and again when the
-    // desktop's scheme changes.
-    QTimer::singleShot(placedMilliseconds, this, &TrayIcon::matchPanel);
-    Q_EMIT shown();
-}
-
 bool TrayIcon::isVisible() const
 {
-    return m_tray->isVisible();
+    return m_tray && m_tray->isVisible();
 }
 
 void TrayIcon::matchPanel()
 {
-    if (!m_tray->isVisible())
+    if (!isVisible())
         return;
     const PanelTone tone = TrayPanelTone::of(m_tray->geometry());
     if (tone == m_tone)

@@ -11,7 +11,9 @@ class QMenu;
 class QSystemTrayIcon;
 
 // The tray icon: the symbol in the variant the panel needs, the tool tip,
-// and the tray menu on either click. The menu belongs to its view.
+// and the tray menu on either click. The menu belongs to its view. The
+// platform's icon is made at the first show(), once a tray is there (see
+// TrayHostWatcher for why not before).
 class TrayIcon : public QObject
 {
     Q_OBJECT
@@ -21,7 +23,7 @@ public:
 
     void show();
     bool isVisible() const;
-    // For the notifier's fallback bubble.
+    // For the notifier's fallback bubble; null before the first show().
     QSystemTrayIcon *systemTrayIcon() const { return m_tray.get(); }
 
     // The symbol's variant for the panel's tone, read again (the desktop's
@@ -32,6 +34,8 @@ Q_SIGNALS:
     void shown();
 
 private:
+    void create();
+
     QMenu *m_menu = nullptr;
     std::unique_ptr<QSystemTrayIcon> m_tray;
     std::optional<PanelTone> m_tone;

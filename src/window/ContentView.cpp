@@ -10,6 +10,7 @@
 #include "window/NodeActions.h"
 #include "window/SidebarColumn.h"
 #include "window/SidebarTreeView.h"
+#include "window/TrayMissingBanner.h"
 #include "window/WindowToolbar.h"
 
 #include <QAction>
@@ -41,7 +42,15 @@ ContentView::ContentView(ShellStore &store, RunController &runController, QWidge
     m_splitter->setStretchFactor(0, 0);
     m_splitter->setStretchFactor(1, 1);
     m_splitter->setSizes({280, 680});
-    setCentralWidget(m_splitter);
+    auto *central = new QWidget(this);
+    central->setObjectName(QStringLiteral("central"));
+    auto *centralLayout = new QVBoxLayout(central);
+    centralLayout->setContentsMargins(0, 0, 0, 0);
+    centralLayout->setSpacing(0);
+    m_trayMissing = new TrayMissingBanner(central);
+    centralLayout->addWidget(m_trayMissing);
+    centralLayout->addWidget(m_splitter, 1);
+    setCentralWidget(central);
 
     buildShortcuts();
     connectActions();
@@ -195,6 +204,11 @@ SidebarModel *ContentView::sidebarModel() const
 SidebarDropHost *ContentView::dropHost() const
 {
     return m_sidebar->dropHost();
+}
+
+void ContentView::setTrayMissing(bool missing)
+{
+    m_trayMissing->setVisible(missing);
 }
 
 void ContentView::done()

@@ -21,6 +21,7 @@ class SidebarColumn;
 class SidebarDropHost;
 class SidebarModel;
 class SidebarTreeView;
+class TrayMissingBanner;
 
 // The management window (scene "main"): the toolbar, the sidebar column with
 // the outline of the script tree, and the detail column. It owns view state
@@ -44,6 +45,10 @@ public:
 
     // Publishes the tree to the tray menu, saves and closes the window.
     void done();
+
+    // While there is no tray, a line above the columns says how to get the
+    // icon and this window back.
+    void setTrayMissing(bool missing);
 
     EditHistory &history() const { return *m_history; }
     NodeActions &actions() const { return *m_actions; }
@@ -87,6 +92,7 @@ private:
     QAction *m_undo = nullptr;
     QAction *m_redo = nullptr;
     QSplitter *m_splitter = nullptr;
+    TrayMissingBanner *m_trayMissing = nullptr;
     SidebarColumn *m_sidebar = nullptr;
     NodeActions *m_actions = nullptr;
     QWidget *m_detailColumn = nullptr;

@@ -8,6 +8,7 @@
 #include "settings/Preferences.h"
 #include "ui/IconMap.h"
 
+#include "FakeStatusNotifierWatcher.h"
 #include "TestNodes.h"
 #include "TestSupport.h"
 
@@ -18,7 +19,6 @@
 #include <QDBusVariant>
 #include <QGuiApplication>
 #include <QMenu>
-#include <QMutex>
 #include <QSystemTrayIcon>
 #include <QTest>
 #include <QThread>
@@ -31,37 +31,6 @@ ShellNode script(const QString &name, std::optional<QStringList> args = std::nul
 {
     return TestNodes::script(name, QStringLiteral("/x/%1.sh").arg(name), std::move(args));
 }
-
-// Answers Qt's question whether a tray host exists and records the item
-// that registers. Lives in its own thread: Qt asks synchronously.
-class FakeWatcher : public QObject
-{
-    Q_OBJECT
-    Q_CLASSINFO("D-Bus Interface", "org.kde.StatusNotifierWatcher")
-    Q_PROPERTY(bool IsStatusNotifierHostRegistered READ isHostRegistered)
-    Q_PROPERTY(int ProtocolVersion READ protocolVersion)
-    Q_PROPERTY(QStringList RegisteredStatusNotifierItems READ items)
-public:
-    bool isHostRegistered() const { return true; }
-    int protocolVersion() const { return 0; }
-    QStringList items() const
-    {
-        QMutexLocker lock(&m_mutex);
-        return m_items;
-    }
-
-public Q_SLOTS:
-    void RegisterStatusNotifierItem(const QString &service)
-    {
-        QMutexLocker lock(&m_mutex);
-        m_items.append(service);
-    }
-    void RegisterStatusNotifierHost(const QString &) {}
-
-private:
-    mutable QMutex m_mutex;
-    QStringList m_items;
-};
 
 struct LayoutItem
 {
@@ -204,7 +173,7 @@ private Q_SLOTS:
 
 private:
     QThread m_watcherThread;
-    FakeWatcher *m_watcher = nullptr;
+    FakeStatusNotifierWatcher *m_watcher = nullptr;
     std::unique_ptr<TestHome> m_home;
     std::unique_ptr<Preferences> m_preferences;
     std::unique_ptr<ShellStore> m_store;
@@ -222,22 +191,8 @@ void TestTrayMenuDBus::initTestCase()
         QSKIP("needs an X server and a private session bus (xvfb-run, dbus-run-session)");
 
     m_watcherThread.start();
-    m_watcher = new FakeWatcher;
-    m_watcher->moveToThread(&m_watcherThread);
-    connect(&m_watcherThread, &QThread::finished, m_watcher, &QObject::deleteLater);
-    bool registered = false;
-    QMetaObject::invokeMethod(
-        m_watcher,
-        [this, &registered] {
-            QDBusConnection bus = QDBusConnection::connectToBus(QDBusConnection::SessionBus,
-                                                                QStringLiteral("watcher"));
-            registered = bus.registerObject(QStringLiteral("/StatusNotifierWatcher"), m_watcher,
-                                            QDBusConnection::ExportAllSlots |
-                                                QDBusConnection::ExportAllProperties) &&
-                         bus.registerService(QStringLiteral("org.kde.StatusNotifierWatcher"));
-        },
-        Qt::BlockingQueuedConnection);
-    QVERIFY(registered);
+    m_watcher = FakeStatusNotifierWatcher::startIn(m_watcherThread);
+    QVERIFY(m_watcher);
 
     m_home = std::make_unique<TestHome>();
     m_preferences = std::make_unique<Preferences>(m_home->preferencesFile());

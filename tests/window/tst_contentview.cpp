@@ -684,6 +684,22 @@ private Q_SLOTS:
         QCOMPARE(banner->findChild<QPushButton *>(QStringLiteral("loadErrorReveal"))->text(),
                  QStringLiteral("在文件管理器中显示"));
     }
+
+    void trayMissingLineAboveTheColumns()
+    {
+        auto *banner = window().findChild<QWidget *>(QStringLiteral("trayMissingBanner"));
+        QVERIFY(banner->isHidden());
+        window().setTrayMissing(true);
+        QTRY_VERIFY(banner->isVisible());
+        auto *splitter = window().findChild<QSplitter *>(QStringLiteral("splitter"));
+        QVERIFY(banner->mapTo(&window(), QPoint(0, banner->height())).y() <=
+                splitter->mapTo(&window(), QPoint(0, 0)).y());
+        const QString text = banner->findChild<QLabel *>(QStringLiteral("trayMissingText"))->text();
+        QVERIFY(text.contains(QStringLiteral("orlenta")));
+        QCOMPARE(banner->accessibleName(), text);
+        window().setTrayMissing(false);
+        QVERIFY(banner->isHidden());
+    }
 };
 
 QTEST_MAIN(TestContentView)
