@@ -1,6 +1,7 @@
 #include "cli/CommandExecutor.h"
 
 #include "cli/CommandRow.h"
+#include "library/ShellStore.h"
 
 #include <QEventLoop>
 
@@ -54,6 +55,12 @@ void CommandExecutor::execute(const Command &command, const QString &workingDire
         return;
     case Command::Kind::command:
         if (const CommandRow *row = CommandTable::find(command.name); row && row->carryOut) {
+            if (row->usesDocument && !m_store.checkReachable()) {
+                reply->notReachable(
+                    QStringLiteral("the document %1").arg(m_store.currentDocumentPath()),
+                    m_store.unreachableFolder().value_or(QString()));
+                return;
+            }
             row->carryOut(carrying);
             return;
         }

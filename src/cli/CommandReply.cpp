@@ -38,7 +38,7 @@ void CommandReply::finishSaved(const QString &success)
 {
     if (const std::optional<QString> &error = m_store.lastSaveError()) {
         err(QStringLiteral("orlenta: could not save %1: %2\n")
-                .arg(m_store.currentProfile().path, *error));
+                .arg(m_store.currentDocumentPath(), *error));
         finish(1);
         return;
     }
@@ -53,4 +53,12 @@ void CommandReply::refused()
         fail(*why);
     else
         finishSaved();
+}
+
+void CommandReply::notReachable(const QString &what, const QString &folder)
+{
+    err(QStringLiteral("orlenta: %1 is not reachable: its folder %2 is missing (a disk that is "
+                       "not mounted?)\n")
+            .arg(what, folder));
+    finish(1);
 }

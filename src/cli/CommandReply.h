@@ -37,6 +37,9 @@ public:
     void finishSaved(const QString &success = QString());
     // An edit that did not go through: why, as a refusal, or the failed save.
     void refused();
+    // What cannot be reached (a document, a profile) and its missing folder;
+    // status 1, nothing changed.
+    void notReachable(const QString &what, const QString &folder);
 
 private:
     bool alive() const { return !m_guarded || m_context; }

@@ -31,6 +31,9 @@ struct CommandRow
     bool operandsAfterFirst = false;
     // Carried out by the app, which then starts with its windows.
     bool needsWindows = false;
+    // Reads or edits the current document: refused (status 1) while the
+    // document's folder cannot be reached, never carried out on another one.
+    bool usesDocument = false;
     // What the parser cannot check alone (options that exclude each other, a
     // number): an error line, or nothing.
     std::function<QString(const Command &)> check{};

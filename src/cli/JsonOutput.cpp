@@ -80,7 +80,8 @@ QString listing(const ShellStore &store, const QHash<QUuid, QString> &shortIds)
     return QString::fromUtf8(json.take());
 }
 
-QString profiles(const QList<Profile> &profiles, const QUuid &current)
+QString profiles(const QList<Profile> &profiles, const QUuid &current,
+                 const QList<Profile> &unreachable)
 {
     IndentedJson json;
     json.beginArray();
@@ -89,6 +90,8 @@ QString profiles(const QList<Profile> &profiles, const QUuid &current)
         json.key("current");
         json.boolean(profile.id == current);
         writeProfileFields(json, profile);
+        json.key("reachable");
+        json.boolean(!unreachable.contains(profile));
         json.endObject();
     }
     json.endArray();

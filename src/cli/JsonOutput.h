@@ -16,6 +16,8 @@ namespace JsonOutput {
 // The current document: its flag, its nodes nested in display order, its
 // profile and the sort mode.
 QString listing(const ShellStore &store, const QHash<QUuid, QString> &shortIds);
-QString profiles(const QList<Profile> &profiles, const QUuid &current);
+// Each with "reachable": false while its folder is missing.
+QString profiles(const QList<Profile> &profiles, const QUuid &current,
+                 const QList<Profile> &unreachable = {});
 
 } // namespace JsonOutput

@@ -60,13 +60,16 @@ QString listing(const QList<ShellNode> &displayRoots, const QHash<QUuid, QString
     return text;
 }
 
-QString profiles(const QList<Profile> &profiles, const QUuid &current)
+QString profiles(const QList<Profile> &profiles, const QUuid &current,
+                 const QList<Profile> &unreachable)
 {
     QString text;
     for (const Profile &profile : profiles) {
         QStringList fields{uuidText(profile.id), field(profile.name), field(profile.path)};
         if (profile.id == current)
             fields.append(QStringLiteral("current"));
+        if (unreachable.contains(profile))
+            fields.append(QStringLiteral("not reachable"));
         text += fields.join(u'\t') + u'\n';
     }
     return text;

@@ -18,8 +18,10 @@ QString field(const QString &text);
 
 // One line per node in the order given: path, kind, short id, file, presets.
 QString listing(const QList<ShellNode> &displayRoots, const QHash<QUuid, QString> &shortIds);
-// One line per profile: id, name, document path, and "current" on the current one.
-QString profiles(const QList<Profile> &profiles, const QUuid &current);
+// One line per profile: id, name, document path, "current" on the current
+// one and "not reachable" on those whose folder is missing.
+QString profiles(const QList<Profile> &profiles, const QUuid &current,
+                 const QList<Profile> &unreachable = {});
 // The answer for a node just made: its path and its id.
 QString madeNode(const QList<ShellNode> &roots, const QUuid &id);
 

@@ -2,12 +2,15 @@
 
 #include "library/ShellStore.h"
 
+#include <utility>
+
 EditHistory::EditHistory(ShellStore &store, int capacity, QObject *parent)
     : QObject(parent), m_store(store), m_capacity(qMax(1, capacity)), m_last(store.roots()),
       m_document(documentKey())
 {
     connect(&m_store, &ShellStore::changed, this, &EditHistory::storeChanged);
     connect(&m_store, &ShellStore::adoptedOutsideVersion, this, [this] { m_outside = true; });
+    connect(&m_store, &ShellStore::rolledBack, this, [this] { m_rolledBack = true; });
 }
 
 QString EditHistory::documentKey() const
@@ -25,6 +28,16 @@ void EditHistory::storeChanged()
         m_document = document;
         m_last = m_store.roots();
         clear();
+        return;
+    }
+    if (std::exchange(m_rolledBack, false)) {
+        // The change was not saved and is gone again: so is its step.
+        if (!m_restoring && !m_undo.isEmpty() && m_store.roots() == m_undo.constLast()) {
+            m_undo.removeLast();
+            m_lastTypedKey.clear();
+            Q_EMIT stateChanged();
+        }
+        m_last = m_store.roots();
         return;
     }
     // Equal lists that share their data compare at once; the flag, the sort
@@ -54,13 +67,19 @@ void EditHistory::restore(QList<QList<ShellNode>> &from, QList<QList<ShellNode>>
 {
     if (from.isEmpty())
         return;
-    to.append(m_store.roots());
+    const QList<ShellNode> current = m_store.roots();
+    to.append(current);
     m_lastTypedKey.clear();
     const QList<ShellNode> forest = from.takeLast();
     m_restoring = true;
     m_store.setRoots(forest);
+    const bool saved = m_store.save();
     m_restoring = false;
-    m_store.save();
+    // Not written and taken back: the step is still there to take.
+    if (!saved && !to.isEmpty() && m_store.roots() == current) {
+        to.removeLast();
+        from.append(forest);
+    }
     Q_EMIT stateChanged();
 }
 

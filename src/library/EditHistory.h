@@ -71,6 +71,7 @@ private:
     bool m_groupRecorded = false;
     bool m_restoring = false;
     bool m_outside = false;
+    bool m_rolledBack = false;
     QString m_typingKey;    // of the edit being made
     QString m_lastTypedKey; // of the newest undo step, empty unless typed
 };

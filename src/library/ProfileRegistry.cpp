@@ -75,8 +75,7 @@ std::optional<Profile> findIn(const QList<Profile> &list, const QUuid &id)
 
 QString chosenFolder(const QString &folder)
 {
-    return folder.trimmed().isEmpty() ? QString()
-                                      : QDir::cleanPath(QDir(folder).absolutePath());
+    return folder.trimmed().isEmpty() ? QString() : QDir::cleanPath(QDir(folder).absolutePath());
 }
 
 } // namespace
@@ -120,6 +119,38 @@ std::optional<Profile> ProfileRegistry::find(const QUuid &id) const
     return findIn(profiles(), id);
 }
 
+std::optional<QString> ProfileRegistry::missingFolder(const Profile &profile)
+{
+    if (isBuiltIn(profile.id) || profile.path.isEmpty())
+        return std::nullopt;
+    const QString folder = QFileInfo(profile.path).absolutePath();
+    if (QFileInfo(folder).isDir())
+        return std::nullopt;
+    return folder;
+}
+
+QList<Profile> ProfileRegistry::unreachableProfiles() const
+{
+    QList<Profile> list;
+    for (const Profile &profile : m_customProfiles)
+        if (missingFolder(profile))
+            list.append(profile);
+    return list;
+}
+
+std::optional<QString> ProfileRegistry::currentMissingFolder() const
+{
+    const std::optional<Profile> custom = findCustom(m_currentProfileID);
+    return custom ? missingFolder(*custom) : std::nullopt;
+}
+
+std::optional<Profile> ProfileRegistry::findKnown(const QUuid &id) const
+{
+    if (std::optional<Profile> listed = find(id))
+        return listed;
+    return findIn(unreachableProfiles(), id);
+}
+
 std::optional<Profile> ProfileRegistry::findCustom(const QUuid &id) const
 {
     return findIn(m_customProfiles, id);
@@ -127,7 +158,7 @@ std::optional<Profile> ProfileRegistry::findCustom(const QUuid &id) const
 
 Profile ProfileRegistry::currentProfile() const
 {
-    return find(m_currentProfileID).value_or(localProfile());
+    return findKnown(m_currentProfileID).value_or(localProfile());
 }
 
 // Where load and save go. Unlike currentProfile(), a current custom profile
@@ -153,7 +184,9 @@ bool ProfileRegistry::chooseStartProfile()
     if (const std::optional<QString> stored =
             m_preferences.string(PreferenceKeys::currentProfileID)) {
         const QUuid id = ScriptDocument::isUuidText(*stored) ? QUuid::fromString(*stored) : QUuid();
-        if (!id.isNull() && find(id)) {
+        // A document on a disk that is not mounted stays the current one:
+        // commands then fail instead of using the local document.
+        if (!id.isNull() && findKnown(id)) {
             m_currentProfileID = id;
             return false;
         }
@@ -195,13 +228,13 @@ bool ProfileRegistry::pruneMissingProfiles(bool *currentLost)
     *currentLost = false;
     QList<Profile> kept;
     for (const Profile &profile : m_customProfiles)
-        if (fileExists(profile.path))
+        if (fileExists(profile.path) || missingFolder(profile))
             kept.append(profile);
     if (kept.size() == m_customProfiles.size())
         return false;
     m_customProfiles = kept;
     persistCustomProfiles();
-    if (!find(m_currentProfileID)) {
+    if (!findKnown(m_currentProfileID)) {
         makeCurrent(Profile::localProfileID);
         *currentLost = true;
     }

@@ -25,6 +25,15 @@ public:
     // The built-in profiles, then the custom ones whose file exists.
     QList<Profile> profiles() const;
     std::optional<Profile> find(const QUuid &id) const;
+    // The folder of a custom document when it is missing (a disk not
+    // mounted, a share not connected): such a profile is kept, never listed
+    // in profiles(), and its folder is never made anew. None for a built-in
+    // profile, whose folder is made as needed.
+    static std::optional<QString> missingFolder(const Profile &profile);
+    // The custom profiles whose folder is missing, in stored order.
+    QList<Profile> unreachableProfiles() const;
+    // The current document's folder when it is missing.
+    std::optional<QString> currentMissingFolder() const;
     Profile currentProfile() const;
     QString currentDocumentPath() const;
     QUuid currentProfileID() const { return m_currentProfileID; }
@@ -40,7 +49,8 @@ public:
     void removeCustom(const QUuid &id);
     void loadCustomProfiles();
     void persistCustomProfiles();
-    // Drops custom profiles whose file is gone; false when none was. When
+    // Drops custom profiles whose file is gone from a folder that is there;
+    // false when none was. When
     // the current one went, *currentLost is set and the local one is current.
     bool pruneMissingProfiles(bool *currentLost);
 
@@ -53,6 +63,9 @@ public:
     void setSyncFolder(const QString &folder);
 
 private:
+    // In profiles(), or unreachable for now.
+    std::optional<Profile> findKnown(const QUuid &id) const;
+
     Preferences &m_preferences;
     Locations m_locations;
     QUuid m_currentProfileID;

@@ -129,13 +129,26 @@ void ShellStore::pruneMissingProfiles()
 void ShellStore::applicationDidBecomeActive()
 {
     pruneMissingProfiles();
+    checkReachable();
     Q_EMIT changed();
+}
+
+bool ShellStore::checkReachable()
+{
+    if (unreachableFolder())
+        return false;
+    if (m_loadedUnreachable)
+        load();
+    return true;
 }
 
 // Loading and saving.
 
 void ShellStore::ensureDir()
 {
+    // Made anew, it would hold the document on the disk beneath the mount point.
+    if (unreachableFolder())
+        return;
     QDir().mkpath(QFileInfo(currentDocumentPath()).absolutePath());
 }
 
@@ -191,6 +204,7 @@ void ShellStore::load()
     m_lastLoadError.reset();
     m_movedAsidePath.reset();
     m_readFailed = false;
+    m_loadedUnreachable = unreachableFolder().has_value();
 
     const DocumentFile::Read disk = DocumentFile::read(path);
     m_file.setKnown(disk.print);
@@ -283,6 +297,7 @@ void ShellStore::takeInOutsideVersion()
     }
     m_settling.reset();
     m_readFailed = false;
+    m_loadedUnreachable = false;
     m_file.setKnown(disk.print);
     m_lastLoadError.reset();
     m_unreadablePath.reset();

@@ -70,6 +70,15 @@ public:
     void loadCustomProfiles();
     void persistCustomProfiles();
     void pruneMissingProfiles();
+    // The current document's folder while it is missing (a disk that is not
+    // mounted): nothing is read from or saved to the document, and no other
+    // document stands in for it.
+    std::optional<QString> unreachableFolder() const { return m_profiles.currentMissingFolder(); }
+    // Custom profiles whose folder is missing: kept, though not in profiles().
+    QList<Profile> unreachableProfiles() const { return m_profiles.unreachableProfiles(); }
+    // Loads the current document when its folder has come back since it was
+    // found missing; whether it can be reached now.
+    bool checkReachable();
 
     // Loading and saving. A save first compares the file with what was last
     // read or written: an edit made meanwhile by another program is loaded and
@@ -136,6 +145,9 @@ Q_SIGNALS:
     // The current document could not be decoded and was moved aside before
     // a save; told once per move.
     void documentMovedAside(const QString &asidePath, const QString &reason);
+    // A change that could not be saved was taken back, so the tree is again
+    // what the document holds; announced just before its changed().
+    void rolledBack();
     // What a sync client's conflict copy held was merged into the document
     // and the copy kept at keptAt; told once per copy.
     void conflictCopyTakenIn(const QString &copyPath, const QString &keptAt);
@@ -153,7 +165,9 @@ private:
     void takeInConflictCopies();
     DocumentFile::Read settledRead(const QString &path, DocumentFile::Read disk);
     void rememberVersion(const Persisted &document);
-    bool refuse(const QString &why);
+    // Records a failed save and takes the unsaved change back; false.
+    bool refuse(const QString &why, bool adoptedOutside = false);
+    void rollBack(bool adoptedOutside);
     bool moveUnreadableAside(const QString &path, const QString &reason);
 
     void diagnose(const QString &message) const
@@ -193,6 +207,8 @@ private:
     // The document exists but could not be read (permissions, I/O): saves
     // are refused rather than replace what could not be seen.
     bool m_readFailed = false;
+    // The last load found the document's folder missing.
+    bool m_loadedUnreachable = false;
     // The document as last read or written.
     Persisted m_synced;
     // The versions this run has read or written, oldest first.

@@ -65,9 +65,8 @@ QString folderGone()
 
 QUuid ShellStore::appendNode(std::optional<QUuid> parent, const ShellNode &node)
 {
-    // The node is there once the edit applies, even when the write then fails.
-    bool applied = false;
-    commit([this, parent, &node, &applied](Persisted &document) {
+    // A failed save takes the node back: no id for a node that is not there.
+    const bool saved = commit([this, parent, &node](Persisted &document) {
         if (!acceptsChildren(document.roots, parent))
             return refuseEdit(folderGone());
         // Nothing may be saved that the reader would refuse.
@@ -78,10 +77,9 @@ QUuid ShellStore::appendNode(std::optional<QUuid> parent, const ShellNode &node)
             document.roots = Forest::appending(document.roots, node, *parent);
         else
             document.roots.append(node);
-        applied = true;
         return true;
     });
-    return applied ? node.id : QUuid();
+    return saved ? node.id : QUuid();
 }
 
 bool ShellStore::refuseEdit(const QString &why)

@@ -48,13 +48,27 @@ bool ShellStore::moveUnreadableAside(const QString &path, const QString &reason)
     return true;
 }
 
-bool ShellStore::refuse(const QString &why)
+bool ShellStore::refuse(const QString &why, bool adoptedOutside)
 {
+    rollBack(adoptedOutside);
     m_lastSaveError = why;
     printLine(QStringLiteral("[ShellStore] 保存失败 ") + currentDocumentPath() +
               QStringLiteral("：") + why);
     Q_EMIT changed();
     return false;
+}
+
+// What could not be written does not stay in memory, where the next save
+// would write it unasked: the tree is again the document's, and whoever
+// made the change hears that it failed.
+void ShellStore::rollBack(bool adoptedOutside)
+{
+    if (Persisted{m_roots, m_isPublished} != m_synced) {
+        adopt(m_synced);
+        Q_EMIT rolledBack();
+    }
+    if (adoptedOutside)
+        Q_EMIT adoptedOutsideVersion();
 }
 
 void ShellStore::rememberVersion(const Persisted &document)
@@ -101,9 +115,13 @@ bool ShellStore::save()
 
 bool ShellStore::commit(const Edit &edit)
 {
+    m_lastEditError.reset();
+    if (const std::optional<QString> folder = unreachableFolder())
+        // clang-format off
+        return refuse(LanguageManager::localized(QStringLiteral("配置文件所在的文件夹 %@ 无法访问，没有保存"), {*folder}));
+    // clang-format on
     ensureDir();
     const QString path = currentDocumentPath();
-    m_lastEditError.reset();
     const DocumentFile::Lock lock(path);
     if (!lock.held())
         // clang-format off
@@ -132,7 +150,7 @@ bool ShellStore::commit(const Edit &edit)
             m_readFailed = true;
             m_lastLoadError = disk.error;
             // clang-format off
-            return refuse(LanguageManager::localized(QStringLiteral("文稿暂时无法读取，为免覆盖其中的内容，没有保存：%@"), {disk.error}));
+            return refuse(LanguageManager::localized(QStringLiteral("文稿暂时无法读取，为免覆盖其中的内容，没有保存：%@"), {disk.error}), adopted);
             // clang-format on
         }
         m_readFailed = false;
@@ -184,6 +202,7 @@ bool ShellStore::commit(const Edit &edit)
         if (bytes.isEmpty()) {
             if (setAside)
                 m_unreadablePath = path;
+            rollBack(adopted);
             m_lastSaveError = QStringLiteral("编码失败");
             Q_EMIT changed();
             return false;
@@ -194,7 +213,8 @@ bool ShellStore::commit(const Edit &edit)
         if (movedAside) {
             if (!moveUnreadableAside(path, *setAside)) {
                 m_unreadablePath = path;
-                return refuse(QStringLiteral("the unreadable document could not be moved aside"));
+                return refuse(QStringLiteral("the unreadable document could not be moved aside"),
+                              adopted);
             }
             expected.print = DocumentFile::Fingerprint{};
         }
@@ -210,9 +230,10 @@ bool ShellStore::commit(const Edit &edit)
                 // clang-format off
                 reason = LanguageManager::localized(QStringLiteral("另一个程序一直占用着文稿，没有保存"));
             // clang-format on
-            return refuse(reason);
+            return refuse(reason, adopted);
         }
         m_lastSaveError.reset();
+        m_loadedUnreachable = false;
         m_synced = next;
         rememberVersion(m_synced);
         // The save may have made the folder: the watch follows.

@@ -54,11 +54,24 @@ void LoadErrorBanner::retranslate()
 
 void LoadErrorBanner::refresh()
 {
+    const std::optional<QString> away = m_store.unreachableFolder();
     const std::optional<QString> &error = m_store.lastLoadError();
-    setVisible(error.has_value());
-    if (!error)
+    const std::optional<QString> &notSaved = m_store.lastSaveError();
+    setVisible(away || error || notSaved);
+    // Nothing to show in the file manager while the folder is away.
+    m_reveal->setVisible(!away);
+    if (away) {
+        // clang-format off
+        m_text->setText(LanguageManager::localized(QStringLiteral("此配置文件所在的文件夹现在无法访问（磁盘未挂载，或网络位置未连接？）：%@。在它恢复之前，更改不会保存。"), {*away}));
+        // clang-format on
+    } else if (error) {
+        m_text->setText(LanguageManager::localized(
+            QStringLiteral("无法读取此配置文件，原文件保留在：%@"), {keptPath()}));
+    } else if (notSaved) {
+        m_text->setText(LanguageManager::localized(QStringLiteral("未能保存：%@。这次更改已撤回。"),
+                                                   {*notSaved}));
+    } else {
         return;
-    m_text->setText(LanguageManager::localized(
-        QStringLiteral("无法读取此配置文件，原文件保留在：%@"), {keptPath()}));
+    }
     setAccessibleName(m_text->text());
 }

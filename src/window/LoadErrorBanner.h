@@ -6,9 +6,10 @@ class QLabel;
 class QPushButton;
 class ShellStore;
 
-// Above the sidebar while the current document cannot be read: where the
-// file is kept, and a button that shows it in the file manager. Hidden
-// otherwise.
+// Above the sidebar while the current document cannot be read or reached,
+// or its last save failed (and the change was taken back): what happened,
+// where the file is kept, and a button that shows it in the file manager.
+// Hidden otherwise.
 class LoadErrorBanner : public QFrame
 {
     Q_OBJECT

@@ -29,6 +29,15 @@ void ProfileMenu::rebuild()
                 m_store.switchTo(id, std::nullopt);
         });
     }
+    // Kept while their disk is away; shown, but nothing to switch to.
+    for (const Profile &profile : m_store.unreachableProfiles()) {
+        QAction *action =
+            addAction(LanguageManager::localized(QStringLiteral("%@（无法访问）"), {profile.name}));
+        action->setToolTip(profile.path);
+        action->setCheckable(true);
+        action->setChecked(profile.id == m_store.currentProfileID());
+        action->setEnabled(false);
+    }
     addSeparator();
 
     QMenu *remove = addMenu(LanguageManager::localized(QStringLiteral("移除配置")));

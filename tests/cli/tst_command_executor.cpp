@@ -789,6 +789,7 @@ private Q_SLOTS:
     void failedSaveIsOneLineAndNoSuccess()
     {
         QFETCH(QStringList, arguments);
+        const QStringList before = summary(*m_store);
         // Something that cannot be replaced by a file takes the document's place.
         const QString document = m_store->currentProfile().path;
         QVERIFY(QFile::remove(document));
@@ -800,9 +801,72 @@ private Q_SLOTS:
                                                             streams, *m_store, *m_runs);
         QCOMPARE(result.status, 1);
         QCOMPARE(result.out, QString()); // a script reading an id would think the node exists
-        QVERIFY2(result.err.startsWith(QStringLiteral("orlenta: could not save ")),
+        QVERIFY2(result.err.startsWith(QStringLiteral("orlenta: could not save ") + document),
                  qPrintable(result.err));
         QCOMPARE(result.err.count(u'\n'), 1);
+        // As reported: the change is not in the app, and the next save, of
+        // another command, does not write it after all.
+        QCOMPARE(summary(*m_store), before);
+        QVERIFY(QDir(document).removeRecursively());
+        QCOMPARE(command({QStringLiteral("publish")}).status, 0);
+        QStringList published = before;
+        published[0] = QStringLiteral("published");
+        ShellStore again(*m_preferences, m_home->locations());
+        QCOMPARE(summary(again), published);
+    }
+
+    // A command while the current document's disk is not mounted fails,
+    // whether the app or the command's own process carries it out, and the
+    // profile is kept for when the disk is back.
+    void documentOnADiskThatIsNotMounted()
+    {
+        QVERIFY(m_home->write(QStringLiteral("usb/lib/tallowBay.json"),
+                              R"({"isPublished": true, "roots": []})"));
+        QCOMPARE(command({QStringLiteral("profile"), QStringLiteral("open"),
+                          m_home->filePath(QStringLiteral("usb/lib/tallowBay.json"))})
+                     .status,
+                 0);
+        const QString folder = m_home->filePath(QStringLiteral("usb/lib"));
+        QVERIFY(QDir(folder).removeRecursively());
+        const QByteArray local =
+            m_home->read(QStringLiteral("home/Documents/FennickTallowBay/tallowBay.json"));
+        const QString line =
+            QStringLiteral("is not reachable: its folder %1 is missing").arg(folder);
+        for (const bool throughInstance : {true, false}) {
+            if (throughInstance) {
+                startInstance();
+            } else {
+                m_instance.reset();
+                // A process of its own starts from the preferences.
+                m_executor.reset();
+                m_store = std::make_unique<ShellStore>(*m_preferences, m_home->locations());
+                m_store->setLineSink([](const QString &) {});
+                m_executor = std::make_unique<CommandExecutor>(*m_store, *m_runs);
+            }
+            for (const QStringList &arguments :
+                 {QStringList{QStringLiteral("list")},
+                  QStringList{QStringLiteral("mkdir"), QStringLiteral("Ops")}}) {
+                const Result result = command(arguments);
+                QCOMPARE(result.status, 1);
+                QCOMPARE(result.out, QString());
+                QVERIFY2(result.err.contains(line), qPrintable(result.err));
+            }
+            const QString profiles =
+                command({QStringLiteral("profile"), QStringLiteral("list")}).out;
+            QVERIFY2(profiles.contains(QStringLiteral("\tlib\t") + folder +
+                                       QStringLiteral("/tallowBay.json\tcurrent\tnot reachable\n")),
+                     qPrintable(profiles));
+            QCOMPARE(m_store->currentProfile().name, QStringLiteral("lib"));
+        }
+        QVERIFY(!QFileInfo::exists(folder));
+        QCOMPARE(m_home->read(QStringLiteral("home/Documents/FennickTallowBay/tallowBay.json")),
+                 local);
+
+        QVERIFY(m_home->write(QStringLiteral("usb/lib/tallowBay.json"),
+                              R"({"isPublished": true, "roots": []})"));
+        QCOMPARE(command({QStringLiteral("mkdir"), QStringLiteral("Ops")}).status, 0);
+        QCOMPARE(summary(*m_store),
+                 (QStringList{QStringLiteral("published"), QStringLiteral("Ops|folder")}));
     }
 
     void blankFolderNameIsTheDefault()

@@ -113,8 +113,9 @@ private Q_SLOTS:
 
     void startProfileChoice_data()
     {
-        QTest::addColumn<QString>("storedCurrent"); // "custom": a custom profile whose file is gone
-        QTest::addColumn<QString>("syncICloud");    // empty: absent
+        // "custom": a custom profile whose file is gone from its folder
+        QTest::addColumn<QString>("storedCurrent");
+        QTest::addColumn<QString>("syncICloud"); // empty: absent
         QTest::addColumn<QUuid>("current");
         const QString cloud = QStringLiteral("00000000-0000-0000-0000-00000000000B");
         QTest::newRow("sync true alone") << QString() << "true" << Profile::iCloudProfileID;
@@ -142,6 +143,7 @@ private Q_SLOTS:
         if (storedCurrent == u"custom") {
             const Profile gone{QUuid::createUuid(), QStringLiteral("gone"),
                                rig.absolute(QStringLiteral("gone/tallowBay.json"))};
+            QVERIFY(QDir().mkpath(rig.absolute(QStringLiteral("gone"))));
             rig.preferences->setData(PreferenceKeys::customProfiles, profilesJson({gone}));
             storedCurrent = uuidText(gone.id);
         }
@@ -239,7 +241,7 @@ private Q_SLOTS:
         QVERIFY(!rig.exists(Paths::localBackup));
     }
 
-    void failedWriteIsRecordedUntilTheNextSuccess()
+    void failedWriteIsTakenBackAndRecordedUntilTheNextSuccess()
     {
         StoreRig rig;
         ShellStore &store = rig.start();
@@ -258,11 +260,12 @@ private Q_SLOTS:
                  qPrintable(rig.lines.first()));
         QCOMPARE(rig.lines.first().mid(rig.lines.first().indexOf(u'：') + 1),
                  *store.lastSaveError());
-        QCOMPARE(rootNames(store.roots()), QStringList{QStringLiteral("lost")}); // kept in memory
+        // Taken back: the next save does not write it unasked.
+        QVERIFY(store.roots().isEmpty());
         QFile::remove(rig.absolute(cloudFolder));
         QVERIFY(store.save());
         QVERIFY(!store.lastSaveError());
-        QCOMPARE(namesIn(rig.home.read(Paths::cloud)), QStringList{QStringLiteral("lost")});
+        QCOMPARE(namesIn(rig.home.read(Paths::cloud)), QStringList{});
     }
 
     void failedWriteInReadOnlyFolder()
@@ -440,6 +443,45 @@ private Q_SLOTS:
         QVERIFY(store.save());
         QCOMPARE(namesIn(rig.home.read(Paths::local)), QStringList{QStringLiteral("local")});
         QVERIFY(!QFileInfo::exists(custom.path));
+    }
+
+    // A document on a disk that is not mounted: the profile stays, current
+    // and stored; nothing is read or written anywhere until the disk is back,
+    // and then its document is what shows.
+    void profileOnADiskThatIsNotMountedStays()
+    {
+        StoreRig rig;
+        rig.home.write(Paths::local, documentWith({QStringLiteral("local")}));
+        const Profile usb =
+            rig.customProfile(QStringLiteral("usb/lib/tallowBay.json"), {QStringLiteral("usb")});
+        rig.preferences->setData(PreferenceKeys::customProfiles, profilesJson({usb}));
+        rig.preferences->setString(PreferenceKeys::currentProfileID, uuidText(usb.id));
+        const QString folder = rig.absolute(QStringLiteral("usb/lib"));
+        QVERIFY(QDir(folder).removeRecursively()); // the mount point stays, empty
+
+        ShellStore &store = rig.start();
+        store.applicationDidBecomeActive();
+        QCOMPARE(store.customProfiles(), QList<Profile>{usb});
+        QCOMPARE(store.unreachableProfiles(), QList<Profile>{usb});
+        QCOMPARE(store.currentProfile(), usb);
+        QCOMPARE(stored(rig, PreferenceKeys::currentProfileID), uuidText(usb.id));
+        QVERIFY(rig.preferences->data(PreferenceKeys::customProfiles)
+                    ->contains(uuidText(usb.id).toLatin1()));
+        QCOMPARE(store.unreachableFolder(), std::optional(folder));
+        QVERIFY(store.roots().isEmpty());
+        QVERIFY(store.addFolder(std::nullopt, QStringLiteral("lost")).isNull());
+        QVERIFY(store.lastSaveError()->contains(folder));
+        QVERIFY(store.roots().isEmpty());
+        QVERIFY(!QFileInfo::exists(folder)); // not made on the disk beneath
+        QCOMPARE(namesIn(rig.home.read(Paths::local)), QStringList{QStringLiteral("local")});
+
+        rig.home.write(QStringLiteral("usb/lib/tallowBay.json"),
+                       documentWith({QStringLiteral("usb")}));
+        QVERIFY(store.checkReachable());
+        QCOMPARE(rootNames(store.roots()), QStringList{QStringLiteral("usb")});
+        QVERIFY(!store.addFolder(std::nullopt, QStringLiteral("back")).isNull());
+        QCOMPARE(namesIn(rig.home.read(QStringLiteral("usb/lib/tallowBay.json"))),
+                 (QStringList{QStringLiteral("usb"), QStringLiteral("back")}));
     }
 
     void activationWithNothingToPruneStillNotifies()

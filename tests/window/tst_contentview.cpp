@@ -700,6 +700,32 @@ private Q_SLOTS:
         window().setTrayMissing(false);
         QVERIFY(banner->isHidden());
     }
+
+    // A deletion whose save fails is taken back and told, leaves no undo
+    // step, and is not written later by the save of another edit.
+    void failedSaveIsTakenBackAndTold()
+    {
+        auto *banner = window().findChild<QWidget *>(QStringLiteral("loadErrorBanner"));
+        const QString path = m_store->currentDocumentPath();
+        QVERIFY(QFile::remove(path));
+        QVERIFY(QDir().mkpath(path + QStringLiteral("/blocked"))); // no file can replace it
+        const qsizetype steps = window().history().undoCount();
+        actions().deleteNode(G.id);
+        QCOMPARE(m_store->roots(), (QList<ShellNode>{F, G, T}));
+        QVERIFY(indexOf(G.id).isValid());
+        QCOMPARE(window().history().undoCount(), steps);
+        QTRY_VERIFY(!banner->isHidden());
+        QVERIFY(banner->findChild<QLabel *>(QStringLiteral("loadErrorText"))
+                    ->text()
+                    .startsWith(QStringLiteral("未能保存：")));
+
+        QVERIFY(QDir(path).removeRecursively());
+        actions().addFolderAtTop();
+        const QList<ShellNode> saved = decodedRoots();
+        QCOMPARE(saved.size(), 4);
+        QCOMPARE(saved.at(1), G);
+        QTRY_VERIFY(banner->isHidden());
+    }
 };
 
 QTEST_MAIN(TestContentView)

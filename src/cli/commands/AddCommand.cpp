@@ -76,6 +76,7 @@ CommandRow addCommand()
         .minimum = 1,
         .maximum = -1,
         .options = {SharedOptions::toFolderOption()},
+        .usesDocument = true,
         .carryOut = addScripts,
     };
 }

@@ -32,6 +32,7 @@ CommandRow argsCommand()
         .minimum = 1,
         .maximum = -1,
         .operandsAfterFirst = true,
+        .usesDocument = true,
         .carryOut = setPresets,
     };
 }

@@ -42,6 +42,7 @@ CommandRow importCommand()
         .minimum = 1,
         .maximum = 1,
         .options = {SharedOptions::toFolderOption()},
+        .usesDocument = true,
         .carryOut = importDirectory,
     };
 }

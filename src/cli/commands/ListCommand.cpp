@@ -38,6 +38,7 @@ CommandRow listCommand()
             "Print the tree of the current document in display order, one line per node: path, "
             "kind, id, file, presets (tab-separated)."),
         .options = {SharedOptions::jsonOption()},
+        .usesDocument = true,
         .carryOut = listNodes,
     };
 }

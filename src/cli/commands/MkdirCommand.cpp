@@ -34,6 +34,7 @@ CommandRow mkdirCommand()
         .minimum = 0,
         .maximum = 1,
         .options = {SharedOptions::toFolderOption()},
+        .usesDocument = true,
         .carryOut = makeFolder,
     };
 }

@@ -72,6 +72,7 @@ CommandRow mvCommand()
                     option(beforeOption, QStringLiteral("Put it in front of NODE."),
                            QStringLiteral("NODE")),
                     option(rootOption, QStringLiteral("Make it the last top-level node."))},
+        .usesDocument = true,
         .check = check,
         .carryOut = placeNode,
     };

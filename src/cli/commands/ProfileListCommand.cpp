@@ -9,9 +9,11 @@ namespace {
 void listProfiles(CommandContext &c)
 {
     const QUuid current = c.store.currentProfile().id;
+    const QList<Profile> unreachable = c.store.unreachableProfiles();
+    const QList<Profile> all = c.store.profiles() + unreachable;
     c.reply->out(c.command.isSet(SharedOptions::json)
-                     ? JsonOutput::profiles(c.store.profiles(), current)
-                     : TextOutput::profiles(c.store.profiles(), current));
+                     ? JsonOutput::profiles(all, current, unreachable)
+                     : TextOutput::profiles(all, current, unreachable));
     c.reply->finish(0);
 }
 } // namespace

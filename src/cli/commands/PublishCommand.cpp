@@ -20,6 +20,7 @@ CommandRow publishCommand()
         .description = QStringLiteral("Publish the current document: the tray menu shows the "
                                       "tree only for a published document."),
         .options = {SharedOptions::option(offOption, QStringLiteral("Withdraw it instead."))},
+        .usesDocument = true,
         .carryOut = setPublished,
     };
 }

@@ -31,6 +31,7 @@ CommandRow renameCommand()
                          QStringLiteral("<name>")}},
         .minimum = 2,
         .maximum = 2,
+        .usesDocument = true,
         .carryOut = renameNode,
     };
 }

@@ -23,6 +23,7 @@ CommandRow rmCommand()
                          QStringLiteral("<node>")}},
         .minimum = 1,
         .maximum = 1,
+        .usesDocument = true,
         .carryOut = removeNode,
     };
 }

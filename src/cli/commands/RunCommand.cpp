@@ -100,6 +100,7 @@ CommandRow runCommand()
                            QStringLiteral(
                                "Pass the script's preset number N (as `list` counts them)."),
                            QStringLiteral("N"))},
+        .usesDocument = true,
         .check = check,
         .carryOut = runNode,
     };

@@ -123,8 +123,12 @@ void GeneralPage::refreshProfiles()
             m_profilesCard->addDivider();
         auto *rowWidget = new QWidget(m_profilesCard->panel());
         rowWidget->setObjectName(QStringLiteral("profileRow"));
-        rowWidget->setAccessibleName(profile.name);
-        QLabel *name = label(profile.name, rowWidget);
+        const QString shownName =
+            ProfileRegistry::missingFolder(profile)
+                ? LanguageManager::localized(QStringLiteral("%@（无法访问）"), {profile.name})
+                : profile.name;
+        rowWidget->setAccessibleName(shownName);
+        QLabel *name = label(shownName, rowWidget);
         auto *path = new ElidedLabel(Qt::ElideMiddle, rowWidget);
         path->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
         path->setObjectName(QStringLiteral("profilePath"));
