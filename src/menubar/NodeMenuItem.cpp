@@ -2,6 +2,7 @@
 
 #include "language/LanguageManager.h"
 #include "ui/IconMap.h"
+#include "ui/MenuTitle.h"
 
 #include <QAction>
 #include <QMenu>
@@ -9,16 +10,6 @@
 NodeMenuItem::NodeMenuItem(ShellNode node, ShellStore &store, RunController &runController)
     : m_node(std::move(node)), m_store(store), m_runController(runController)
 {}
-
-QString NodeMenuItem::escapedTitle(const QString &text)
-{
-    if (!text.contains(u'&') && !text.contains(u'\t'))
-        return text;
-    QString title = text;
-    title.replace(u'&', QStringLiteral("&&"));
-    title.replace(u'\t', u' ');
-    return title;
-}
 
 namespace {
 
@@ -46,7 +37,7 @@ void NodeMenuItem::addTo(QMenu *menu, const MenuRunner &run) const
     static const QIcon terminalIcon = IconMap::icon(QStringLiteral("terminal"));
     static const QIcon play = IconMap::icon(QStringLiteral("play.fill"));
 
-    const QString title = escapedTitle(m_node.displayName());
+    const QString title = MenuTitle::verbatim(m_node.displayName());
     if (m_node.kind == NodeKind::folder) {
         addSubmenu(
             menu, title, folderIcon,
@@ -71,7 +62,7 @@ void NodeMenuItem::addTo(QMenu *menu, const MenuRunner &run) const
     }
     addSubmenu(menu, title, terminalIcon, [node = m_node, presets, run](QMenu *submenu) {
         for (const QString &preset : presets) {
-            QAction *action = submenu->addAction(play, escapedTitle(preset));
+            QAction *action = submenu->addAction(play, MenuTitle::verbatim(preset));
             QObject::connect(action, &QAction::triggered, action,
                              [run, node, preset] { run(node, preset); });
         }

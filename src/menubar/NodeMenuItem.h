@@ -27,10 +27,6 @@ public:
 
     const ShellNode &node() const { return m_node; }
 
-    // Menu titles read '&' as a mnemonic and a tab as the shortcut column;
-    // names and presets are shown verbatim.
-    static QString escapedTitle(const QString &text);
-
 private:
     ShellNode m_node;
     ShellStore &m_store;

@@ -3,6 +3,7 @@
 #include "language/LanguageManager.h"
 #include "library/ShellStore.h"
 #include "ui/IconMap.h"
+#include "ui/MenuTitle.h"
 
 #include <QDir>
 
@@ -16,11 +17,18 @@ ProfileMenu::ProfileMenu(ShellStore &store, ConfigPicker pickConfig, QWidget *pa
 
 void ProfileMenu::rebuild()
 {
+    // clear() leaves the submenus themselves behind, one more on every opening.
+    qDeleteAll(findChildren<QMenu *>(Qt::FindDirectChildrenOnly));
     clear();
     for (const Profile &profile : m_store.profiles()) {
-        QAction *action = addAction(title(profile, m_store));
-        action->setCheckable(true);
-        action->setChecked(profile.id == m_store.currentProfileID());
+        QAction *action = addAction(MenuTitle::verbatim(title(profile, m_store)));
+        // Only the current one carries a mark; a check box on every other
+        // entry would read as a list of options to tick.
+        if (profile.id == m_store.currentProfileID()) {
+            action->setIcon(IconMap::icon(QStringLiteral("checkmark")));
+            action->setCheckable(true);
+            action->setChecked(true);
+        }
         const QUuid id = profile.id;
         connect(action, &QAction::triggered, this, [this, id] {
             if (id == Profile::iCloudProfileID)
@@ -47,7 +55,7 @@ void ProfileMenu::rebuild()
             ->setEnabled(false);
     }
     for (const Profile &profile : m_store.customProfiles()) {
-        QAction *action = remove->addAction(profile.name);
+        QAction *action = remove->addAction(MenuTitle::verbatim(profile.name));
         action->setToolTip(profile.path);
         // Destructive, marked as the row menu marks "删除".
         action->setIcon(IconMap::pixmap(QStringLiteral("minus.circle.fill"), QSize(16, 16),

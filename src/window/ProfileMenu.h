@@ -8,7 +8,7 @@
 class ShellStore;
 struct Profile;
 
-// The toolbar's "配置" menu: every profile (the current one checked), the
+// The toolbar's "配置" menu: every profile (the current one marked), the
 // custom profiles to forget, and another document to open. Built afresh each
 // time it opens, so it always shows the store's profiles as they are.
 class ProfileMenu : public QMenu

@@ -3,6 +3,7 @@
 #include "language/LanguageManager.h"
 #include "run/RunController.h"
 #include "ui/IconMap.h"
+#include "ui/MenuTitle.h"
 
 #include <QMenu>
 
@@ -42,7 +43,8 @@ void RunButton::showNode(const ShellNode &node)
     auto *presetMenu = new QMenu(this);
     presetMenu->setObjectName(QStringLiteral("runMenu"));
     for (const QString &preset : presets) {
-        QAction *action = presetMenu->addAction(IconMap::icon(QStringLiteral("play.fill")), preset);
+        QAction *action = presetMenu->addAction(IconMap::icon(QStringLiteral("play.fill")),
+                                                MenuTitle::verbatim(preset));
         connect(action, &QAction::triggered, this, [this, preset] { run(preset); });
     }
     setMenu(presetMenu);

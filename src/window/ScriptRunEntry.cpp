@@ -1,6 +1,7 @@
 #include "window/ScriptRunEntry.h"
 
 #include "ui/IconMap.h"
+#include "ui/MenuTitle.h"
 #include "window/MenuActionHelper.h"
 
 #include <QMenu>
@@ -23,7 +24,8 @@ QMenu *ScriptRunEntry::popUpMenu(QWidget *parent, const QPoint &globalPos)
     menu->setAttribute(Qt::WA_DeleteOnClose);
     const MenuActionHelper *helper = m_helper.get();
     for (const QString &preset : presets) {
-        QAction *action = menu->addAction(IconMap::icon(QStringLiteral("play.fill")), preset);
+        QAction *action = menu->addAction(IconMap::icon(QStringLiteral("play.fill")),
+                                          MenuTitle::verbatim(preset));
         action->setData(preset);
         QObject::connect(action, &QAction::triggered, m_helper.get(),
                          [helper, action] { helper->fire(action); });
