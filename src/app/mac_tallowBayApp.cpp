@@ -141,6 +141,7 @@ void mac_tallowBayApp::applicationDidFinishLaunching()
 {
     m_notifier = std::make_unique<DesktopNotifier>();
     m_notifier->setTrayFallback(m_tray->systemTrayIcon()); // null while there is no tray
+    m_menuBarView->setNotifier(m_notifier.get());
     UpdateService &updates = UpdateService::shared();
     updates.setNotifier(m_notifier.get());
     updates.start();

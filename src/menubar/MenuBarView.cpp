@@ -2,10 +2,12 @@
 
 #include "language/LanguageManager.h"
 #include "library/ShellStore.h"
+#include "platform/Notifier.h"
 #include "run/RunController.h"
 #include "ui/IconMap.h"
 
 #include <QAction>
+#include <QFileInfo>
 #include <QMenu>
 #include <QTimer>
 
@@ -130,8 +132,21 @@ void MenuBarView::addTree()
     }
     // The runner is read when an entry fires, so a later setRunner applies.
     const MenuRunner run = [this](const ShellNode &node, std::optional<QString> arg) {
+        sayIfFileIsGone(node);
         m_runner(node, std::move(arg));
     };
     for (const ShellNode &node : roots)
         NodeMenuItem(node, m_store, m_runController).addTo(m_menu.get(), run);
+}
+
+void MenuBarView::sayIfFileIsGone(const ShellNode &node) const
+{
+    if (!m_notifier || node.kind != NodeKind::script)
+        return;
+    if (node.filePath && QFileInfo::exists(*node.filePath))
+        return;
+    // The same words as the run log's line.
+    m_notifier->post(QStringLiteral("orlenta-run"), QStringLiteral("Orlenta"),
+                     LanguageManager::localized(QStringLiteral("错误：脚本文件不存在：%@"),
+                                                {node.filePath.value_or(QString())}));
 }

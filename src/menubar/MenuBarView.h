@@ -6,6 +6,7 @@
 
 #include <memory>
 
+class Notifier;
 class QMenu;
 class ShellStore;
 class RunController;
@@ -25,6 +26,10 @@ public:
     // Runs go to the run controller; tests put a recorder here instead.
     void setRunner(MenuRunner runner) { m_runner = std::move(runner); }
 
+    // Where a run that cannot start says why (the script's file is gone):
+    // nothing else of the app is in view when the tray starts it. Not owned.
+    void setNotifier(Notifier *notifier) { m_notifier = notifier; }
+
     // A build without an update feed leaves updates to the package manager
     // and offers no check.
     void setOffersUpdateCheck(bool offers);
@@ -43,11 +48,13 @@ Q_SIGNALS:
 
 private:
     void addTree();
+    void sayIfFileIsGone(const ShellNode &node) const;
 
     ShellStore &m_store;
     RunController &m_runController;
     std::unique_ptr<QMenu> m_menu;
     MenuRunner m_runner;
+    Notifier *m_notifier = nullptr;
     bool m_offersUpdateCheck = true;
     bool m_pending = false;
     bool m_scheduled = false;

@@ -1,6 +1,7 @@
 #include "language/LanguageManager.h"
 #include "library/ShellStore.h"
 #include "menubar/MenuBarView.h"
+#include "platform/Notifier.h"
 #include "run/RunController.h"
 #include "settings/Preferences.h"
 #include "ui/IconMap.h"
@@ -110,6 +111,7 @@ private Q_SLOTS:
     void commandsEmitTheirRequests();
     void noUpdateCheckWithoutFeed();
     void submenusFillWhenOpenedByKeyboard();
+    void goneFileSaysWhyInANotification();
 
 private:
     std::unique_ptr<TestHome> m_home;
@@ -360,6 +362,36 @@ void TestMenuBarView::submenusFillWhenOpenedByKeyboard()
     QTRY_COMPARE(m_ran.size(), 1);
     QCOMPARE(m_ran.first().id, svc.id);
     QCOMPARE(m_ran.first().arg, std::optional<QString>(QStringLiteral("stop")));
+}
+
+void TestMenuBarView::goneFileSaysWhyInANotification()
+{
+    struct Recorder : Notifier
+    {
+        QStringList bodies;
+        void post(const QString &identifier, const QString &title, const QString &body) override
+        {
+            QCOMPARE(identifier, QStringLiteral("orlenta-run"));
+            QCOMPARE(title, QStringLiteral("Orlenta"));
+            bodies.append(body);
+        }
+    } notifier;
+    m_view->setNotifier(&notifier);
+    QVERIFY(m_home->write(QStringLiteral("s/here.sh"), "echo"));
+    const QString gone = m_home->filePath(QStringLiteral("s/gone.sh"));
+    const ShellNode here =
+        script(QStringLiteral("here"), m_home->filePath(QStringLiteral("s/here.sh")));
+    const ShellNode lost = script(QStringLiteral("lost"), gone, QStringList{QStringLiteral("go")});
+    m_store->setRoots({here, lost});
+    m_store->setPublished(true);
+    m_view->rebuild();
+    findAction(m_view->menu(), QStringLiteral("here"))->trigger();
+    QVERIFY(notifier.bodies.isEmpty());
+    // The run still goes ahead: its log says the same.
+    findAction(m_view->menu(), QStringLiteral("go"))->trigger();
+    QCOMPARE(notifier.bodies, QStringList{QStringLiteral("错误：脚本文件不存在：") + gone});
+    QCOMPARE(m_ran.size(), 2);
+    m_view->setNotifier(nullptr);
 }
 
 QTEST_MAIN(TestMenuBarView)
