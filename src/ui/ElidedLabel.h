@@ -11,6 +11,12 @@ class ElidedLabel : public QLabel
 public:
     explicit ElidedLabel(Qt::TextElideMode mode = Qt::ElideRight, QWidget *parent = nullptr);
 
+    // What fits in width, at a cost bounded by the width and not by the
+    // text's length: a name may be megabytes long, and shaping it whole on
+    // every paint would freeze the window.
+    static QString elided(const QFontMetrics &metrics, const QString &text, Qt::TextElideMode mode,
+                          int width);
+
     void setFullText(const QString &text);
     const QString &fullText() const { return m_fullText; }
 
@@ -25,5 +31,6 @@ private:
     void elide();
 
     QString m_fullText;
+    int m_fullWidth = 0;
     Qt::TextElideMode m_mode;
 };

@@ -54,6 +54,8 @@ constexpr Entry kMap[] = {
     {"checkmark", "check-lg"},
     {"paintbrush", "brush"},
     {"magnifyingglass", "search"},
+    {"arrow.uturn.backward", "arrow-counterclockwise"},
+    {"exclamationmark.triangle.fill", "exclamation-triangle-fill"},
 };
 // clang-format on
 

@@ -1,6 +1,7 @@
 #include "ui/PathChip.h"
 
 #include "language/LanguageManager.h"
+#include "ui/ElidedLabel.h"
 #include "ui/IconMap.h"
 #include "ui/TextStyle.h"
 
@@ -98,7 +99,7 @@ void PathChip::updateShown()
     QString shown = m_path;
     if (!m_text->hasFocus()) {
         const int room = m_text->contentsRect().width() - 4;
-        shown = m_text->fontMetrics().elidedText(m_path, Qt::ElideMiddle, qMax(0, room));
+        shown = ElidedLabel::elided(m_text->fontMetrics(), m_path, Qt::ElideMiddle, qMax(0, room));
     }
     if (shown != m_text->text()) {
         m_text->setText(shown);

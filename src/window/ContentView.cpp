@@ -11,9 +11,11 @@
 #include "window/SidebarColumn.h"
 #include "window/SidebarTreeView.h"
 #include "window/TrayMissingBanner.h"
+#include "window/WindowNotice.h"
 #include "window/WindowToolbar.h"
 
 #include <QAction>
+#include <QMenu>
 #include <QShowEvent>
 #include <QSplitter>
 #include <QToolBar>
@@ -50,6 +52,9 @@ ContentView::ContentView(ShellStore &store, RunController &runController, QWidge
     m_trayMissing = new TrayMissingBanner(central);
     centralLayout->addWidget(m_trayMissing);
     centralLayout->addWidget(m_splitter, 1);
+    m_notice = new WindowNotice(central);
+    centralLayout->addWidget(m_notice);
+    m_actions->setNotice(m_notice);
     setCentralWidget(central);
 
     buildShortcuts();
@@ -104,6 +109,19 @@ void ContentView::buildShortcuts()
     quickRun->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_K));
     connect(quickRun, &QAction::triggered, this, &ContentView::quickRunRequested);
     addActions({m_undo, m_redo, quickRun});
+    // Where undo can be found, with its keys shown beside it.
+    auto *editMenu = new QMenu(this);
+    editMenu->setObjectName(QStringLiteral("editMenu"));
+    editMenu->addActions({m_undo, m_redo});
+    m_edit = new QAction(IconMap::icon(QStringLiteral("arrow.uturn.backward")), QString(), this);
+    m_edit->setObjectName(QStringLiteral("editAction"));
+    m_edit->setMenu(editMenu);
+    m_toolbar->insertAction(m_trailingSpace, m_edit);
+    if (auto *button = qobject_cast<QToolButton *>(m_toolbar->widgetForAction(m_edit))) {
+        button->setObjectName(QStringLiteral("editActionButton"));
+        button->setPopupMode(QToolButton::InstantPopup);
+        button->setFocusPolicy(Qt::TabFocus);
+    }
     const auto historyState = [this] {
         m_undo->setEnabled(m_history->canUndo());
         m_redo->setEnabled(m_history->canRedo());
@@ -142,6 +160,11 @@ void ContentView::connectActions()
         m_detail->showNode(node ? std::optional(node->id) : std::nullopt);
     });
     connect(m_sidebar, &SidebarColumn::renameRequested, m_actions, &NodeActions::beginRename);
+    connect(m_sidebar, &SidebarColumn::noticeRequested, m_notice,
+            [this](const QString &text) { m_notice->post(text); });
+    connect(m_detail, &DetailView::pathCopied, m_notice,
+            [this] { m_notice->post(LanguageManager::localized(QStringLiteral("已复制路径"))); });
+    connect(m_sidebar, &SidebarColumn::runRequested, m_actions, &NodeActions::runFromRow);
     connect(m_sidebar, &SidebarColumn::deleteRequested, m_actions, &NodeActions::deleteSelection);
     connect(m_sidebar, &SidebarColumn::contextMenuRequested, m_actions, &NodeActions::contextMenu);
     connect(m_sidebar, &SidebarColumn::runMenuRequested, m_actions, &NodeActions::popUpRunMenu);
@@ -163,12 +186,22 @@ void ContentView::retranslate()
 #endif
     m_undo->setText(LanguageManager::localized(QStringLiteral("撤销")));
     m_redo->setText(LanguageManager::localized(QStringLiteral("重做")));
+    m_edit->setText(LanguageManager::localized(QStringLiteral("编辑")));
+    m_edit->setIconText(m_edit->text());
+    m_edit->setToolTip(m_undo->text() + QStringLiteral(" / ") + m_redo->text());
 }
 
 void ContentView::showEvent(QShowEvent *event)
 {
     QMainWindow::showEvent(event);
     MainWindowManager::shared().setWindow(this);
+}
+
+void ContentView::changeEvent(QEvent *event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        m_sidebar->recheckFiles();
 }
 
 QSet<QUuid> ContentView::selection() const

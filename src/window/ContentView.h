@@ -22,6 +22,7 @@ class SidebarDropHost;
 class SidebarModel;
 class SidebarTreeView;
 class TrayMissingBanner;
+class WindowNotice;
 
 // The management window (scene "main"): the toolbar, the sidebar column with
 // the outline of the script tree, and the detail column. It owns view state
@@ -60,6 +61,7 @@ public:
     QAction *doneAction() const { return m_done; }
     QWidget *detailColumn() const { return m_detailColumn; }
     DetailView *detail() const { return m_detail; }
+    WindowNotice *notice() const { return m_notice; }
     SidebarColumn *sidebarColumn() const { return m_sidebar; }
     SidebarTreeView *sidebar() const;
     SidebarModel *sidebarModel() const;
@@ -74,6 +76,7 @@ Q_SIGNALS:
 
 protected:
     void showEvent(QShowEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     void buildToolbar();
@@ -91,10 +94,12 @@ private:
     QAction *m_done = nullptr;
     QAction *m_undo = nullptr;
     QAction *m_redo = nullptr;
+    QAction *m_edit = nullptr;
     QSplitter *m_splitter = nullptr;
     TrayMissingBanner *m_trayMissing = nullptr;
     SidebarColumn *m_sidebar = nullptr;
     NodeActions *m_actions = nullptr;
     QWidget *m_detailColumn = nullptr;
     DetailView *m_detail = nullptr;
+    WindowNotice *m_notice = nullptr;
 };

@@ -76,11 +76,14 @@ DetailView::DetailView(ShellStore &store, RunController &runController, QWidget 
     m_pages->addWidget(m_nodePage);
     m_pages->setCurrentWidget(m_emptyPage);
 
-    // Within the pane only: in the sidebar, Return opens and closes folders,
-    // and a folder must never run all its scripts by a slip.
-    auto *returnKey = new QShortcut(QKeySequence(Qt::Key_Return), this);
-    returnKey->setContext(Qt::WidgetWithChildrenShortcut);
-    connect(returnKey, &QShortcut::activated, this, &DetailView::runFromKeyboard);
+    // Within the pane only: the sidebar has its own Return, which never runs
+    // a folder.
+    for (const QKeySequence &key :
+         {QKeySequence(Qt::Key_Return), QKeySequence(Qt::KeypadModifier | Qt::Key_Enter)}) {
+        auto *returnKey = new QShortcut(key, this);
+        returnKey->setContext(Qt::WidgetWithChildrenShortcut);
+        connect(returnKey, &QShortcut::activated, this, &DetailView::runFromKeyboard);
+    }
 
     retranslate();
     connect(&LanguageManager::shared(), &LanguageManager::languageChanged, this,
@@ -176,8 +179,11 @@ QWidget *DetailView::makeNodePage()
     controls->addWidget(m_reveal);
     m_copy = headerButton(QStringLiteral("copyPathButton"), m_headerBlock);
     connect(m_copy, &QPushButton::clicked, this, [this] {
-        if (m_node)
-            NodeActions::copyPath(*m_node);
+        if (!m_node)
+            return;
+        NodeActions::copyPath(*m_node);
+        if (m_node->filePath)
+            Q_EMIT pathCopied();
     });
     controls->addWidget(m_copy);
     // Under the name the buttons stay at the leading edge.
@@ -287,7 +293,10 @@ void DetailView::refresh()
             m_editor->show();
         }
     }
-    m_pages->setCurrentWidget(m_nodePage);
+    if (m_pages->currentWidget() != m_nodePage) {
+        m_pages->setCurrentWidget(m_nodePage);
+        QMetaObject::invokeMethod(this, &DetailView::fitHeader, Qt::QueuedConnection);
+    }
 }
 
 void DetailView::dropEditor()
@@ -316,9 +325,8 @@ void DetailView::showHeader(const ShellNode &node)
             {QString::number(node.collectScripts().size()), QString::number(items)}));
     }
     m_run->showNode(node);
+    // Reveal and copy path stay enabled for a folder, where they do nothing.
     const bool hasPath = node.filePath && !node.filePath->isEmpty();
-    m_reveal->setEnabled(hasPath);
-    m_copy->setEnabled(hasPath);
     const bool chip = !folder && hasPath;
     m_chip->setVisible(chip);
     if (chip)
@@ -359,6 +367,10 @@ void DetailView::placeControls()
 
 void DetailView::fitHeader()
 {
+    // Measured behind the welcome page, the header has no editor; and a
+    // hidden layout asks for no new fit once the page is back.
+    if (m_pages->currentWidget() != m_nodePage)
+        return;
     placeControls();
     // The header takes what it needs, and at most three fifths of the pane
     // (many presets scroll), so the log always keeps a part of it.

@@ -41,6 +41,10 @@ public:
 
     ScriptArgsEditor *argsEditor() const { return m_editor; }
 
+Q_SIGNALS:
+    // "复制路径" put a path on the clipboard.
+    void pathCopied();
+
 protected:
     void resizeEvent(QResizeEvent *event) override;
     void changeEvent(QEvent *event) override;

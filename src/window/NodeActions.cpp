@@ -11,6 +11,7 @@
 #include "window/ScriptRunEntry.h"
 #include "window/SidebarColumn.h"
 #include "window/SidebarTreeView.h"
+#include "window/WindowNotice.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -43,6 +44,14 @@ NodeActions::NodeActions(ShellStore &store, RunController &runController, EditHi
       m_sidebar(sidebar), m_window(window), m_picker(std::make_unique<DialogFilePicker>())
 {
     setObjectName(QStringLiteral("nodeActions"));
+    // The delete notice's undo is for the delete alone, not for what came after.
+    connect(&m_history, &EditHistory::stateChanged, this, [this] {
+        if (!m_deleteUndoable)
+            return;
+        m_deleteUndoable = false;
+        if (m_notice)
+            m_notice->dismiss();
+    });
 }
 
 NodeActions::~NodeActions() = default;
@@ -50,6 +59,17 @@ NodeActions::~NodeActions() = default;
 void NodeActions::run(const ShellNode &node, std::optional<QString> arg)
 {
     m_runController.run(node, m_store, std::move(arg));
+}
+
+void NodeActions::runFromRow(const QUuid &id, const QPoint &globalPos)
+{
+    const std::optional<ShellNode> node = Forest::first(m_store.roots(), id);
+    if (!node || node->kind != NodeKind::script || m_runController.isRunning())
+        return;
+    if (node->argPresets().isEmpty())
+        run(*node, std::nullopt);
+    else
+        popUpRunMenu(id, globalPos);
 }
 
 // Additions and pickers.
@@ -81,9 +101,14 @@ std::optional<QString> NodeActions::presentConfigPicker()
 
 void NodeActions::addFolder(std::optional<QUuid> parent)
 {
-    m_store.addFolder(parent, QString());
+    const QUuid id = m_store.addFolder(parent, QString());
+    if (id.isNull())
+        return;
     if (parent)
         m_sidebar.expandFolder(*parent);
+    // The store's name is a stand-in: the user names the folder at once.
+    m_sidebar.select(id);
+    beginRename(id);
 }
 
 void NodeActions::addScripts(std::optional<QUuid> folder)
@@ -124,22 +149,44 @@ void NodeActions::importFolderWithPicker()
 
 void NodeActions::deleteNode(const QUuid &id)
 {
-    m_store.setRoots(Forest::removing(m_store.roots(), id));
-    m_store.save();
+    deleteNodes({id});
 }
 
 void NodeActions::deleteSelection()
 {
-    const QSet<QUuid> selection = m_sidebar.selection();
-    if (selection.isEmpty())
-        return;
+    deleteNodes(m_sidebar.selection());
+}
+
+void NodeActions::deleteNodes(const QSet<QUuid> &ids)
+{
     QList<ShellNode> forest = m_store.roots();
-    for (const QUuid &id : selection)
-        forest = Forest::removing(forest, id);
-    if (forest == m_store.roots())
+    QStringList names;
+    for (const QUuid &id : ids) {
+        if (const std::optional<ShellNode> node = Forest::first(forest, id)) {
+            names.append(node->displayName());
+            forest = Forest::removing(forest, id);
+        }
+    }
+    if (names.isEmpty())
         return;
-    m_store.setRoots(forest);
-    m_store.save();
+    {
+        // Several rows are one step, as they are one notice.
+        EditHistory::Group group(m_history);
+        m_store.setRoots(forest);
+        m_store.save();
+    }
+    if (!m_notice)
+        return;
+    const QString text =
+        names.size() == 1
+            ? LanguageManager::localized(QStringLiteral("已删除 “%@”"), {names.constFirst()})
+            : LanguageManager::localized(QStringLiteral("已删除 %@ 项"),
+                                         {QString::number(names.size())});
+    m_notice->post(text, [this] {
+        if (m_deleteUndoable)
+            m_history.undo();
+    });
+    m_deleteUndoable = true;
 }
 
 void NodeActions::beginRename(const QUuid &id)
@@ -187,6 +234,19 @@ void NodeActions::copyPath(const ShellNode &node)
         QGuiApplication::clipboard()->setText(*node.filePath);
 }
 
+void NodeActions::copyPathWithNotice(const ShellNode &node)
+{
+    copyPath(node);
+    if (node.filePath)
+        say(LanguageManager::localized(QStringLiteral("已复制路径")));
+}
+
+void NodeActions::say(const QString &text)
+{
+    if (m_notice)
+        m_notice->post(text);
+}
+
 // Menus.
 
 QMenu *NodeActions::contextMenu(const QUuid &id, const QPoint &globalPos)
@@ -213,7 +273,7 @@ QMenu *NodeActions::contextMenu(const QUuid &id, const QPoint &globalPos)
         add(QStringLiteral("run"), LanguageManager::localized(QStringLiteral("运行")), runIt);
         add(QStringLiteral("reveal"), FileReveal::actionText(), &NodeActions::reveal);
         add(QStringLiteral("copyPath"), LanguageManager::localized(QStringLiteral("复制路径")),
-            &NodeActions::copyPath);
+            [this](const ShellNode &node) { copyPathWithNotice(node); });
     } else {
         add(QStringLiteral("newSubfolder"),
             LanguageManager::localized(QStringLiteral("新建子文件夹")),

@@ -19,6 +19,7 @@ class RunController;
 class ScriptRunEntry;
 class ShellStore;
 class SidebarColumn;
+class WindowNotice;
 
 // The commands on nodes of the management window, wherever they are asked
 // for (the row menus, the outline's keys, the toolbar): run, new folder, add
@@ -34,8 +35,15 @@ public:
     ~NodeActions() override;
 
     void run(const ShellNode &node, std::optional<QString> arg);
+    // What the header's run control would do for this row: run a script, or
+    // open its presets at globalPos; nothing while a run is going on.
+    void runFromRow(const QUuid &id, const QPoint &globalPos);
 
-    // Additions; none is the top level. The folder opens when something went in.
+    // Where the actions say what they did; none says nothing.
+    void setNotice(WindowNotice *notice) { m_notice = notice; }
+
+    // Additions; none is the top level. The folder opens when something went
+    // in; a new folder is selected and its rename sheet opened.
     void addFolder(std::optional<QUuid> parent);
     void addScripts(std::optional<QUuid> folder);   // through the script picker
     void importFolder(std::optional<QUuid> folder); // through the folder picker
@@ -53,7 +61,8 @@ public:
     // Tests answer the pickers; the actions keep the picker.
     void setFilePicker(std::unique_ptr<FilePicker> picker);
 
-    // No confirmation: the node goes with its subtree, the selection stays.
+    // No confirmation: the node goes with its subtree, the selection stays,
+    // and the notice offers to undo it.
     void deleteNode(const QUuid &id);
     void deleteSelection();
 
@@ -65,6 +74,8 @@ public:
     // Nothing for a node without a file path; the detail pane's buttons too.
     static void reveal(const ShellNode &node);
     static void copyPath(const ShellNode &node);
+    // The same, saying so in the notice.
+    void copyPathWithNotice(const ShellNode &node);
 
     // The row's context menu, popped up at a screen point; returns it.
     QMenu *contextMenu(const QUuid &id, const QPoint &globalPos);
@@ -73,6 +84,8 @@ public:
 
 private:
     void finishRename(bool accepted);
+    void deleteNodes(const QSet<QUuid> &ids);
+    void say(const QString &text);
 
     ShellStore &m_store;
     RunController &m_runController;
@@ -85,4 +98,6 @@ private:
     std::optional<QUuid> m_renameTarget;
     QPointer<RenameSheet> m_renameSheet;
     std::unique_ptr<ScriptRunEntry> m_runEntry;
+    WindowNotice *m_notice = nullptr;
+    bool m_deleteUndoable = false; // nothing has changed the history since
 };

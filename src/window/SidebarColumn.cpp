@@ -8,6 +8,8 @@
 #include "window/SidebarModel.h"
 #include "window/SidebarTreeView.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QVBoxLayout>
@@ -73,6 +75,10 @@ SidebarColumn::SidebarColumn(ShellStore &store, EditHistory &history, QWidget *p
             [this](const QModelIndex &index) { m_expanded.remove(idOf(index)); });
     connect(m_tree, &SidebarTreeView::renameRequested, this,
             [this](const QModelIndex &index) { Q_EMIT renameRequested(idOf(index)); });
+    connect(m_tree, &SidebarTreeView::runRequested, this,
+            [this](const QModelIndex &index, const QPoint &globalPos) {
+                Q_EMIT runRequested(idOf(index), globalPos);
+            });
     connect(m_tree, &SidebarTreeView::deleteRequested, this, &SidebarColumn::deleteRequested);
     connect(m_tree, &SidebarTreeView::contextMenuRequested, this,
             [this](const QModelIndex &index, const QPoint &globalPos) {
@@ -104,6 +110,7 @@ void SidebarColumn::retranslate()
 void SidebarColumn::storeChanged()
 {
     const std::optional<ShellNode> before = selectedNode();
+    m_model->recheckFiles();
     m_syncing = true;
     m_model->setRoots(m_store.displayRoots());
     // Rows that left and came back (a move to another folder, an undo) open
@@ -235,6 +242,12 @@ void SidebarColumn::select(const QUuid &id)
     Q_EMIT selectionChanged();
 }
 
+void SidebarColumn::recheckFiles()
+{
+    m_model->recheckFiles();
+    m_tree->viewport()->update();
+}
+
 void SidebarColumn::expandFolder(const QUuid &id)
 {
     m_tree->setExpanded(m_model->indexOf(id), true);
@@ -264,10 +277,55 @@ void SidebarColumn::updateHighlight(const std::optional<DropTarget> &target)
 void SidebarColumn::processDroppedFiles(const QList<QUrl> &urls, const DropTarget &target)
 {
     updateHighlight(std::nullopt);
-    EditHistory::Group group(m_history);
-    m_store.applyFileDrop(urls, target);
+    std::optional<QUuid> parent;
     if (target.kind == DropTarget::Kind::folder)
-        expandFolder(target.id);
+        parent = target.id;
+    else if (target.kind == DropTarget::Kind::before)
+        parent = target.parent;
+    QList<ShellNode> siblings = m_store.roots();
+    if (parent) {
+        const std::optional<ShellNode> folder = Forest::first(siblings, *parent);
+        siblings = folder && folder->children ? *folder->children : QList<ShellNode>();
+    }
+    QSet<QString> present;
+    for (const ShellNode &node : std::as_const(siblings))
+        if (node.kind == NodeKind::script && node.filePath)
+            present.insert(QDir::cleanPath(*node.filePath));
+
+    // A second copy of a script in the same folder is never what a drop meant.
+    QList<QUrl> accepted;
+    QStringList notScripts;
+    QStringList alreadyThere;
+    for (const QUrl &url : urls) {
+        const QString path = url.isLocalFile() ? QDir::cleanPath(url.toLocalFile()) : QString();
+        const QFileInfo info(path);
+        if (!path.isEmpty() && info.isDir()) {
+            accepted.append(url);
+        } else if (path.isEmpty() || !ShellStore::isScriptFileName(path)) {
+            notScripts.append(url.fileName());
+        } else if (present.contains(path)) {
+            alreadyThere.append(info.fileName());
+        } else {
+            present.insert(path);
+            accepted.append(url);
+        }
+    }
+    if (!accepted.isEmpty()) {
+        EditHistory::Group group(m_history);
+        m_store.applyFileDrop(accepted, target);
+        if (target.kind == DropTarget::Kind::folder)
+            expandFolder(target.id);
+    }
+    if (notScripts.size() + alreadyThere.size() > 1)
+        Q_EMIT noticeRequested(LanguageManager::localized(
+            QStringLiteral("%@ 个文件未添加：不是 shell 脚本，或已在此文件夹中"),
+            {QString::number(notScripts.size() + alreadyThere.size())}));
+    else if (!notScripts.isEmpty())
+        Q_EMIT noticeRequested(LanguageManager::localized(
+            QStringLiteral("“%@” 不是 shell 脚本，未添加"), {notScripts.constFirst()}));
+    else if (!alreadyThere.isEmpty())
+        Q_EMIT noticeRequested(LanguageManager::localized(
+            QStringLiteral("“%@” 已在此文件夹中，未添加"), {alreadyThere.constFirst()}));
 }
 
 void SidebarColumn::applyNodeDrop(const DropTarget &target, const QUuid &draggedID)

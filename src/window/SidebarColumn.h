@@ -39,6 +39,9 @@ public:
     // script; none at the top level.
     std::optional<QUuid> selectedFolderID() const;
     void select(const QUuid &id);
+    // Looks again for the scripts' files of the rows shown (the window came
+    // back to the front: a file may have gone meanwhile).
+    void recheckFiles();
     // Opens a folder row, as after something was added to it.
     void expandFolder(const QUuid &id);
 
@@ -60,9 +63,12 @@ Q_SIGNALS:
     void selectionChanged();
     // What the outline's keys, menus and glyphs ask of the row commands.
     void renameRequested(const QUuid &id);
+    void runRequested(const QUuid &id, const QPoint &globalPos);
     void deleteRequested();
     void contextMenuRequested(const QUuid &id, const QPoint &globalPos);
     void runMenuRequested(const QUuid &id, const QPoint &globalPos);
+    // Why a drop added less than it held.
+    void noticeRequested(const QString &text);
 
 private:
     void retranslate();

@@ -1,6 +1,7 @@
 #include "window/SidebarDelegate.h"
 
 #include "library/ShellNode.h"
+#include "ui/ElidedLabel.h"
 #include "ui/IconMap.h"
 #include "window/RunGlyph.h"
 #include "window/SidebarModel.h"
@@ -114,13 +115,23 @@ void SidebarDelegate::paint(QPainter *painter, const QStyleOptionViewItem &optio
 
     const bool glyph = index.data(SidebarModel::HasPresetsRole).toBool();
     const QRectF content = contentRect(option.rect, depth);
+    qreal trailing = glyph ? glyphRect(option.rect, depth).left() - spacing : content.right();
+    if (index.data(SidebarModel::MissingFileRole).toBool()) {
+        // The file is gone: a run would only say so. The row's tooltip says why.
+        const QRectF warning(trailing - iconSide, content.center().y() - iconSide / 2.0, iconSide,
+                             iconSide);
+        painter->drawPixmap(warning.topLeft(),
+                            IconMap::pixmap(QStringLiteral("exclamationmark.triangle.fill"),
+                                            warning.size().toSize(), QColor(226, 144, 20), scale));
+        trailing = warning.left() - spacing;
+    }
     QRectF name(icon.right() + spacing, option.rect.top(), 0, option.rect.height());
-    name.setRight(glyph ? glyphRect(option.rect, depth).left() - spacing : content.right());
+    name.setRight(trailing);
     painter->setPen(text);
     painter->setFont(option.font);
-    painter->drawText(
-        name, Qt::AlignVCenter | Qt::AlignLeft,
-        option.fontMetrics.elidedText(node->displayName(), Qt::ElideRight, int(name.width())));
+    painter->drawText(name, Qt::AlignVCenter | Qt::AlignLeft,
+                      ElidedLabel::elided(option.fontMetrics, node->displayName(), Qt::ElideRight,
+                                          int(name.width())));
 
     if (glyph) {
         RunGlyph face;

@@ -2,6 +2,7 @@
 
 #include "language/LanguageManager.h"
 
+#include <QFileInfo>
 #include <QSet>
 
 #include <algorithm>
@@ -11,7 +12,9 @@ struct SidebarModel::Item
     ShellNode node;
     Item *parent = nullptr;
     int row = 0;
-    int depth = -1; // the invisible root
+    int depth = -1;     // the invisible root
+    int fileCheck = -1; // when missing was last found
+    bool missing = false;
     std::vector<std::unique_ptr<Item>> children;
 };
 
@@ -197,6 +200,8 @@ void SidebarModel::update(Item *item, const ShellNode &node)
     const bool faceChanged = !sameFace(item->node, node);
     const QList<ShellNode> &before = childrenOf(item->node);
     const QList<ShellNode> &after = childrenOf(node);
+    if (item->node.filePath != node.filePath)
+        item->fileCheck = -1;
     // A list that still shares its data with the merged one holds nothing new.
     const bool childrenChanged =
         before.size() != after.size() || before.constData() != after.constData();
@@ -273,15 +278,33 @@ QVariant SidebarModel::data(const QModelIndex &index, int role) const
 {
     if (!index.isValid())
         return {};
-    const Item *item = itemAt(index);
+    Item *item = itemAt(index);
     const ShellNode &node = item->node;
+    const auto missing = [this, item, &node] {
+        if (node.kind != NodeKind::script)
+            return false;
+        if (item->fileCheck != m_fileCheck) {
+            item->missing = !node.filePath || !QFileInfo::exists(*node.filePath);
+            item->fileCheck = m_fileCheck;
+        }
+        return item->missing;
+    };
     switch (role) {
     case Qt::DisplayRole:
     case Qt::AccessibleTextRole:
     case Qt::EditRole:
         return node.displayName();
     case Qt::ToolTipRole:
+    case Qt::AccessibleDescriptionRole:
+        // Said as the run log would say it.
+        if (missing())
+            return LanguageManager::localized(QStringLiteral("错误：脚本文件不存在：%@"),
+                                              {node.filePath.value_or(QString())});
+        if (role == Qt::AccessibleDescriptionRole)
+            return {};
         return node.filePath ? QVariant(*node.filePath) : QVariant();
+    case MissingFileRole:
+        return missing();
     case NodeIDRole:
         return node.id;
     case IsFolderRole:

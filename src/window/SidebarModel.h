@@ -21,6 +21,7 @@ public:
         IsFolderRole,                  // bool
         DepthRole,                     // int, 0 at the top level
         HasPresetsRole,                // bool: a script with at least one preset
+        MissingFileRole,               // bool: a script whose file is not there
     };
 
     explicit SidebarModel(QObject *parent = nullptr);
@@ -33,6 +34,9 @@ public:
     const ShellNode *node(const QModelIndex &index) const;
     std::optional<QUuid> parentID(const QModelIndex &index) const;
     int nodeCount() const { return int(m_byID.size()); }
+    // A script's file is looked for when its row is first drawn, and again
+    // after this; nothing watches the files themselves.
+    void recheckFiles() { ++m_fileCheck; }
 
     QModelIndex index(int row, int column, const QModelIndex &parent = {}) const override;
     QModelIndex parent(const QModelIndex &child) const override;
@@ -57,4 +61,5 @@ private:
 
     std::unique_ptr<Item> m_root;
     QHash<QUuid, Item *> m_byID;
+    int m_fileCheck = 0;
 };

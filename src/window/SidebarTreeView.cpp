@@ -174,6 +174,20 @@ void SidebarTreeView::mouseReleaseEvent(QMouseEvent *event)
     QTreeView::mouseReleaseEvent(event);
 }
 
+void SidebarTreeView::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    const QModelIndex index = indexAt(event->position().toPoint());
+    if (event->button() == Qt::LeftButton && index.isValid() &&
+        !index.data(SidebarModel::IsFolderRole).toBool() &&
+        !handleRect(index).contains(event->position()) &&
+        !glyphRect(index).contains(event->position())) {
+        event->accept();
+        Q_EMIT runRequested(index, event->globalPosition().toPoint());
+        return;
+    }
+    QTreeView::mouseDoubleClickEvent(event);
+}
+
 void SidebarTreeView::leaveEvent(QEvent *event)
 {
     hoverGlyph(std::nullopt);
@@ -192,8 +206,16 @@ void SidebarTreeView::keyPressEvent(QKeyEvent *event)
             return;
         case Qt::Key_Return:
         case Qt::Key_Enter:
-            if (model()->hasChildren(current))
-                setExpanded(current, !isExpanded(current));
+            // A folder only ever opens: running all its scripts by a slip
+            // would be costly.
+            if (current.data(SidebarModel::IsFolderRole).toBool()) {
+                if (model()->hasChildren(current))
+                    setExpanded(current, !isExpanded(current));
+            } else {
+                const QRect row = visualRect(current);
+                Q_EMIT runRequested(current,
+                                    viewport()->mapToGlobal(QPoint(row.left() + 24, row.bottom())));
+            }
             return;
         default:
             break;

@@ -12,8 +12,8 @@ class SidebarModel;
 
 // The sidebar outline: painted rows, the drag handle on each row, the run
 // glyph of scripts with presets, the drop highlights, and the keys of a
-// desktop outline (Enter opens a folder, F2 renames, Delete deletes, the
-// menu key opens the row's menu).
+// desktop outline (Return opens a folder and runs a script, as a double
+// click does; F2 renames, Delete deletes, the menu key opens the row's menu).
 class SidebarTreeView : public QTreeView
 {
     Q_OBJECT
@@ -37,6 +37,8 @@ public:
 
 Q_SIGNALS:
     void renameRequested(const QModelIndex &index);
+    // A script row's Return or double click; a menu asked for opens at globalPos.
+    void runRequested(const QModelIndex &index, const QPoint &globalPos);
     void deleteRequested();
     void contextMenuRequested(const QModelIndex &index, const QPoint &globalPos);
     void runGlyphPressed(const QModelIndex &index, const QPoint &globalPos);
@@ -46,6 +48,7 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
     bool viewportEvent(QEvent *event) override;

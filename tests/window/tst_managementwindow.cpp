@@ -201,9 +201,9 @@ void TestManagementWindow::toolbarRequestsAndPicksConfig()
     for (QAction *action : toolbar->actions())
         order << (action->objectName().isEmpty() ? toolbar->widgetForAction(action)->objectName()
                                                  : action->objectName());
-    QCOMPARE(order, (QStringList{u"newFolderAction"_s, u"toolbarSpace"_s, u"addScriptsAction"_s,
-                                 u"importFolderAction"_s, u"sortSegment"_s, u"profileAction"_s,
-                                 u"settingsAction"_s, u"done"_s}));
+    QCOMPARE(order, (QStringList{u"newFolderAction"_s, u"editAction"_s, u"toolbarSpace"_s,
+                                 u"addScriptsAction"_s, u"importFolderAction"_s, u"sortSegment"_s,
+                                 u"profileAction"_s, u"settingsAction"_s, u"done"_s}));
     m_rig->home.write(u"w/Work/tallowBay.json"_s, "{\"isPublished\":false,\"roots\":[]}");
     m_picker->config = m_rig->home.filePath(u"w/Work/tallowBay.json"_s);
     auto *menu = m_window->findChild<QAction *>(u"profileAction"_s)->menu();
