@@ -158,6 +158,7 @@ void mac_tallowBayApp::applicationDidFinishLaunching()
 void mac_tallowBayApp::showTray()
 {
     m_tray = std::make_unique<TrayIcon>(m_menuBarView->menu());
+    connect(m_tray.get(), &TrayIcon::windowRequested, this, &mac_tallowBayApp::focusOrOpenMain);
     // The icon is made once a tray is there, however late it comes.
     m_trayHosts = std::make_unique<TrayHostWatcher>(QDBusConnection::sessionBus());
     m_trayWaiter = std::make_unique<TrayWaiter>(trayWaitMilliseconds);

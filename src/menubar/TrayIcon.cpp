@@ -3,6 +3,7 @@
 #include "ui/TrayPanelTone.h"
 
 #include <QCursor>
+#include <QGuiApplication>
 #include <QMenu>
 #include <QSystemTrayIcon>
 #include <QTimer>
@@ -12,7 +13,15 @@ namespace {
 constexpr int placedMilliseconds = 300;
 } // namespace
 
-TrayIcon::TrayIcon(QMenu *menu, QObject *parent) : QObject(parent), m_menu(menu) {}
+// On Wayland the click went to the panel, so the compositor lets the app
+// neither place a popup at the pointer nor grab for one: the menu would come
+// up as an ordinary window (sway tiles it full-screen). There the panel shows
+// the menu itself on a right click, read over D-Bus, and a left click opens
+// the management window.
+TrayIcon::TrayIcon(QMenu *menu, QObject *parent)
+    : QObject(parent), m_menu(menu),
+      m_leftClickOpensMenu(!QGuiApplication::platformName().startsWith(u"wayland"))
+{}
 
 TrayIcon::~TrayIcon() = default;
 
@@ -36,8 +45,12 @@ void TrayIcon::create()
     // A left click opens the same menu as a right click.
     connect(m_tray.get(), &QSystemTrayIcon::activated, this,
             [this](QSystemTrayIcon::ActivationReason reason) {
-                if (reason == QSystemTrayIcon::Trigger)
+                if (reason != QSystemTrayIcon::Trigger)
+                    return;
+                if (m_leftClickOpensMenu)
                     m_menu->popup(QCursor::pos());
+                else
+                    Q_EMIT windowRequested();
             });
 }
 

@@ -26,12 +26,18 @@ public:
     // For the notifier's fallback bubble; null before the first show().
     QSystemTrayIcon *systemTrayIcon() const { return m_tray.get(); }
 
+    // Where a left click opens the menu too (not on Wayland; see TrayIcon.cpp).
+    bool leftClickOpensMenu() const { return m_leftClickOpensMenu; }
+    void setLeftClickOpensMenu(bool opens) { m_leftClickOpensMenu = opens; }
+
     // The symbol's variant for the panel's tone, read again (the desktop's
     // colour scheme changed, or the icon was just placed).
     void matchPanel();
 
 Q_SIGNALS:
     void shown();
+    // A left click where it does not open the menu.
+    void windowRequested();
 
 private:
     void create();
@@ -39,4 +45,5 @@ private:
     QMenu *m_menu = nullptr;
     std::unique_ptr<QSystemTrayIcon> m_tray;
     std::optional<PanelTone> m_tone;
+    bool m_leftClickOpensMenu = true;
 };

@@ -10,6 +10,7 @@ class TestTrayIcon : public QObject
     Q_OBJECT
 private Q_SLOTS:
     void eitherClickOpensTheMenu();
+    void leftClickWhereNoMenuCanOpen();
 };
 
 void TestTrayIcon::eitherClickOpensTheMenu()
@@ -30,6 +31,25 @@ void TestTrayIcon::eitherClickOpensTheMenu()
     // A left click opens the same menu.
     Q_EMIT icon->activated(QSystemTrayIcon::Trigger);
     QTRY_VERIFY(menu.isVisible());
+}
+
+void TestTrayIcon::leftClickWhereNoMenuCanOpen()
+{
+    QMenu menu;
+    menu.addAction(QStringLiteral("entry"));
+    TrayIcon tray(&menu);
+    QVERIFY(tray.leftClickOpensMenu()); // offscreen, as on X11
+    tray.setLeftClickOpensMenu(false);  // as on Wayland
+    QSignalSpy window(&tray, &TrayIcon::windowRequested);
+    tray.show();
+    Q_EMIT tray.systemTrayIcon()->activated(QSystemTrayIcon::Trigger);
+    QCOMPARE(window.size(), 1);
+    QTest::qWait(50);
+    QVERIFY(!menu.isVisible());
+    // The right click is the panel's: the menu stays attached for it.
+    QCOMPARE(tray.systemTrayIcon()->contextMenu(), &menu);
+    Q_EMIT tray.systemTrayIcon()->activated(QSystemTrayIcon::Context);
+    QCOMPARE(window.size(), 1);
 }
 
 QTEST_MAIN(TestTrayIcon)

@@ -10,6 +10,7 @@
 #include "settings/Preferences.h"
 #include "window/ContentView.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -80,6 +81,7 @@ private Q_SLOTS:
     void enterRunsThePresetAndRemembersIt();
     void keysMoveCtrlEnterShowsEscCloses();
     void ctrlKInTheManagementWindow();
+    void onlyALastingFocusLossDismisses();
 
 private:
     std::unique_ptr<TestHome> m_home;
@@ -259,6 +261,27 @@ void TestQuickRun::ctrlKInTheManagementWindow()
     window.activateWindow();
     QTest::keyClick(&window, Qt::Key_K, Qt::ControlModifier);
     QCOMPARE(asked.size(), 1);
+}
+
+void TestQuickRun::onlyALastingFocusLossDismisses()
+{
+    QuickRunPalette palette(*m_store, *m_controller, *m_history);
+    QWidget elsewhere;
+    elsewhere.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&elsewhere));
+    palette.present();
+    QApplication::setActiveWindow(&palette);
+    QVERIFY(QTest::qWaitForWindowActive(&palette));
+    // Focus taken away for a moment and given back, as sway does when an
+    // input device is added.
+    QApplication::setActiveWindow(&elsewhere);
+    QApplication::setActiveWindow(&palette);
+    QTest::qWait(2 * QuickRunPalette::dismissMilliseconds);
+    QVERIFY(palette.isVisible());
+    // A click elsewhere that stays there.
+    QApplication::setActiveWindow(&elsewhere);
+    QVERIFY(palette.isVisible());
+    QTRY_VERIFY(!palette.isVisible());
 }
 
 QTEST_MAIN(TestQuickRun)

@@ -26,7 +26,15 @@ QuickRunPalette::QuickRunPalette(ShellStore &store, RunController &runController
 {
     setObjectName(QStringLiteral("quickRun"));
     setAttribute(Qt::WA_DeleteOnClose, false);
-    resize(620, 400);
+    // A tiling compositor (sway) floats a window of fixed size, centred,
+    // where it would tile any other; Wayland lets no app place its windows.
+    setFixedSize(620, 400);
+    m_dismiss.setSingleShot(true);
+    m_dismiss.setInterval(dismissMilliseconds);
+    connect(&m_dismiss, &QTimer::timeout, this, [this] {
+        if (isVisible() && !isActiveWindow())
+            hide();
+    });
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(10, 10, 10, 10);
@@ -187,9 +195,15 @@ bool QuickRunPalette::eventFilter(QObject *watched, QEvent *event)
 void QuickRunPalette::changeEvent(QEvent *event)
 {
     QWidget::changeEvent(event);
-    // Like a menu: clicking elsewhere dismisses it.
-    if (event->type() == QEvent::ActivationChange && isVisible() && !isActiveWindow())
-        hide();
+    // Like a menu: clicking elsewhere dismisses it. A compositor may take
+    // the focus away for a moment (sway does when an input device is added):
+    // that alone does not.
+    if (event->type() != QEvent::ActivationChange)
+        return;
+    if (isVisible() && !isActiveWindow())
+        m_dismiss.start();
+    else
+        m_dismiss.stop();
 }
 
 void QuickRunPalette::paintEvent(QPaintEvent *event)

@@ -2,6 +2,7 @@
 
 #include "palette/QuickRunIndex.h"
 
+#include <QTimer>
 #include <QUuid>
 #include <QWidget>
 
@@ -20,6 +21,8 @@ class QuickRunPalette : public QWidget
     Q_OBJECT
 public:
     static constexpr int maxRows = 200;
+    // How long a loss of focus must last to dismiss the palette.
+    static constexpr int dismissMilliseconds = 250;
 
     QuickRunPalette(ShellStore &store, RunController &runController, RunHistory &history,
                     QWidget *parent = nullptr);
@@ -60,4 +63,5 @@ private:
     QListView *m_list;
     QLabel *m_empty;
     QuickRunModel *m_model;
+    QTimer m_dismiss;
 };
