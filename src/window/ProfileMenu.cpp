@@ -39,11 +39,14 @@ void ProfileMenu::rebuild()
     }
     // Kept while their disk is away; shown, but nothing to switch to.
     for (const Profile &profile : m_store.unreachableProfiles()) {
-        QAction *action =
-            addAction(LanguageManager::localized(QStringLiteral("%@（无法访问）"), {profile.name}));
+        QAction *action = addAction(LanguageManager::localized(
+            QStringLiteral("%@（无法访问）"), {MenuTitle::verbatim(profile.name)}));
         action->setToolTip(profile.path);
-        action->setCheckable(true);
-        action->setChecked(profile.id == m_store.currentProfileID());
+        if (profile.id == m_store.currentProfileID()) {
+            action->setIcon(IconMap::icon(QStringLiteral("checkmark")));
+            action->setCheckable(true);
+            action->setChecked(true);
+        }
         action->setEnabled(false);
     }
     addSeparator();

@@ -7,7 +7,6 @@
 
 #include <QAccessible>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QPainter>
 #include <QPushButton>
 
@@ -83,15 +82,6 @@ QString WindowNotice::text() const
 bool WindowNotice::offersUndo() const
 {
     return !isHidden() && bool(m_action);
-}
-
-void WindowNotice::keyPressEvent(QKeyEvent *event)
-{
-    if (event->key() == Qt::Key_Escape) {
-        dismiss();
-        return;
-    }
-    QFrame::keyPressEvent(event);
 }
 
 void WindowNotice::paintEvent(QPaintEvent *)

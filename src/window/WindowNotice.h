@@ -11,8 +11,8 @@ class QPushButton;
 // A short line across the foot of the management window: what just happened
 // ("已删除 …", "已复制路径") or why nothing did (a dropped file that was not
 // added), with a button for an undo where there is one. It goes away by
-// itself, on Esc, or when the next notice replaces it; it never takes the
-// focus from where the user works.
+// itself or when the next notice replaces it; it never takes the focus from
+// where the user works.
 class WindowNotice : public QFrame
 {
     Q_OBJECT
@@ -34,7 +34,6 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
-    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     void retranslate();
