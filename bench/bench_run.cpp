@@ -43,7 +43,7 @@ struct Fixture
 
         const Locations locations = Locations::under(dir.filePath(QStringLiteral("home")));
         preferences = std::make_unique<Preferences>(dir.filePath(QStringLiteral("prefs.ini")));
-        preferences->setString(PreferenceKeys::terminal, terminal);
+        preferences->setString(PreferenceKeys::terminal.key, terminal);
         store = std::make_unique<ShellStore>(*preferences, locations);
 
         auto linuxBackEnd = std::make_unique<LinuxTerminalBackEnd>(preferences.get());

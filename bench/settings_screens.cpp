@@ -54,9 +54,10 @@ int main(int argc, char **argv)
                            QStringLiteral("appearance"), QStringLiteral("about")};
     const QList<AppLanguage> languages{AppLanguage::zhHans, AppLanguage::en, AppLanguage::ko,
                                        AppLanguage::ja};
-    for (const QString &appearance : {QStringLiteral("light"), QStringLiteral("dark")}) {
-        preferences.setString(QLatin1StringView("fnkt_appearance"), appearance);
-        applyAppAppearance(appearance);
+    for (const AppearanceMode mode : {AppearanceMode::light, AppearanceMode::dark}) {
+        const QString appearance = PreferenceKeys::appearance.toRaw(mode);
+        PreferenceKeys::appearance.write(preferences, mode);
+        applyAppAppearance(mode);
         for (const AppLanguage language : languages) {
             LanguageManager::shared().setSelection(language);
             SettingsWindow window(store, services);

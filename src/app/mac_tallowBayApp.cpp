@@ -69,12 +69,10 @@ mac_tallowBayApp::mac_tallowBayApp(int &argc, char **argv, const Command &comman
                 if (m_tray)
                     m_tray->matchPanel();
             });
-    applyAppAppearance(
-        preferences.string(PreferenceKeys::appearance).value_or(QStringLiteral("system")));
+    applyAppAppearance(PreferenceKeys::appearance.read(preferences));
     connect(&preferences, &Preferences::changed, this, [&preferences](const QString &key) {
-        if (key == PreferenceKeys::appearance)
-            applyAppAppearance(
-                preferences.string(PreferenceKeys::appearance).value_or(QStringLiteral("system")));
+        if (PreferenceKeys::appearance.is(key))
+            applyAppAppearance(PreferenceKeys::appearance.read(preferences));
     });
 
     // A tray app: closing its windows never ends it, only "退出" does.

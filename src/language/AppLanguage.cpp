@@ -25,27 +25,13 @@ QList<AppLanguage> AppLanguage::allCases()
 
 QString AppLanguage::toRaw() const
 {
-    switch (m_value) {
-    case system:
-        return QStringLiteral("system");
-    case zhHans:
-        return QStringLiteral("zh-Hans");
-    case en:
-        return QStringLiteral("en");
-    case ko:
-        return QStringLiteral("ko");
-    case ja:
-        return QStringLiteral("ja");
-    }
-    return QStringLiteral("system");
+    return PreferenceKeys::language.toRaw(m_value);
 }
 
 std::optional<AppLanguage> AppLanguage::fromRaw(QStringView raw)
 {
-    for (const AppLanguage language : allCases()) {
-        if (raw == language.toRaw())
-            return language;
-    }
+    if (const std::optional<Case> language = PreferenceKeys::language.fromRaw(raw))
+        return AppLanguage(*language);
     return std::nullopt;
 }
 

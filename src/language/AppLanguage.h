@@ -1,5 +1,7 @@
 #pragma once
 
+#include "settings/PreferenceKeys.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -12,7 +14,9 @@
 class AppLanguage
 {
 public:
-    enum Case { system, zhHans, en, ko, ja };
+    // The cases are those fnkt_language stores.
+    using Case = StoredLanguage::Case;
+    using enum StoredLanguage::Case;
 
     constexpr AppLanguage(Case value = system) : m_value(value) {}
     constexpr operator Case() const { return m_value; }

@@ -162,10 +162,7 @@ std::shared_ptr<const StringsTable> tableFor(const QString &code)
 LanguageManager::LanguageManager(Preferences &preferences, QObject *parent)
     : QObject(parent), m_preferences(preferences)
 {
-    const std::optional<QString> stored = m_preferences.string(PreferenceKeys::language);
-    const std::optional<AppLanguage> language =
-        stored ? AppLanguage::fromRaw(*stored) : std::nullopt;
-    m_selection.store(language.value_or(AppLanguage::system));
+    m_selection.store(PreferenceKeys::language.read(m_preferences));
     installQtTranslations();
 }
 
@@ -205,7 +202,7 @@ void LanguageManager::setSelection(AppLanguage language)
     if (changed)
         Q_EMIT selectionChanged();
     // Stored even when unchanged, so an unknown stored text gets replaced.
-    m_preferences.setString(PreferenceKeys::language, language.toRaw());
+    PreferenceKeys::language.write(m_preferences, language);
     if (changed) {
         installQtTranslations();
         Q_EMIT languageChanged();

@@ -84,7 +84,7 @@ ProfileRegistry::ProfileRegistry(Preferences &preferences, const Locations &loca
     : m_preferences(preferences), m_locations(locations),
       m_currentProfileID(Profile::localProfileID)
 {
-    m_syncFolder = m_preferences.string(PreferenceKeys::syncFolder).value_or(QString()).trimmed();
+    m_syncFolder = PreferenceKeys::syncFolder.read(m_preferences).trimmed();
 }
 
 QString ProfileRegistry::localBase() const
@@ -176,13 +176,13 @@ QString ProfileRegistry::currentDocumentPath() const
 void ProfileRegistry::makeCurrent(const QUuid &id)
 {
     m_currentProfileID = id;
-    m_preferences.setString(PreferenceKeys::currentProfileID, uuidText(id));
+    PreferenceKeys::currentProfileID.write(m_preferences, uuidText(id));
 }
 
 bool ProfileRegistry::chooseStartProfile()
 {
     if (const std::optional<QString> stored =
-            m_preferences.string(PreferenceKeys::currentProfileID)) {
+            PreferenceKeys::currentProfileID.stored(m_preferences)) {
         const QUuid id = ScriptDocument::isUuidText(*stored) ? QUuid::fromString(*stored) : QUuid();
         // A document on a disk that is not mounted stays the current one:
         // commands then fail instead of using the local document.
@@ -191,7 +191,7 @@ bool ProfileRegistry::chooseStartProfile()
             return false;
         }
     }
-    if (m_preferences.string(PreferenceKeys::syncICloud) == QStringLiteral("true")) {
+    if (PreferenceKeys::syncICloud.read(m_preferences)) {
         makeCurrent(Profile::iCloudProfileID);
         return false;
     }
@@ -213,14 +213,14 @@ void ProfileRegistry::removeCustom(const QUuid &id)
 
 void ProfileRegistry::loadCustomProfiles()
 {
-    if (const std::optional<QByteArray> data = m_preferences.data(PreferenceKeys::customProfiles))
+    if (const std::optional<QByteArray> data = PreferenceKeys::customProfiles.stored(m_preferences))
         if (std::optional<QList<Profile>> decoded = decodeProfiles(*data))
             m_customProfiles = std::move(*decoded);
 }
 
 void ProfileRegistry::persistCustomProfiles()
 {
-    m_preferences.setData(PreferenceKeys::customProfiles, encodeProfiles(m_customProfiles));
+    PreferenceKeys::customProfiles.write(m_preferences, encodeProfiles(m_customProfiles));
 }
 
 bool ProfileRegistry::pruneMissingProfiles(bool *currentLost)
@@ -260,5 +260,5 @@ bool ProfileRegistry::movesSyncFolder(const QString &folder) const
 void ProfileRegistry::setSyncFolder(const QString &folder)
 {
     m_syncFolder = chosenFolder(folder);
-    m_preferences.setString(PreferenceKeys::syncFolder, m_syncFolder);
+    PreferenceKeys::syncFolder.write(m_preferences, m_syncFolder);
 }

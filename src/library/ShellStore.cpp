@@ -20,9 +20,8 @@ ShellStore::ShellStore(Preferences &preferences, const Locations &locations, QOb
     pruneMissingProfiles();
     if (m_profiles.chooseStartProfile())
         migrateIfNeeded();
-    if (const std::optional<QString> raw = m_preferences.string(PreferenceKeys::sortMode))
-        if (const std::optional<SortMode> mode = sortModeFromRaw(*raw))
-            setSortMode(*mode);
+    if (const std::optional<SortMode> mode = PreferenceKeys::sortMode.stored(m_preferences))
+        setSortMode(*mode);
     ensureDir();
     load();
 }
@@ -56,7 +55,7 @@ void ShellStore::setLastRunMessage(const QString &message)
 
 void ShellStore::setSortMode(SortMode mode)
 {
-    m_preferences.setString(PreferenceKeys::sortMode, toRaw(mode));
+    PreferenceKeys::sortMode.write(m_preferences, mode);
     if (m_sortMode == mode)
         return;
     m_sortMode = mode;

@@ -2,14 +2,10 @@
 
 QString toRaw(SortMode mode)
 {
-    return mode == SortMode::name ? QStringLiteral("name") : QStringLiteral("custom");
+    return PreferenceKeys::sortMode.toRaw(mode);
 }
 
 std::optional<SortMode> sortModeFromRaw(const QString &raw)
 {
-    if (raw == u"custom")
-        return SortMode::custom;
-    if (raw == u"name")
-        return SortMode::name;
-    return std::nullopt;
+    return PreferenceKeys::sortMode.fromRaw(raw);
 }

@@ -145,6 +145,6 @@ void updateLoginItem(bool enable, LoginItemService &service, Preferences &prefer
     if (!error)
         return;
     log(QStringLiteral("Orlenta: 设置登录项失败: ") + *error);
-    preferences.setBoolean(PreferenceKeys::launchAtLogin,
-                           service.status() == LoginItemService::Status::enabled);
+    PreferenceKeys::launchAtLogin.write(preferences,
+                                        service.status() == LoginItemService::Status::enabled);
 }

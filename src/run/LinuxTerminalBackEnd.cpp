@@ -22,7 +22,7 @@ LinuxTerminalBackEnd::~LinuxTerminalBackEnd() = default;
 TerminalChoice LinuxTerminalBackEnd::currentTerminal() const
 {
     Preferences &preferences = m_preferences ? *m_preferences : Preferences::standard();
-    const std::optional<QString> preference = preferences.string(PreferenceKeys::terminal);
+    const std::optional<QString> preference = PreferenceKeys::terminal.read(preferences);
     if (m_recent && m_recent->preference == preference && m_recent->age.elapsed() < 2000)
         return m_recent->choice;
     Recent recent;

@@ -22,13 +22,13 @@ void RunHistory::record(const QUuid &id, const std::optional<QString> &preset)
             object.insert(QStringLiteral("preset"), *e.preset);
         array.append(object);
     }
-    m_preferences.setString(PreferenceKeys::recentRuns,
-                            QString::fromUtf8(QJsonDocument(array).toJson(QJsonDocument::Compact)));
+    PreferenceKeys::recentRuns.write(
+        m_preferences, QString::fromUtf8(QJsonDocument(array).toJson(QJsonDocument::Compact)));
 }
 
 QList<RunHistory::Entry> RunHistory::entries() const
 {
-    const std::optional<QString> stored = m_preferences.string(PreferenceKeys::recentRuns);
+    const std::optional<QString> stored = PreferenceKeys::recentRuns.stored(m_preferences);
     if (!stored)
         return {};
     QList<Entry> list;

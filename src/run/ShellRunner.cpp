@@ -164,11 +164,11 @@ QString ShellRunner::appleScript(RunForm form, const QString &doScriptLine)
     return newWindowForm(doScriptLine);
 }
 
-RunForm ShellRunner::chooseForm(const std::optional<QString> &runMode, bool terminalRunning)
+RunForm ShellRunner::chooseForm(RunMode runMode, bool terminalRunning)
 {
     if (!terminalRunning)
         return RunForm::reuse;
-    return runMode == u"tab" ? RunForm::newTab : RunForm::newWindow;
+    return runMode == RunMode::tab ? RunForm::newTab : RunForm::newWindow;
 }
 
 // "Terminal" is the macOS product; on Linux the log speaks of the chosen terminal.
@@ -247,8 +247,8 @@ void ShellRunner::openInTerminal(const ShellNode &script, const std::optional<QS
     onChunk(text.echoLine);
 
     Preferences &preferences = m_preferences ? *m_preferences : Preferences::standard();
-    const std::optional<QString> runMode = preferences.string(PreferenceKeys::runMode);
-    const RunForm form = chooseForm(runMode, m_backEnd->isTerminalRunning());
+    const RunForm form =
+        chooseForm(PreferenceKeys::runMode.read(preferences), m_backEnd->isTerminalRunning());
     onChunk(modeLine(form));
 
     QPointer<ShellRunner> self(this);

@@ -4,6 +4,7 @@
 #include "run/HandOverText.h"
 #include "run/RunForm.h"
 #include "run/TerminalBackEnd.h"
+#include "settings/PreferenceKeys.h"
 
 #include <QObject>
 #include <QString>
@@ -53,7 +54,7 @@ public:
     static QString appleScript(RunForm form, const QString &doScriptLine);
 
     // Chooses the form from the stored run mode and whether the terminal runs.
-    static RunForm chooseForm(const std::optional<QString> &runMode, bool terminalRunning);
+    static RunForm chooseForm(RunMode runMode, bool terminalRunning);
     static QString modeLine(RunForm form);
     // The log's line before the command, and its line when the terminal could not be opened.
     static QString handedOverLine();

@@ -360,13 +360,13 @@ TerminalChoice choose(const std::optional<QString> &preference,
         return refined(*terminal, environment);
     };
 
-    const QString setting = preference.value_or(QString()).trimmed();
-    if (!setting.isEmpty() && setting != u"automatic") {
-        const std::optional<Terminal> wanted = fromSetting(setting);
+    if (preference) {
+        const std::optional<Terminal> wanted = fromSetting(*preference);
         if (auto terminal = installed(wanted))
             return {terminal, {}};
-        return {std::nullopt, LanguageManager::localized(QStringLiteral("找不到终端程序：%@"),
-                                                         {wanted ? wanted->executable : setting})};
+        return {std::nullopt,
+                LanguageManager::localized(QStringLiteral("找不到终端程序：%@"),
+                                           {wanted ? wanted->executable : *preference})};
     }
 
     const QString variable = environment.value(QStringLiteral("TERMINAL")).trimmed();

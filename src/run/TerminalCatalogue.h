@@ -92,8 +92,8 @@ std::optional<TerminalLaunch> launch(const Terminal &terminal, RunForm form,
 // quoted as in a shell.
 std::optional<Terminal> fromSetting(const QString &value);
 
-// The fnkt_terminal preference (absent, empty or "automatic": automatic)
-// against this environment: $TERMINAL, the desktop's own terminal, Debian's
+// The terminal preference as PreferenceKeys::terminal reads it (nothing:
+// automatic) against this environment: $TERMINAL, the desktop's own terminal, Debian's
 // x-terminal-emulator, then the first installed of the known ones. The
 // executable of the result is a full path.
 TerminalChoice choose(const std::optional<QString> &preference,

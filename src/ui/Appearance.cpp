@@ -14,7 +14,7 @@ struct PlatformLook
     QPalette palette;
 };
 
-// Captured before the first forced look, so "system" can give it back.
+// Captured before the first forced look, so the system look can come back.
 std::optional<PlatformLook> &platformLook()
 {
     static std::optional<PlatformLook> look;
@@ -29,7 +29,7 @@ void remember()
 
 enum class Forced { none, light, dark };
 Forced forced = Forced::none;
-QString storedValue = QStringLiteral("system");
+AppearanceMode chosenMode = AppearanceMode::system;
 ColorScheme systemScheme = ColorScheme::noPreference;
 
 bool platformIsDark()
@@ -39,10 +39,14 @@ bool platformIsDark()
 
 Forced wantedLook()
 {
-    if (storedValue == u"light")
+    switch (chosenMode) {
+    case AppearanceMode::light:
         return Forced::light;
-    if (storedValue == u"dark")
+    case AppearanceMode::dark:
         return Forced::dark;
+    case AppearanceMode::system:
+        break;
+    }
     switch (systemScheme) {
     case ColorScheme::dark:
         return platformIsDark() ? Forced::none : Forced::dark;
@@ -158,8 +162,8 @@ bool Appearance::isDark()
     return forced == Forced::dark || (forced == Forced::none && platformIsDark());
 }
 
-void applyAppAppearance(const QString &value)
+void applyAppAppearance(AppearanceMode mode)
 {
-    storedValue = value;
+    chosenMode = mode;
     applyLook();
 }

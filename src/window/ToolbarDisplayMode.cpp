@@ -35,7 +35,7 @@ ToolbarDisplayMode::ToolbarDisplayMode(QToolBar &toolbar, Preferences &preferenc
 
 void ToolbarDisplayMode::restoreIfNeeded()
 {
-    const qint64 stored = m_preferences.integer(PreferenceKeys::toolbarDisplayMode).value_or(0);
+    const qint64 stored = PreferenceKeys::toolbarDisplayMode.read(m_preferences);
     if (stored >= iconAndLabel && stored <= labelOnly) {
         m_mode = int(stored);
         m_toolbar.setToolButtonStyle(styleOf(m_mode));
@@ -50,7 +50,7 @@ void ToolbarDisplayMode::setMode(int mode)
     m_mode = mode;
     m_toolbar.setToolButtonStyle(styleOf(mode));
     if (mode != defaultMode && mode != before)
-        m_preferences.setInteger(PreferenceKeys::toolbarDisplayMode, mode);
+        PreferenceKeys::toolbarDisplayMode.write(m_preferences, mode);
 }
 
 void ToolbarDisplayMode::showMenu(const QPoint &globalPosition)

@@ -110,7 +110,7 @@ private Q_SLOTS:
         {
             Preferences writer(home.preferencesFile());
             if (!stored.isNull())
-                writer.setString(PreferenceKeys::language, stored);
+                writer.setString(PreferenceKeys::language.key, stored);
         }
         Preferences preferences(home.preferencesFile());
         LanguageManager manager(preferences);
@@ -121,11 +121,11 @@ private Q_SLOTS:
     {
         TestHome home;
         Preferences preferences(home.preferencesFile());
-        preferences.setString(PreferenceKeys::language, u"fr"_s);
+        preferences.setString(PreferenceKeys::language.key, u"fr"_s);
         LanguageManager manager(preferences);
         QStringList events;
         auto stored = [&preferences] {
-            return preferences.string(PreferenceKeys::language).value_or(u"<absent>"_s);
+            return preferences.string(PreferenceKeys::language.key).value_or(u"<absent>"_s);
         };
         connect(&manager, &LanguageManager::selectionChanged, this, [&] {
             events << u"selectionChanged "_s + manager.selection().toRaw() + u" stored="_s +
@@ -150,7 +150,7 @@ private Q_SLOTS:
         manager.setSelection(AppLanguage::system);
         preferences.sync();
         Preferences reread(home.preferencesFile());
-        QCOMPARE(reread.string(PreferenceKeys::language), u"system"_s);
+        QCOMPARE(reread.string(PreferenceKeys::language.key), u"system"_s);
         QCOMPARE(LanguageManager(reread).selection(), AppLanguage::system);
     }
 
@@ -163,7 +163,7 @@ private Q_SLOTS:
         const auto cancel = [] { return QCoreApplication::translate("QPlatformTheme", "Cancel"); };
         TestHome home;
         Preferences preferences(home.preferencesFile());
-        preferences.setString(PreferenceKeys::language, u"ko"_s);
+        preferences.setString(PreferenceKeys::language.key, u"ko"_s);
         {
             LanguageManager manager(preferences);
             QCOMPARE(cancel(), u"취소"_s);

@@ -384,11 +384,11 @@ private Q_SLOTS:
         m_store->rename(A, QStringLiteral("z"));
         const QList<ShellNode> stored = m_store->roots();
         m_store->setSortMode(SortMode::name);
-        QCOMPARE(m_preferences->string(PreferenceKeys::sortMode), QStringLiteral("name"));
+        QCOMPARE(m_preferences->string(PreferenceKeys::sortMode.key), QStringLiteral("name"));
         QCOMPARE(level(m_store->displayRoots()), QStringLiteral("F G B C z"));
         QCOMPARE(m_store->roots(), stored);
         m_store->setSortMode(SortMode::custom);
-        QCOMPARE(m_preferences->string(PreferenceKeys::sortMode), QStringLiteral("custom"));
+        QCOMPARE(m_preferences->string(PreferenceKeys::sortMode.key), QStringLiteral("custom"));
         QCOMPARE(m_store->displayRoots(), stored);
     }
 

@@ -9,7 +9,7 @@ namespace {
 
 QString storedCurrent(StoreRig &rig)
 {
-    return rig.preferences->string(PreferenceKeys::currentProfileID).value_or(QString());
+    return rig.preferences->string(PreferenceKeys::currentProfileID.key).value_or(QString());
 }
 
 } // namespace
@@ -202,7 +202,7 @@ private Q_SLOTS:
         QCOMPARE(store.currentProfileID(), added.id);
         QCOMPARE(storedCurrent(rig), uuidText(added.id));
         QCOMPARE(rootNames(store.roots()), QStringList{QStringLiteral("opened")});
-        QVERIFY(rig.preferences->data(PreferenceKeys::customProfiles)
+        QVERIFY(rig.preferences->data(PreferenceKeys::customProfiles.key)
                     ->contains(uuidText(added.id).toLatin1()));
         QCOMPARE(store.profiles().last(), added);
         QCOMPARE(store.currentProfile(), added);
@@ -246,7 +246,7 @@ private Q_SLOTS:
         QCOMPARE(storedCurrent(rig), uuidText(Profile::localProfileID));
         QCOMPARE(rootNames(store.roots()), QStringList{QStringLiteral("local")});
         QVERIFY(store.customProfiles().isEmpty());
-        QCOMPARE(*rig.preferences->data(PreferenceKeys::customProfiles), QByteArray("[]"));
+        QCOMPARE(*rig.preferences->data(PreferenceKeys::customProfiles.key), QByteArray("[]"));
         // Not saved before it went, and not deleted.
         QCOMPARE(namesIn(rig.home.read(QStringLiteral("Work/tallowBay.json"))),
                  QStringList{QStringLiteral("w")});

@@ -39,7 +39,7 @@ private Q_SLOTS:
         StoreRig rig;
         ShellStore &store = rig.start();
         QCOMPARE(store.currentProfileID(), Profile::localProfileID);
-        QCOMPARE(stored(rig, PreferenceKeys::currentProfileID),
+        QCOMPARE(stored(rig, PreferenceKeys::currentProfileID.key),
                  QStringLiteral("00000000-0000-0000-0000-00000000000A"));
         QVERIFY(QFileInfo(rig.absolute(QStringLiteral("home/Documents/FennickTallowBay"))).isDir());
         QVERIFY(store.roots().isEmpty());
@@ -47,7 +47,7 @@ private Q_SLOTS:
         QCOMPARE(store.sortMode(), SortMode::custom);
         QVERIFY(!rig.exists(Paths::local));
         QVERIFY(!store.lastLoadError());
-        QCOMPARE(stored(rig, PreferenceKeys::sortMode), QStringLiteral("<absent>"));
+        QCOMPARE(stored(rig, PreferenceKeys::sortMode.key), QStringLiteral("<absent>"));
         const QList<Profile> profiles = store.profiles();
         QCOMPARE(profiles.size(), 2);
         QCOMPARE(profiles.at(0).id, Profile::localProfileID);
@@ -101,8 +101,9 @@ private Q_SLOTS:
         StoreRig rig;
         const Profile custom =
             rig.customProfile(QStringLiteral("work/lib.json"), {QStringLiteral("work")});
-        rig.preferences->setData(PreferenceKeys::customProfiles, profilesJson({custom}));
-        rig.preferences->setString(PreferenceKeys::currentProfileID, uuidText(custom.id).toLower());
+        rig.preferences->setData(PreferenceKeys::customProfiles.key, profilesJson({custom}));
+        rig.preferences->setString(PreferenceKeys::currentProfileID.key,
+                                   uuidText(custom.id).toLower());
         rig.home.write(Paths::olderDocuments, documentWith({QStringLiteral("docs")}));
         ShellStore &store = rig.start();
         QCOMPARE(store.currentProfileID(), custom.id);
@@ -144,22 +145,22 @@ private Q_SLOTS:
             const Profile gone{QUuid::createUuid(), QStringLiteral("gone"),
                                rig.absolute(QStringLiteral("gone/tallowBay.json"))};
             QVERIFY(QDir().mkpath(rig.absolute(QStringLiteral("gone"))));
-            rig.preferences->setData(PreferenceKeys::customProfiles, profilesJson({gone}));
+            rig.preferences->setData(PreferenceKeys::customProfiles.key, profilesJson({gone}));
             storedCurrent = uuidText(gone.id);
         }
         if (!storedCurrent.isEmpty())
-            rig.preferences->setString(PreferenceKeys::currentProfileID, storedCurrent);
+            rig.preferences->setString(PreferenceKeys::currentProfileID.key, storedCurrent);
         if (!syncICloud.isEmpty())
-            rig.preferences->setString(PreferenceKeys::syncICloud, syncICloud);
+            rig.preferences->setString(PreferenceKeys::syncICloud.key, syncICloud);
         ShellStore &store = rig.start();
         QCOMPARE(store.currentProfileID(), current);
         QVERIFY(store.customProfiles().isEmpty());
-        QCOMPARE(stored(rig, PreferenceKeys::currentProfileID),
+        QCOMPARE(stored(rig, PreferenceKeys::currentProfileID.key),
                  storedCurrent.size() == 36 && QUuid::fromString(storedCurrent) == current
                      ? storedCurrent
                      : uuidText(current));
         // The legacy key is only read.
-        QCOMPARE(stored(rig, PreferenceKeys::syncICloud),
+        QCOMPARE(stored(rig, PreferenceKeys::syncICloud.key),
                  syncICloud.isEmpty() ? QStringLiteral("<absent>") : syncICloud);
     }
 
@@ -178,9 +179,9 @@ private Q_SLOTS:
         QFETCH(SortMode, mode);
         QFETCH(QString, after);
         StoreRig rig;
-        rig.preferences->setString(PreferenceKeys::sortMode, storedMode);
+        rig.preferences->setString(PreferenceKeys::sortMode.key, storedMode);
         QCOMPARE(rig.start().sortMode(), mode);
-        QCOMPARE(stored(rig, PreferenceKeys::sortMode), after);
+        QCOMPARE(stored(rig, PreferenceKeys::sortMode.key), after);
     }
 
     void sortModeChangesOnlyTheDisplay()
@@ -192,7 +193,7 @@ private Q_SLOTS:
         QSignalSpy changed(&store, &ShellStore::changed);
         store.setSortMode(SortMode::name);
         QCOMPARE(changed.size(), 1);
-        QCOMPARE(stored(rig, PreferenceKeys::sortMode), QStringLiteral("name"));
+        QCOMPARE(stored(rig, PreferenceKeys::sortMode.key), QStringLiteral("name"));
         QCOMPARE(rootNames(store.displayRoots()),
                  (QStringList{QStringLiteral("a9"), QStringLiteral("a10"), QStringLiteral("b")}));
         store.setSortMode(SortMode::custom);
@@ -380,12 +381,12 @@ private Q_SLOTS:
         StoreRig rig;
         const Profile a = rig.customProfile(QStringLiteral("a/tallowBay.json"), {});
         const Profile b = rig.customProfile(QStringLiteral("b/x.json"), {}, QStringLiteral("名字"));
-        rig.preferences->setData(PreferenceKeys::customProfiles, profilesJson({a, b}));
+        rig.preferences->setData(PreferenceKeys::customProfiles.key, profilesJson({a, b}));
         ShellStore &store = rig.start();
         QCOMPARE(store.customProfiles(), (QList<Profile>{a, b}));
         QCOMPARE(store.profiles().size(), 4);
         store.persistCustomProfiles();
-        const QByteArray written = *rig.preferences->data(PreferenceKeys::customProfiles);
+        const QByteArray written = *rig.preferences->data(PreferenceKeys::customProfiles.key);
         QVERIFY(written.startsWith("[{\"id\":\"" + uuidText(a.id).toLatin1() + "\",\"name\":"));
         QVERIFY(!written.contains(' '));
         // Survives a restart of the preferences file.
@@ -407,7 +408,7 @@ private Q_SLOTS:
     {
         QFETCH(QByteArray, data);
         StoreRig rig;
-        rig.preferences->setData(PreferenceKeys::customProfiles, data);
+        rig.preferences->setData(PreferenceKeys::customProfiles.key, data);
         QVERIFY(rig.start().customProfiles().isEmpty());
     }
 
@@ -419,8 +420,8 @@ private Q_SLOTS:
             rig.customProfile(QStringLiteral("work/tallowBay.json"), {QStringLiteral("work")});
         const Profile other =
             rig.customProfile(QStringLiteral("other/tallowBay.json"), {QStringLiteral("other")});
-        rig.preferences->setData(PreferenceKeys::customProfiles, profilesJson({custom, other}));
-        rig.preferences->setString(PreferenceKeys::currentProfileID, uuidText(custom.id));
+        rig.preferences->setData(PreferenceKeys::customProfiles.key, profilesJson({custom, other}));
+        rig.preferences->setString(PreferenceKeys::currentProfileID.key, uuidText(custom.id));
         ShellStore &store = rig.start();
         QCOMPARE(rootNames(store.roots()), QStringList{QStringLiteral("work")});
 
@@ -432,11 +433,12 @@ private Q_SLOTS:
         store.applicationDidBecomeActive();
         QVERIFY(!changed.isEmpty());
         QCOMPARE(store.customProfiles(), QList<Profile>{other});
-        const QByteArray persisted = *rig.preferences->data(PreferenceKeys::customProfiles);
+        const QByteArray persisted = *rig.preferences->data(PreferenceKeys::customProfiles.key);
         QVERIFY(persisted.contains(uuidText(other.id).toLatin1()));
         QVERIFY(!persisted.contains(uuidText(custom.id).toLatin1()));
         QCOMPARE(store.currentProfileID(), Profile::localProfileID);
-        QCOMPARE(stored(rig, PreferenceKeys::currentProfileID), uuidText(Profile::localProfileID));
+        QCOMPARE(stored(rig, PreferenceKeys::currentProfileID.key),
+                 uuidText(Profile::localProfileID));
         // The local document is shown, and the next save cannot carry the
         // vanished tree into it.
         QCOMPARE(rootNames(store.roots()), QStringList{QStringLiteral("local")});
@@ -454,8 +456,8 @@ private Q_SLOTS:
         rig.home.write(Paths::local, documentWith({QStringLiteral("local")}));
         const Profile usb =
             rig.customProfile(QStringLiteral("usb/lib/tallowBay.json"), {QStringLiteral("usb")});
-        rig.preferences->setData(PreferenceKeys::customProfiles, profilesJson({usb}));
-        rig.preferences->setString(PreferenceKeys::currentProfileID, uuidText(usb.id));
+        rig.preferences->setData(PreferenceKeys::customProfiles.key, profilesJson({usb}));
+        rig.preferences->setString(PreferenceKeys::currentProfileID.key, uuidText(usb.id));
         const QString folder = rig.absolute(QStringLiteral("usb/lib"));
         QVERIFY(QDir(folder).removeRecursively()); // the mount point stays, empty
 
@@ -464,8 +466,8 @@ private Q_SLOTS:
         QCOMPARE(store.customProfiles(), QList<Profile>{usb});
         QCOMPARE(store.unreachableProfiles(), QList<Profile>{usb});
         QCOMPARE(store.currentProfile(), usb);
-        QCOMPARE(stored(rig, PreferenceKeys::currentProfileID), uuidText(usb.id));
-        QVERIFY(rig.preferences->data(PreferenceKeys::customProfiles)
+        QCOMPARE(stored(rig, PreferenceKeys::currentProfileID.key), uuidText(usb.id));
+        QVERIFY(rig.preferences->data(PreferenceKeys::customProfiles.key)
                     ->contains(uuidText(usb.id).toLatin1()));
         QCOMPARE(store.unreachableFolder(), std::optional(folder));
         QVERIFY(store.roots().isEmpty());
@@ -491,7 +493,7 @@ private Q_SLOTS:
         QSignalSpy changed(&store, &ShellStore::changed);
         store.applicationDidBecomeActive();
         QCOMPARE(changed.size(), 1);
-        QCOMPARE(rig.preferences->data(PreferenceKeys::customProfiles), std::nullopt);
+        QCOMPARE(rig.preferences->data(PreferenceKeys::customProfiles.key), std::nullopt);
     }
 };
 

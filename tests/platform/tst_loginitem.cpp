@@ -68,7 +68,7 @@ void TestLoginItem::registersAndUnregisters()
     QCOMPARE(service.registers, 1);
     QCOMPARE(service.unregisters, 1);
     QVERIFY(log.isEmpty());
-    QVERIFY(!preferences.boolean(PreferenceKeys::launchAtLogin)); // success writes nothing
+    QVERIFY(!preferences.boolean(PreferenceKeys::launchAtLogin.key)); // success writes nothing
 }
 
 void TestLoginItem::leavesMatchingStateAlone()
@@ -123,14 +123,15 @@ void TestLoginItem::failureLogsOnceAndCorrectsPreference()
     QVERIFY(home.write(QStringLiteral("config"), "not a folder"));
     LoginItemService service(home.filePath(QStringLiteral("config/autostart")),
                              QStringLiteral("/usr/bin/orlenta"));
-    preferences.setBoolean(PreferenceKeys::launchAtLogin, true); // the switch was just turned on
+    preferences.setBoolean(PreferenceKeys::launchAtLogin.key,
+                           true); // the switch was just turned on
     QStringList log;
     updateLoginItem(true, service, preferences, [&log](const QString &line) { log.append(line); });
     QCOMPARE(log.size(), 1);
     QVERIFY2(log.first().startsWith(QStringLiteral("Orlenta: 设置登录项失败: ")),
              qPrintable(log.first()));
     QVERIFY(log.first().size() > QStringLiteral("Orlenta: 设置登录项失败: ").size());
-    QCOMPARE(preferences.boolean(PreferenceKeys::launchAtLogin), std::optional<bool>(false));
+    QCOMPARE(preferences.boolean(PreferenceKeys::launchAtLogin.key), std::optional<bool>(false));
 
     // The corrected switch asks again with the real state: nothing to do.
     updateLoginItem(false, service, preferences, [&log](const QString &line) { log.append(line); });

@@ -242,7 +242,7 @@ void TestRunTexts::chooseForm()
 {
     QFETCH(std::optional<QString>, mode);
     QFETCH(bool, running);
-    QTEST(ShellRunner::chooseForm(mode, running), "form");
+    QTEST(ShellRunner::chooseForm(PreferenceKeys::runMode.fromStored(mode), running), "form");
 }
 
 void TestRunTexts::launches_data()
@@ -674,7 +674,8 @@ void TestRunTexts::choose()
     if (!desktop.isEmpty())
         environment.insert(u"XDG_CURRENT_DESKTOP"_s, desktop);
 
-    const TerminalChoice choice = TerminalCatalogue::choose(preference, environment);
+    const TerminalChoice choice =
+        TerminalCatalogue::choose(PreferenceKeys::terminal.fromRaw(preference), environment);
     if (kind < 0) {
         QVERIFY(!choice.terminal);
         QCOMPARE(choice.error, expected);

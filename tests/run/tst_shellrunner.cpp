@@ -339,7 +339,7 @@ void TestShellRunner::appleScript()
     QFETCH(QList<RunForm>, forms);
 
     if (mode)
-        m_preferences->setString(PreferenceKeys::runMode, *mode);
+        m_preferences->setString(PreferenceKeys::runMode.key, *mode);
     const QString calls = m_home->filePath(u"calls"_s);
     QString runnerPath = u"/nonexistent/osascript"_s;
     if (runnerExists) {
@@ -415,7 +415,7 @@ TestShellRunner::Linux TestShellRunner::linuxRunner(const QString &terminal, boo
     backEnd->setGracePeriod(3000);
     backEnd->setRunningCheck([running](const QStringList &) { return running; });
     result.backEnd = backEnd.get();
-    m_preferences->setString(PreferenceKeys::terminal, terminal);
+    m_preferences->setString(PreferenceKeys::terminal.key, terminal);
     result.runner = std::make_unique<ShellRunner>(std::move(backEnd), m_preferences.get());
     return result;
 }
@@ -520,7 +520,7 @@ void TestShellRunner::terminalFailingAtOnce()
     QFETCH(QByteArray, body);
     QFETCH(int, status);
     QFETCH(QStringList, expected);
-    m_preferences->setString(PreferenceKeys::runMode, mode);
+    m_preferences->setString(PreferenceKeys::runMode.key, mode);
     Linux term = linuxRunner(terminal, true);
     QVERIFY(writeScript(term.bin + u'/' + terminal, body));
     const Outcome outcome = handOver(*term.runner, script(m_scriptPath));
@@ -633,7 +633,7 @@ void TestShellRunner::konsoleTabThroughItsBus()
     QFETCH(QString, terminal);
     QFETCH(bool, onTheBus);
     QFETCH(QStringList, calls);
-    m_preferences->setString(PreferenceKeys::runMode, u"tab"_s);
+    m_preferences->setString(PreferenceKeys::runMode.key, u"tab"_s);
     Linux term = linuxRunner(terminal, true);
     const QString proc = m_home->filePath(u"proc"_s);
     QVERIFY(QDir().mkpath(proc + u"/700"_s));
@@ -715,7 +715,7 @@ void TestShellRunner::terminalNotFound()
 
 void TestShellRunner::terminalWithoutTabs()
 {
-    m_preferences->setString(PreferenceKeys::runMode, u"tab"_s);
+    m_preferences->setString(PreferenceKeys::runMode.key, u"tab"_s);
     Linux term = linuxRunner(u"xterm"_s, true);
     const QString args = m_home->filePath(u"args"_s);
     QVERIFY(writeScript(term.bin + u"/xterm"_s,
@@ -731,7 +731,7 @@ void TestShellRunner::terminalWithoutTabs()
 
 void TestShellRunner::terminalTabFailsThenWindow()
 {
-    m_preferences->setString(PreferenceKeys::runMode, u"tab"_s);
+    m_preferences->setString(PreferenceKeys::runMode.key, u"tab"_s);
     Linux term = linuxRunner(u"gnome-terminal"_s, true);
     const QString calls = m_home->filePath(u"calls"_s);
     QVERIFY(writeScript(term.bin + u"/gnome-terminal"_s,
@@ -758,7 +758,7 @@ void TestShellRunner::terminalPreferenceFollowedAtOnce()
                                                         calls.toUtf8() + "'\n" +
                                                         runs(name == u"xterm"_s ? 1 : 2)));
     QCOMPARE(handOver(*term.runner, script(m_scriptPath)).statuses, QList<int>{0});
-    m_preferences->setString(PreferenceKeys::terminal, u"gnome-terminal"_s);
+    m_preferences->setString(PreferenceKeys::terminal.key, u"gnome-terminal"_s);
     QCOMPARE(handOver(*term.runner, script(m_scriptPath)).statuses, QList<int>{0});
     // The detached xterm may write after gnome-terminal on a loaded machine.
     QTRY_COMPARE(readLines(calls), (QStringList{u"gnome-terminal"_s, u"xterm"_s}));
@@ -768,7 +768,7 @@ void TestShellRunner::terminalPreferenceFollowedAtOnce()
 // names the window the tab goes to.
 void TestShellRunner::gnomeTabGoesToTheNewestWindow()
 {
-    m_preferences->setString(PreferenceKeys::runMode, u"tab"_s);
+    m_preferences->setString(PreferenceKeys::runMode.key, u"tab"_s);
     Linux term = linuxRunner(u"gnome-terminal"_s, true);
     term.backEnd->setRunningCheck({}); // the lookup in the fake /proc below
     const QString proc = m_home->filePath(u"proc"_s);
@@ -807,7 +807,7 @@ void TestShellRunner::gnomeTabGoesToTheNewestWindow()
 
 void TestShellRunner::kittyTabUsesItsSocket()
 {
-    m_preferences->setString(PreferenceKeys::runMode, u"tab"_s);
+    m_preferences->setString(PreferenceKeys::runMode.key, u"tab"_s);
     Linux term = linuxRunner(u"kitty"_s, true);
     const QString proc = m_home->filePath(u"proc"_s);
     QVERIFY(QDir().mkpath(proc + u"/600/fd"_s));
@@ -879,7 +879,7 @@ void TestShellRunner::randomTextsReachTheScript()
                                    preset.toUtf8();
 
         for (const QString &terminal : {u"gnome-terminal"_s, u"terminator"_s}) {
-            m_preferences->setString(PreferenceKeys::terminal, terminal);
+            m_preferences->setString(PreferenceKeys::terminal.key, terminal);
             QFile::remove(report);
             const Outcome outcome = handOver(*term.runner, script(path), preset);
             QVERIFY2(outcome.statuses == QList<int>{0}, context.constData());

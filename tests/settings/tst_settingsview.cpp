@@ -180,7 +180,7 @@ void TestSettingsView::cleanup()
     m_preferences.reset();
     m_home.reset();
     LanguageManager::shared().setSelection(AppLanguage::zhHans);
-    applyAppAppearance(QStringLiteral("system"));
+    applyAppAppearance(AppearanceMode::system);
 }
 
 void TestSettingsView::restartStore()
@@ -331,7 +331,7 @@ void TestSettingsView::runCardsWriteTheModeAndSwapTheHint()
     QCOMPARE(independent, u"多次运行互不干扰，适合同时查看多个脚本的输出。"_s);
 
     QTest::mouseClick(tab, Qt::LeftButton);
-    QCOMPARE(m_preferences->string(PreferenceKeys::runMode), u"tab"_s);
+    QCOMPARE(m_preferences->string(PreferenceKeys::runMode.key), u"tab"_s);
     QVERIFY(tab->isSelected() && !window->isSelected());
     QVERIFY(hint->text().contains(u"GNOME Terminal"_s));
 
@@ -339,17 +339,17 @@ void TestSettingsView::runCardsWriteTheModeAndSwapTheHint()
     QVERIFY(tab->isSelected());
     window->setFocus();
     QTest::keyClick(window, Qt::Key_Space);
-    QCOMPARE(m_preferences->string(PreferenceKeys::runMode), u"window"_s);
+    QCOMPARE(m_preferences->string(PreferenceKeys::runMode.key), u"window"_s);
     QCOMPARE(hint->text(), independent);
 
-    m_preferences->setString(PreferenceKeys::runMode, u"Tab"_s); // unknown: no card
+    m_preferences->setString(PreferenceKeys::runMode.key, u"Tab"_s); // unknown: no card
     QVERIFY(!window->isSelected() && !tab->isSelected());
     QVERIFY(hint->text() != independent);
 }
 
 void TestSettingsView::appearanceIsAppliedAtOnce()
 {
-    m_preferences->setString(PreferenceKeys::appearance, u"sepia"_s);
+    m_preferences->setString(PreferenceKeys::appearance.key, u"sepia"_s);
     open();
     const QStringList values{u"system"_s, u"light"_s, u"dark"_s};
     auto selected = [&] {
@@ -361,7 +361,7 @@ void TestSettingsView::appearanceIsAppliedAtOnce()
     };
     QCOMPARE(selected(), QStringList());
     QTest::mouseClick(find<OptionCard>(u"appearance-dark"_s), Qt::LeftButton);
-    QCOMPARE(m_preferences->string(PreferenceKeys::appearance), u"dark"_s);
+    QCOMPARE(m_preferences->string(PreferenceKeys::appearance.key), u"dark"_s);
     QCOMPARE(selected(), QStringList{u"dark"_s});
     QCOMPARE(QApplication::style()->name().toLower(), u"fusion"_s);
     QVERIFY(QApplication::palette().color(QPalette::Window).lightness() < 128);
@@ -480,7 +480,7 @@ void TestSettingsView::loginSwitchFollowsTheRealStatus()
     open();
     auto *loginSwitch = find<Switch>(u"loginSwitch"_s);
     QVERIFY(loginSwitch->isChecked());
-    QCOMPARE(m_preferences->boolean(PreferenceKeys::launchAtLogin), true);
+    QCOMPARE(m_preferences->boolean(PreferenceKeys::launchAtLogin.key), true);
 
     QTest::mouseClick(loginSwitch, Qt::LeftButton);
     QTRY_VERIFY(!m_login->enabled);
@@ -489,7 +489,7 @@ void TestSettingsView::loginSwitchFollowsTheRealStatus()
     QVERIFY(loginSwitch->isChecked());
     QTRY_COMPARE(m_logLines, QStringList{u"Orlenta: 设置登录项失败: not allowed"_s});
     QVERIFY(!loginSwitch->isChecked()); // set back to the real status
-    QCOMPARE(m_preferences->boolean(PreferenceKeys::launchAtLogin), false);
+    QCOMPARE(m_preferences->boolean(PreferenceKeys::launchAtLogin.key), false);
     QCOMPARE(m_login->calls, 2);
 }
 
@@ -508,12 +508,12 @@ void TestSettingsView::terminalChoiceAndTrial()
 
     choice->setFocus();
     QTest::keyClick(choice, Qt::Key_Down);
-    QCOMPARE(m_preferences->string(PreferenceKeys::terminal), u"xterm"_s);
+    QCOMPARE(m_preferences->string(PreferenceKeys::terminal.key), u"xterm"_s);
     QTest::keyClick(choice, Qt::Key_Down);
     QVERIFY(command->isVisible());
     QTest::keyClicks(command, u"xterm -e {command}"_s);
     QTest::keyClick(command, Qt::Key_Return);
-    QCOMPARE(m_preferences->string(PreferenceKeys::terminal), u"xterm -e {command}"_s);
+    QCOMPARE(m_preferences->string(PreferenceKeys::terminal.key), u"xterm -e {command}"_s);
 
     auto *tryIt = find<QAbstractButton>(u"tryTerminal"_s);
     auto *result = find<QLabel>(u"tryResult"_s);
@@ -545,7 +545,7 @@ void TestSettingsView::changesAreDrawnOnlyWhileSeen()
     };
     auto *window = find<OptionCard>(u"runMode-window"_s);
     auto *tab = find<OptionCard>(u"runMode-tab"_s);
-    m_preferences->setString(PreferenceKeys::runMode, u"tab"_s); // the run tab is not shown
+    m_preferences->setString(PreferenceKeys::runMode.key, u"tab"_s); // the run tab is not shown
     QCOMPARE(running(), 0);
     QCOMPARE(tab->selectionProgress(), 1.0);
     QCOMPARE(window->selectionProgress(), 0.0);
@@ -577,7 +577,7 @@ void TestSettingsView::changesAreDrawnOnlyWhileSeen()
 void TestSettingsView::everyControlNamedAndReachedByTab()
 {
     customProfile(u"profiles/A"_s, u"A"_s);
-    m_preferences->setString(PreferenceKeys::terminal, u"mytool --run {command}"_s);
+    m_preferences->setString(PreferenceKeys::terminal.key, u"mytool --run {command}"_s);
     open();
     QApplication::setActiveWindow(m_window.get());
     QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
@@ -609,6 +609,84 @@ void TestSettingsView::everyControlNamedAndReachedByTab()
                      qPrintable(tabs->tabText(i) + u' ' + control->objectName() + u' ' +
                                 QString::fromLatin1(control->metaObject()->className())));
     }
+}
+
+// What a screen reader or desktop automation does over the accessibility bus:
+// the advertised action of each choice, run through the control's interface.
+void TestSettingsView::assistiveToggleChoosesAsSpaceDoes()
+{
+    open();
+    auto toggle = [](QWidget *control) {
+        QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(control);
+        QVERIFY(accessible && accessible->actionInterface());
+        QAccessibleActionInterface *actions = accessible->actionInterface();
+        QVERIFY2(actions->actionNames().contains(QAccessibleActionInterface::toggleAction()),
+                 qPrintable(control->objectName()));
+        QVERIFY(accessible->state().checkable);
+        actions->doAction(QAccessibleActionInterface::toggleAction());
+    };
+    toggle(find<OptionCard>(u"runMode-tab"_s));
+    QCOMPARE(m_preferences->string(PreferenceKeys::runMode.key), u"tab"_s);
+    QVERIFY(find<OptionCard>(u"runMode-tab"_s)->isSelected());
+    toggle(find<OptionCard>(u"runMode-tab"_s)); // the chosen card stays chosen, as with Space
+    QVERIFY(find<OptionCard>(u"runMode-tab"_s)->isSelected());
+    QVERIFY(!find<OptionCard>(u"runMode-window"_s)->isSelected());
+
+    toggle(find<OptionCard>(u"appearance-dark"_s));
+    QCOMPARE(m_preferences->string(PreferenceKeys::appearance.key), u"dark"_s);
+    QVERIFY(Appearance::isDark());
+
+    toggle(find<Switch>(u"loginSwitch"_s));
+    QCOMPARE(m_preferences->boolean(PreferenceKeys::launchAtLogin.key), true);
+    QTRY_VERIFY(m_login->enabled);
+
+    toggle(find<Switch>(u"syncSwitch"_s));
+    QCOMPARE(m_store->currentProfileID(), Profile::iCloudProfileID);
+
+    toggle(find<QAbstractButton>(u"language-en"_s));
+    QTRY_COMPARE(LanguageManager::shared().selection(), AppLanguage(AppLanguage::en));
+    QTRY_VERIFY(find<QAbstractButton>(u"language-en"_s)->isChecked());
+}
+
+void TestSettingsView::closesByKeyAndOpensOnScreen()
+{
+    for (const QKeySequence &keys :
+         {QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W)}) {
+        open();
+        m_window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        QVERIFY(m_window->screen()->availableGeometry().contains(m_window->frameGeometry()));
+        find<QTabWidget>(u"tabs"_s)->setCurrentIndex(int(SettingsTab::run));
+        find<OptionCard>(u"runMode-tab"_s)->setFocus();
+        QTest::keySequence(QApplication::focusWidget(), keys);
+        QVERIFY2(!m_window->isVisible(), qPrintable(keys.toString()));
+    }
+}
+
+void TestSettingsView::placementStaysInTheFreeArea_data()
+{
+    QTest::addColumn<QRect>("available");
+    QTest::addColumn<QMargins>("frame");
+    QTest::addColumn<QRect>("placed");
+    const QMargins title(2, 30, 2, 2);
+    QTest::newRow("wide screen, centred") << QRect(0, 0, 1920, 1080) << title
+                                          << QRect(660, 284, 600, 540);
+    QTest::newRow("panel on top, second screen")
+        << QRect(1920, 32, 1280, 992) << title << QRect(2260, 272, 600, 540);
+    QTest::newRow("too low: shorter, frame and all")
+        << QRect(0, 24, 1024, 500) << title << QRect(212, 54, 600, 468);
+    QTest::newRow("too narrow and low") << QRect(0, 0, 480, 400) << QMargins()
+                                        << QRect(0, 0, 480, 400);
+}
+
+void TestSettingsView::placementStaysInTheFreeArea()
+{
+    QFETCH(QRect, available);
+    QFETCH(QMargins, frame);
+    QFETCH(QRect, placed);
+    const QRect place = SettingsWindow::placement(SettingsWindow::contentSize, available, frame);
+    QCOMPARE(place, placed);
+    QVERIFY(available.contains(place.marginsAdded(frame)));
 }
 
 QTEST_MAIN(TestSettingsView)

@@ -38,22 +38,20 @@ static int lightness(const QColor &color)
 
 void TestAppearance::forcedAndReleased_data()
 {
-    QTest::addColumn<QString>("value");
     QTest::addColumn<bool>("dark");
-    QTest::newRow("dark") << QStringLiteral("dark") << true;
-    QTest::newRow("light") << QStringLiteral("light") << false;
+    QTest::newRow("dark") << true;
+    QTest::newRow("light") << false;
 }
 
 void TestAppearance::forcedAndReleased()
 {
-    QFETCH(QString, value);
     QFETCH(bool, dark);
     const QString platformStyle = QApplication::style()->name();
     const QPalette platformPalette = QApplication::palette();
     QWidget open; // a window that is already open follows at once
     open.show();
 
-    applyAppAppearance(value);
+    applyAppAppearance(dark ? AppearanceMode::dark : AppearanceMode::light);
     QCOMPARE(QApplication::style()->name().toLower(), QStringLiteral("fusion"));
     QCOMPARE(lightness(QApplication::palette().color(QPalette::Window)) < 128, dark);
     QTRY_COMPARE(open.palette().color(QPalette::Window),
@@ -69,7 +67,7 @@ void TestAppearance::forcedAndReleased()
     const int inside = lightness(shot.pixelColor(field->geometry().center()));
     QVERIFY(qAbs(edge - inside) >= 25);
 
-    applyAppAppearance(QStringLiteral("nonsense")); // anything else releases
+    applyAppAppearance(AppearanceMode::system); // releases
     QCOMPARE(QApplication::style()->name(), platformStyle);
     QCOMPARE(QApplication::palette().color(QPalette::Window),
              platformPalette.color(QPalette::Window));
@@ -92,11 +90,11 @@ void TestAppearance::iconsFollowPalette()
 {
     const QIcon terminal = IconMap::icon(QStringLiteral("terminal"));
     QVERIFY(!terminal.isNull());
-    applyAppAppearance(QStringLiteral("dark"));
+    applyAppAppearance(AppearanceMode::dark);
     const QColor onDark = inkOf(terminal);
-    applyAppAppearance(QStringLiteral("light"));
+    applyAppAppearance(AppearanceMode::light);
     const QColor onLight = inkOf(terminal);
-    applyAppAppearance(QStringLiteral("system"));
+    applyAppAppearance(AppearanceMode::system);
     QVERIFY(onDark.isValid() && onLight.isValid());
     QVERIFY2(lightness(onDark) > 160, qPrintable(onDark.name()));
     QVERIFY2(lightness(onLight) < 96, qPrintable(onLight.name()));

@@ -106,7 +106,7 @@ void TestColorScheme::systemFollowsThePortal()
                               QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllSignals));
     QVERIFY(server.registerService(QStringLiteral("org.freedesktop.portal.Desktop")));
 
-    applyAppAppearance(QStringLiteral("system"));
+    applyAppAppearance(AppearanceMode::system);
     ColorSchemePortal scheme(QDBusConnection::connectToBus(m_address, QStringLiteral("app")));
     connect(&scheme, &ColorSchemePortal::schemeChanged, this, &Appearance::setSystemColorScheme);
     QTRY_COMPARE(scheme.scheme(), ColorScheme::dark);
@@ -121,9 +121,9 @@ void TestColorScheme::systemFollowsThePortal()
     QTRY_VERIFY(windowsAreDark());
 
     // A forced appearance wins over the desktop; "system" follows it again.
-    applyAppAppearance(QStringLiteral("light"));
+    applyAppAppearance(AppearanceMode::light);
     QVERIFY(!windowsAreDark());
-    applyAppAppearance(QStringLiteral("system"));
+    applyAppAppearance(AppearanceMode::system);
     QVERIFY(windowsAreDark());
 
     portal.change(0); // no preference: the platform's own look

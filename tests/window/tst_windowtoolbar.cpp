@@ -141,7 +141,7 @@ void TestWindowToolbar::sortSwitchKeepsTheStoredOrder()
 
     QTest::mouseClick(byName, Qt::LeftButton);
     QCOMPARE(m_rig->store->sortMode(), SortMode::name);
-    QCOMPARE(m_rig->preferences->string(PreferenceKeys::sortMode), u"name"_s);
+    QCOMPARE(m_rig->preferences->string(PreferenceKeys::sortMode.key), u"name"_s);
     QStringList shown;
     for (const ShellNode &node : m_rig->store->displayRoots())
         shown << node.name;
@@ -220,7 +220,7 @@ void TestWindowToolbar::firstCloudSwitchCopiesTheDocument()
 void TestWindowToolbar::displayModeSurvivesReopening()
 {
     QCOMPARE(m_toolbar->toolButtonStyle(), Qt::ToolButtonTextUnderIcon);
-    QVERIFY(!m_rig->preferences->integer(PreferenceKeys::toolbarDisplayMode));
+    QVERIFY(!m_rig->preferences->integer(PreferenceKeys::toolbarDisplayMode.key));
 
     // The toolbar's own context menu, as a right click opens it.
     QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5),
@@ -234,14 +234,14 @@ void TestWindowToolbar::displayModeSurvivesReopening()
     menu->actions().at(1)->trigger();
     menu->close();
     QCOMPARE(m_toolbar->toolButtonStyle(), Qt::ToolButtonIconOnly);
-    QCOMPARE(m_rig->preferences->integer(PreferenceKeys::toolbarDisplayMode), 2);
+    QCOMPARE(m_rig->preferences->integer(PreferenceKeys::toolbarDisplayMode.key), 2);
 
     // A new window opens in the stored mode.
     openWindow();
     QCOMPARE(m_toolbar->toolButtonStyle(), Qt::ToolButtonIconOnly);
     QCOMPARE(m_commands->displayMode().mode(), int(ToolbarDisplayMode::iconOnly));
     m_commands->displayMode().setMode(ToolbarDisplayMode::labelOnly);
-    QCOMPARE(m_rig->preferences->integer(PreferenceKeys::toolbarDisplayMode), 3);
+    QCOMPARE(m_rig->preferences->integer(PreferenceKeys::toolbarDisplayMode.key), 3);
     QCOMPARE(m_toolbar->toolButtonStyle(), Qt::ToolButtonTextOnly);
 }
 

@@ -26,27 +26,27 @@ AppearancePage::AppearancePage(const SettingsServices &services, QWidget *parent
     struct Choice
     {
         QString title;
-        QString value;
+        AppearanceMode mode;
         AppearancePreview::Variant variant;
     };
     const Choice choices[] = {
-        {LanguageManager::localized(QStringLiteral("跟随系统")), QStringLiteral("system"),
+        {LanguageManager::localized(QStringLiteral("跟随系统")), AppearanceMode::system,
          AppearancePreview::Variant::split},
-        {LanguageManager::localized(QStringLiteral("亮色")), QStringLiteral("light"),
+        {LanguageManager::localized(QStringLiteral("亮色")), AppearanceMode::light,
          AppearancePreview::Variant::light},
-        {LanguageManager::localized(QStringLiteral("暗色")), QStringLiteral("dark"),
+        {LanguageManager::localized(QStringLiteral("暗色")), AppearanceMode::dark,
          AppearancePreview::Variant::dark},
     };
     for (const Choice &choice : choices) {
         auto *option = new OptionCard(new AppearancePreview(choice.variant), choice.title, card);
-        option->setObjectName(QStringLiteral("appearance-") + choice.value);
-        option->setProperty("value", choice.value);
+        option->setObjectName(QStringLiteral("appearance-") +
+                              PreferenceKeys::appearance.toRaw(choice.mode));
         option->setToolTip(LanguageManager::localized(QStringLiteral("点击选择此外观")));
-        connect(option, &OptionCard::clicked, this, [this, value = choice.value] {
-            m_preferences.setString(PreferenceKeys::appearance, value);
-            applyAppAppearance(value);
+        connect(option, &OptionCard::clicked, this, [this, mode = choice.mode] {
+            PreferenceKeys::appearance.write(m_preferences, mode);
+            applyAppAppearance(mode);
         });
-        m_cards.append(option);
+        m_cards.append({option, choice.mode});
         cards->addWidget(option, 1);
     }
     card->body()->addLayout(cards);
@@ -55,7 +55,7 @@ AppearancePage::AppearancePage(const SettingsServices &services, QWidget *parent
     layout->addWidget(card);
 
     connect(&m_preferences, &Preferences::changed, this, [this](const QString &key) {
-        if (key == PreferenceKeys::appearance)
+        if (PreferenceKeys::appearance.is(key))
             refresh();
     });
     refresh();
@@ -63,8 +63,8 @@ AppearancePage::AppearancePage(const SettingsServices &services, QWidget *parent
 
 void AppearancePage::refresh()
 {
-    const QString value =
-        m_preferences.string(PreferenceKeys::appearance).value_or(QStringLiteral("system"));
-    for (OptionCard *card : std::as_const(m_cards))
-        card->setSelected(card->property("value").toString() == value);
+    // An unknown stored text chooses no card (and looks as system does).
+    const std::optional<AppearanceMode> mode = PreferenceKeys::appearance.selection(m_preferences);
+    for (const auto &[card, cardMode] : std::as_const(m_cards))
+        card->setSelected(cardMode == mode);
 }

@@ -2,7 +2,11 @@
 
 #include "settings/window/pages/SettingsPage.h"
 
+#include "settings/PreferenceKeys.h"
+
 #include <QList>
+
+#include <utility>
 
 class OptionCard;
 class Preferences;
@@ -20,5 +24,5 @@ private:
     void refresh();
 
     Preferences &m_preferences;
-    QList<OptionCard *> m_cards;
+    QList<std::pair<OptionCard *, AppearanceMode>> m_cards;
 };

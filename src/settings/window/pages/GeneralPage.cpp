@@ -39,7 +39,7 @@ GeneralPage::GeneralPage(ShellStore &store, const SettingsServices &services, QW
 
     connect(&m_store, &ShellStore::changed, this, &GeneralPage::refreshProfiles);
     connect(&m_preferences, &Preferences::changed, this, [this](const QString &key) {
-        if (key == PreferenceKeys::launchAtLogin)
+        if (PreferenceKeys::launchAtLogin.is(key))
             refreshLogin();
     });
     refreshProfiles();
@@ -192,12 +192,12 @@ void GeneralPage::confirmRemoval(const Profile &profile)
 
 void GeneralPage::refreshLogin()
 {
-    m_loginSwitch->setChecked(m_preferences.boolean(PreferenceKeys::launchAtLogin).value_or(false));
+    m_loginSwitch->setChecked(PreferenceKeys::launchAtLogin.read(m_preferences));
 }
 
 void GeneralPage::loginSwitched(bool on)
 {
-    m_preferences.setBoolean(PreferenceKeys::launchAtLogin, on);
+    PreferenceKeys::launchAtLogin.write(m_preferences, on);
     if (!m_loginItems)
         return;
     // A task of its own, as the switch may move again before it runs; it
@@ -214,6 +214,6 @@ void GeneralPage::windowShown()
     if (!m_loginItems)
         return;
     const bool enabled = m_loginItems->status() == LoginItemService::Status::enabled;
-    if (m_preferences.boolean(PreferenceKeys::launchAtLogin) != enabled)
-        m_preferences.setBoolean(PreferenceKeys::launchAtLogin, enabled);
+    if (PreferenceKeys::launchAtLogin.stored(m_preferences) != enabled)
+        PreferenceKeys::launchAtLogin.write(m_preferences, enabled);
 }

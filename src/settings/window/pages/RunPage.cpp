@@ -33,18 +33,20 @@ RunPage::RunPage(const SettingsServices &services, QWidget *parent)
     m_windowCard = new OptionCard(QStringLiteral("macwindow"),
                                   LanguageManager::localized(QStringLiteral("新窗口")),
                                   PlatformTexts::newWindowDetail(), mode);
-    m_windowCard->setObjectName(QStringLiteral("runMode-window"));
+    m_windowCard->setObjectName(QStringLiteral("runMode-") +
+                                PreferenceKeys::runMode.toRaw(RunMode::window));
     m_tabCard = new OptionCard(
         QStringLiteral("uiwindow.split.2x1"), LanguageManager::localized(QStringLiteral("新标签")),
         LanguageManager::localized(QStringLiteral("在最前面的窗口中新建标签页运行。")), mode);
-    m_tabCard->setObjectName(QStringLiteral("runMode-tab"));
+    m_tabCard->setObjectName(QStringLiteral("runMode-") +
+                             PreferenceKeys::runMode.toRaw(RunMode::tab));
     auto *cards = new QHBoxLayout;
     cards->setSpacing(10);
-    for (auto [card, value] : {std::pair{m_windowCard, QStringLiteral("window")},
-                               std::pair{m_tabCard, QStringLiteral("tab")}}) {
+    for (auto [card, mode] :
+         {std::pair{m_windowCard, RunMode::window}, std::pair{m_tabCard, RunMode::tab}}) {
         card->setToolTip(LanguageManager::localized(QStringLiteral("点击选择此运行方式")));
         connect(card, &OptionCard::clicked, this,
-                [this, value = value] { m_preferences.setString(PreferenceKeys::runMode, value); });
+                [this, mode = mode] { PreferenceKeys::runMode.write(m_preferences, mode); });
         card->setSelectionDuration(runCardMilliseconds);
         cards->addWidget(card, 1);
     }
@@ -60,7 +62,7 @@ RunPage::RunPage(const SettingsServices &services, QWidget *parent)
 #endif
 
     connect(&m_preferences, &Preferences::changed, this, [this](const QString &key) {
-        if (key == PreferenceKeys::runMode)
+        if (PreferenceKeys::runMode.is(key))
             refreshRunMode();
     });
     refreshRunMode();
@@ -68,11 +70,11 @@ RunPage::RunPage(const SettingsServices &services, QWidget *parent)
 
 void RunPage::refreshRunMode()
 {
-    const std::optional<QString> mode = m_preferences.string(PreferenceKeys::runMode);
-    const QString value = mode.value_or(QStringLiteral("window"));
-    m_windowCard->setSelected(value == u"window");
-    m_tabCard->setSelected(value == u"tab");
-    if (value == u"window")
+    // An unknown stored text chooses no card.
+    const std::optional<RunMode> mode = PreferenceKeys::runMode.selection(m_preferences);
+    m_windowCard->setSelected(mode == RunMode::window);
+    m_tabCard->setSelected(mode == RunMode::tab);
+    if (mode == RunMode::window)
         m_runHint->setText(LanguageManager::localized(
             QStringLiteral("多次运行互不干扰，适合同时查看多个脚本的输出。")));
     else

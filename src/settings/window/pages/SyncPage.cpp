@@ -63,7 +63,7 @@ SyncPage::SyncPage(ShellStore &store, const SettingsServices &services, QWidget 
     buildNotes(layout);
     connect(&m_store, &ShellStore::changed, this, &SyncPage::refreshSync);
     connect(&m_preferences, &Preferences::changed, this, [this](const QString &key) {
-        if (key == PreferenceKeys::syncFolder)
+        if (PreferenceKeys::syncFolder.is(key))
             refreshSync();
     });
     refreshSync();
@@ -186,7 +186,7 @@ QString SyncPage::shownDocumentPath() const
 
 bool SyncPage::hasChosenFolder() const
 {
-    return !m_preferences.string(PreferenceKeys::syncFolder).value_or(QString()).isEmpty();
+    return !PreferenceKeys::syncFolder.read(m_preferences).isEmpty();
 }
 
 void SyncPage::windowShown()

@@ -69,7 +69,7 @@ TerminalChooser::TerminalChooser(const SettingsServices &services, QWidget *pare
     body()->addLayout(tryRow);
 
     connect(&m_preferences, &Preferences::changed, this, [this](const QString &key) {
-        if (key == PreferenceKeys::terminal)
+        if (PreferenceKeys::terminal.is(key))
             refresh();
     });
     refresh();
@@ -77,27 +77,26 @@ TerminalChooser::TerminalChooser(const SettingsServices &services, QWidget *pare
 
 void TerminalChooser::refresh()
 {
-    const QString stored =
-        m_preferences.string(PreferenceKeys::terminal).value_or(QString()).trimmed();
+    const std::optional<QString> stored = PreferenceKeys::terminal.read(m_preferences);
     m_choice->clear();
     const TerminalChoice automatic = TerminalCatalogue::choose(std::nullopt, m_environment);
     m_choice->addItem(automatic.terminal
                           ? LanguageManager::localized(QStringLiteral("自动（现在是 %@）"),
                                                        {automatic.terminal->displayName()})
                           : LanguageManager::localized(QStringLiteral("自动（未找到可用的终端）")),
-                      QStringLiteral("automatic"));
+                      QString(PreferenceKeys::terminal.automaticText));
     for (const QString &id : TerminalCatalogue::installedIDs(m_environment))
         m_choice->addItem(id, id);
-    const bool isAutomatic = stored.isEmpty() || stored == u"automatic";
-    const bool isListed = !isAutomatic && m_choice->findData(stored) >= 0;
+    const bool isAutomatic = !stored;
+    const bool isListed = !isAutomatic && m_choice->findData(*stored) >= 0;
     const bool isCustom = !isAutomatic && !isListed;
     m_choice->addItem(LanguageManager::localized(QStringLiteral("自定义命令…")),
                       QString(customTerminal));
     m_choice->setCurrentIndex(isAutomatic ? 0
-                              : isListed  ? m_choice->findData(stored)
+                              : isListed  ? m_choice->findData(*stored)
                                           : m_choice->count() - 1);
     if (isCustom)
-        m_command->setText(stored);
+        m_command->setText(*stored);
     m_command->setVisible(isCustom || m_choice->currentData() == customTerminal);
     m_help->setVisible(m_command->isVisibleTo(m_command->parentWidget()));
 }
@@ -114,7 +113,7 @@ void TerminalChooser::chosen(int index)
         return;
     }
     m_command->clear();
-    m_preferences.setString(PreferenceKeys::terminal, value);
+    PreferenceKeys::terminal.write(m_preferences, PreferenceKeys::terminal.fromRaw(value));
 }
 
 void TerminalChooser::storeCustomCommand()
@@ -126,8 +125,8 @@ void TerminalChooser::storeCustomCommand()
         m_tryResult->setText(LanguageManager::localized(QStringLiteral("命令中的引号没有配对。")));
         return;
     }
-    if (m_preferences.string(PreferenceKeys::terminal) != text)
-        m_preferences.setString(PreferenceKeys::terminal, text);
+    if (PreferenceKeys::terminal.read(m_preferences) != text)
+        PreferenceKeys::terminal.write(m_preferences, text);
 }
 
 void TerminalChooser::tryIt()
