@@ -66,11 +66,12 @@ void applyLook()
         return;
     forced = wanted;
     // Class palettes outlive the application's: the fields' one is set each time.
-    static const char *const fields = "QLineEdit";
+    static const char *const fields[] = {"QLineEdit", "QTextEdit", "QPlainTextEdit"};
     if (wanted == Forced::none) {
         QApplication::setStyle(platformLook()->styleName);
         QApplication::setPalette(platformLook()->palette);
-        QApplication::setPalette(platformLook()->palette, fields);
+        for (const char *field : fields)
+            QApplication::setPalette(platformLook()->palette, field);
         return;
     }
     if (QApplication::style()->name().compare(u"fusion", Qt::CaseInsensitive) != 0)
@@ -85,7 +86,8 @@ void applyLook()
         // for fields only (they do not fill it) gives the frame a visible edge.
         field.setColor(QPalette::Window, QColor(112, 112, 119));
     }
-    QApplication::setPalette(field, fields);
+    for (const char *className : fields)
+        QApplication::setPalette(field, className);
 }
 
 } // namespace

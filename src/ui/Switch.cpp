@@ -1,11 +1,13 @@
 #include "ui/Switch.h"
 
 #include "ui/StateTransition.h"
+#include "ui/ToggleAccessible.h"
 
 #include <QPainter>
 
 Switch::Switch(QWidget *parent) : QAbstractButton(parent), m_knob(new StateTransition(this, 0))
 {
+    ToggleAccessible::useFor(staticMetaObject);
     setCheckable(true);
     connect(this, &QAbstractButton::toggled, m_knob,
             [this](bool on) { m_knob->setTarget(on ? 1 : 0); });

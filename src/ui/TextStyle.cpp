@@ -59,6 +59,10 @@ QColor color(const QPalette &palette, Tone tone)
     case Tone::quaternary:
         text.setAlphaF(0.24f);
         break;
+    case Tone::destructive:
+        return palette.color(QPalette::Active, QPalette::Window).lightness() < 128
+                   ? QColor(255, 120, 110)
+                   : QColor(200, 40, 50);
     }
     return text;
 }

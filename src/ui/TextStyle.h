@@ -19,6 +19,9 @@ enum class Tone {
     secondary,
     tertiary,
     quaternary,
+    // Destructive actions (delete, remove): a red of its own for light and
+    // for dark windows, readable as text on either (at least 4.5:1).
+    destructive,
 };
 
 QFont font(qreal designSize, QFont::Weight weight = QFont::Normal);

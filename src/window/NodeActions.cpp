@@ -6,6 +6,7 @@
 #include "run/RunController.h"
 #include "ui/FileReveal.h"
 #include "ui/IconMap.h"
+#include "ui/TextStyle.h"
 #include "window/FilePicker.h"
 #include "window/RenameSheet.h"
 #include "window/ScriptRunEntry.h"
@@ -294,7 +295,8 @@ QMenu *NodeActions::contextMenu(const QUuid &id, const QPoint &globalPos)
             [this](const ShellNode &node) { deleteNode(node.id); });
     // The destructive entry in red, as the platform's menus mark it.
     remove->setIcon(IconMap::pixmap(QStringLiteral("minus.circle.fill"), QSize(16, 16),
-                                    QColor(215, 58, 73), m_window.devicePixelRatioF()));
+                                    TextStyle::color(menu->palette(), TextStyle::Tone::destructive),
+                                    m_window.devicePixelRatioF()));
     menu->popup(globalPos);
     return menu;
 }

@@ -4,6 +4,7 @@
 #include "library/ShellStore.h"
 #include "ui/IconMap.h"
 #include "ui/MenuTitle.h"
+#include "ui/TextStyle.h"
 
 #include <QDir>
 
@@ -62,7 +63,8 @@ void ProfileMenu::rebuild()
         action->setToolTip(profile.path);
         // Destructive, marked as the row menu marks "删除".
         action->setIcon(IconMap::pixmap(QStringLiteral("minus.circle.fill"), QSize(16, 16),
-                                        QColor(215, 58, 73), devicePixelRatioF()));
+                                        TextStyle::color(palette(), TextStyle::Tone::destructive),
+                                        devicePixelRatioF()));
         const QUuid id = profile.id;
         connect(action, &QAction::triggered, this,
                 [this, id] { m_store.removeProfile(id, false); });

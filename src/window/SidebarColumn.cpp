@@ -4,6 +4,7 @@
 #include "language/LanguageManager.h"
 #include "library/EditHistory.h"
 #include "library/ShellStore.h"
+#include "ui/TextStyle.h"
 #include "window/LoadErrorBanner.h"
 #include "window/SidebarModel.h"
 #include "window/SidebarTreeView.h"
@@ -39,11 +40,8 @@ SidebarColumn::SidebarColumn(ShellStore &store, EditHistory &history, QWidget *p
     titleFont.setBold(true);
     titleFont.setPointSizeF(titleFont.pointSizeF() * 0.9);
     m_title->setFont(titleFont);
-    QPalette titlePalette = m_title->palette();
-    QColor faded = titlePalette.color(QPalette::Text);
-    faded.setAlphaF(0.6f);
-    titlePalette.setColor(QPalette::WindowText, faded);
-    m_title->setPalette(titlePalette);
+    // Follows the look: a tone taken once stays dark on a dark window.
+    TextStyle::setTone(m_title, TextStyle::Tone::secondary);
     layout->addWidget(m_title);
 
     m_banner = new LoadErrorBanner(m_store, this);

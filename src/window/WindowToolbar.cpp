@@ -3,6 +3,7 @@
 #include "language/LanguageManager.h"
 #include "library/ShellStore.h"
 #include "ui/IconMap.h"
+#include "ui/SegmentButton.h"
 #include "ui/TextStyle.h"
 #include "window/ProfileMenu.h"
 #include "window/ToolbarDisplayMode.h"
@@ -76,14 +77,11 @@ WindowToolbar::WindowToolbar(QToolBar &toolbar, ShellStore &store, Preferences &
     auto *segments = new QHBoxLayout;
     segments->setSpacing(0);
     auto *group = new QButtonGroup(m_sort);
-    m_sortCustom = new QToolButton(m_sort);
+    m_sortCustom = new SegmentButton(m_sort);
     m_sortCustom->setObjectName(QStringLiteral("sortCustom"));
-    m_sortName = new QToolButton(m_sort);
+    m_sortName = new SegmentButton(m_sort);
     m_sortName->setObjectName(QStringLiteral("sortName"));
     for (QToolButton *segment : {m_sortCustom, m_sortName}) {
-        segment->setCheckable(true);
-        segment->setToolButtonStyle(Qt::ToolButtonTextOnly);
-        segment->setFocusPolicy(Qt::StrongFocus);
         group->addButton(segment);
         segments->addWidget(segment);
     }

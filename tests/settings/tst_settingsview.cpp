@@ -27,6 +27,7 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QScrollArea>
+#include <QScreen>
 #include <QStyle>
 #include <QTabBar>
 #include <QTabWidget>
@@ -124,6 +125,10 @@ private Q_SLOTS:
     void terminalChoiceAndTrial();
     void changesAreDrawnOnlyWhileSeen();
     void everyControlNamedAndReachedByTab();
+    void assistiveToggleChoosesAsSpaceDoes();
+    void closesByKeyAndOpensOnScreen();
+    void placementStaysInTheFreeArea_data();
+    void placementStaysInTheFreeArea();
 
 private:
     template <typename T> T *find(const QString &name) const

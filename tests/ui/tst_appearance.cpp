@@ -6,6 +6,8 @@
 #include "ui/Appearance.h"
 #include "ui/IconMap.h"
 #include "ui/MainWindowManager.h"
+#include "ui/SegmentButton.h"
+#include "ui/TextStyle.h"
 #include "window/ContentView.h"
 
 #include "TestSupport.h"
@@ -16,7 +18,10 @@
 #include <QPointer>
 #include <QStyle>
 #include <QTest>
+#include <QTextEdit>
+
 #include <QWidget>
+#include <cmath>
 
 class TestAppearance : public QObject
 {
@@ -24,6 +29,8 @@ class TestAppearance : public QObject
 private Q_SLOTS:
     void forcedAndReleased_data();
     void forcedAndReleased();
+    void destructiveAndChosenAreReadable_data();
+    void destructiveAndChosenAreReadable();
     void iconsFollowPalette();
     void everySymbolHasItsFile();
     void raisesVisibleWindow();
@@ -57,15 +64,20 @@ void TestAppearance::forcedAndReleased()
     QTRY_COMPARE(open.palette().color(QPalette::Window),
                  QApplication::palette().color(QPalette::Window));
 
-    // A text field's frame stands out from the field in either look.
+    // A text field's frame, and a text box's (the command preview), stands
+    // out from the field in either look.
     QWidget holder;
-    holder.resize(160, 40);
-    auto *field = new QLineEdit(&holder);
-    field->setGeometry(10, 8, 140, 24);
+    holder.resize(160, 80);
+    auto *line = new QLineEdit(&holder);
+    line->setGeometry(10, 8, 140, 24);
+    auto *box = new QTextEdit(&holder);
+    box->setGeometry(10, 40, 140, 32);
     const QImage shot = holder.grab().toImage();
-    const int edge = lightness(shot.pixelColor(field->x(), field->geometry().center().y()));
-    const int inside = lightness(shot.pixelColor(field->geometry().center()));
-    QVERIFY(qAbs(edge - inside) >= 25);
+    for (QWidget *field : {static_cast<QWidget *>(line), static_cast<QWidget *>(box)}) {
+        const int edge = lightness(shot.pixelColor(field->x(), field->geometry().center().y()));
+        const int inside = lightness(shot.pixelColor(field->geometry().center()));
+        QVERIFY2(qAbs(edge - inside) >= 25, field->metaObject()->className());
+    }
 
     applyAppAppearance(AppearanceMode::system); // releases
     QCOMPARE(QApplication::style()->name(), platformStyle);
@@ -74,6 +86,76 @@ void TestAppearance::forcedAndReleased()
     QCOMPARE(QApplication::palette().color(QPalette::WindowText),
              platformPalette.color(QPalette::WindowText));
     QTRY_COMPARE(open.palette().color(QPalette::Window), platformPalette.color(QPalette::Window));
+}
+
+// The contrast ratio of two opaque colours, as accessibility guidelines define it.
+static double contrast(const QColor &a, const QColor &b)
+{
+    auto luminance = [](const QColor &c) {
+        auto channel = [](double v) {
+            return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) +
+               0.0722 * channel(c.blueF());
+    };
+    const double la = luminance(a);
+    const double lb = luminance(b);
+    return (qMax(la, lb) + 0.05) / (qMin(la, lb) + 0.05);
+}
+
+static QColor over(QColor top, const QColor &below)
+{
+    const double a = top.alphaF();
+    return QColor::fromRgbF(float(top.redF() * a + below.redF() * (1 - a)),
+                            float(top.greenF() * a + below.greenF() * (1 - a)),
+                            float(top.blueF() * a + below.blueF() * (1 - a)));
+}
+
+void TestAppearance::destructiveAndChosenAreReadable_data()
+{
+    QTest::addColumn<bool>("dark");
+    QTest::newRow("dark") << true;
+    QTest::newRow("light") << false;
+}
+
+void TestAppearance::destructiveAndChosenAreReadable()
+{
+    QFETCH(bool, dark);
+    applyAppAppearance(dark ? AppearanceMode::dark : AppearanceMode::light);
+    const QPalette palette = QApplication::palette();
+    const QColor window = palette.color(QPalette::Window);
+
+    // Delete and remove read as text on windows, fields and buttons.
+    const QColor red = TextStyle::color(palette, TextStyle::Tone::destructive);
+    for (auto role : {QPalette::Window, QPalette::Base, QPalette::Button})
+        QVERIFY2(contrast(red, palette.color(role)) >= 4.5, qPrintable(red.name()));
+    QVERIFY(red.red() > 2 * red.green()); // and still a red
+
+    // Headings in the secondary tone (the sidebar's "脚本库").
+    QVERIFY(contrast(over(TextStyle::color(palette, TextStyle::Tone::secondary), window), window) >=
+            4.5);
+
+    // The chosen segment stands apart from the other, its text from its fill.
+    QWidget holder;
+    holder.setAutoFillBackground(true);
+    auto *chosen = new SegmentButton(&holder);
+    chosen->setText(QStringLiteral("名称"));
+    chosen->setChecked(true);
+    auto *other = new SegmentButton(&holder);
+    other->setText(QStringLiteral("自定义"));
+    chosen->setGeometry(0, 0, 80, 24);
+    other->setGeometry(80, 0, 80, 24);
+    holder.resize(160, 24);
+    const QImage shot = holder.grab().toImage();
+    const QColor fill = shot.pixelColor(4, 12);
+    const QColor otherFill = shot.pixelColor(84, 12);
+    QVERIFY2(contrast(fill, otherFill) >= 3, qPrintable(fill.name() + u' ' + otherFill.name()));
+    double text = 0;
+    for (int x = 0; x < 80; ++x)
+        for (int y = 0; y < 24; ++y)
+            text = qMax(text, contrast(shot.pixelColor(x, y), fill));
+    QVERIFY2(text >= 4.5, qPrintable(QString::number(text)));
+    applyAppAppearance(AppearanceMode::system);
 }
 
 static QColor inkOf(const QIcon &icon)

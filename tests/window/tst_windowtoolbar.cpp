@@ -6,6 +6,7 @@
 #include "window/ToolbarDisplayMode.h"
 #include "window/WindowToolbar.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -154,6 +155,16 @@ void TestWindowToolbar::sortSwitchKeepsTheStoredOrder()
     // A change from elsewhere moves the switch.
     m_rig->store->setSortMode(SortMode::name);
     QVERIFY(byName->isChecked());
+
+    // Assistive technology chooses a segment as a click does.
+    QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(custom);
+    QVERIFY(accessible && accessible->actionInterface());
+    QVERIFY(accessible->actionInterface()->actionNames().contains(
+        QAccessibleActionInterface::toggleAction()));
+    accessible->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    QCOMPARE(m_rig->store->sortMode(), SortMode::custom);
+    QCOMPARE(m_rig->preferences->string(PreferenceKeys::sortMode.key), u"custom"_s);
+    QVERIFY(custom->isChecked() && !byName->isChecked());
 }
 
 void TestWindowToolbar::profileMenu()

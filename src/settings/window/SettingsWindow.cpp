@@ -4,7 +4,18 @@
 #include "settings/window/SettingsView.h"
 #include "ui/IconMap.h"
 
+#include <QCursor>
+#include <QGuiApplication>
+#include <QKeySequence>
+#include <QScreen>
+#include <QShortcut>
+#include <QShowEvent>
 #include <QVBoxLayout>
+
+namespace {
+// Until the window manager has framed the window once: room for a title bar.
+constexpr QMargins assumedFrame{1, 38, 1, 1};
+} // namespace
 
 SettingsWindow::SettingsWindow(ShellStore &store, QWidget *parent)
     : SettingsWindow(store, SettingsServices::standard(), parent)
@@ -17,7 +28,12 @@ SettingsWindow::SettingsWindow(ShellStore &store, SettingsServices services, QWi
     setWindowIcon(IconMap::applicationIcon());
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    setFixedSize(600, 540);
+    setFixedSize(contentSize);
+    for (const QKeySequence &keys :
+         {QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W)}) {
+        auto *shortcut = new QShortcut(keys, this);
+        connect(shortcut, &QShortcut::activated, this, &QWidget::close);
+    }
     rebuild();
     connect(&LanguageManager::shared(), &LanguageManager::languageChanged, this,
             &SettingsWindow::rebuild);
@@ -26,6 +42,46 @@ SettingsWindow::SettingsWindow(ShellStore &store, SettingsServices services, QWi
 SettingsView *SettingsWindow::view() const
 {
     return m_view.data();
+}
+
+QRect SettingsWindow::placement(QSize wanted, const QRect &available, const QMargins &frame)
+{
+    const QSize room = available.size().shrunkBy(frame);
+    QRect content(QPoint(), wanted.boundedTo(room).expandedTo(QSize(1, 1)));
+    QRect framed = content.marginsAdded(frame);
+    framed.moveCenter(available.center());
+    // Centring an odd size may leave it a pixel out.
+    framed.moveLeft(
+        qBound(available.left(), framed.left(), available.right() - framed.width() + 1));
+    framed.moveTop(qBound(available.top(), framed.top(), available.bottom() - framed.height() + 1));
+    return framed.marginsRemoved(frame);
+}
+
+void SettingsWindow::showEvent(QShowEvent *event)
+{
+    if (!event->spontaneous())
+        fitToScreen();
+    QWidget::showEvent(event);
+}
+
+void SettingsWindow::fitToScreen()
+{
+    QScreen *screen = QGuiApplication::screenAt(QCursor::pos());
+    if (!screen)
+        screen = this->screen();
+    if (!screen)
+        return;
+    const QRect frameRect = frameGeometry();
+    const QRect inner = geometry();
+    const bool framed = isVisible() && frameRect != inner;
+    const QMargins frame =
+        framed ? QMargins(inner.left() - frameRect.left(), inner.top() - frameRect.top(),
+                          frameRect.right() - inner.right(), frameRect.bottom() - inner.bottom())
+               : assumedFrame;
+    const QRect place = placement(contentSize, screen->availableGeometry(), frame);
+    setFixedSize(place.size());
+    // move() places the frame, where there is one.
+    move(place.topLeft() - QPoint(frame.left(), frame.top()));
 }
 
 void SettingsWindow::rebuild()

@@ -1,6 +1,7 @@
 #include "settings/window/pages/ChoiceRow.h"
 
 #include "ui/IconMap.h"
+#include "ui/ToggleAccessible.h"
 
 #include <QKeyEvent>
 #include <QPainter>
@@ -12,6 +13,7 @@ constexpr int padding = 4;
 
 ChoiceRow::ChoiceRow(const QString &text, QWidget *parent) : QAbstractButton(parent)
 {
+    ToggleAccessible::useFor(staticMetaObject);
     setText(text);
     setCheckable(true);
     setFocusPolicy(Qt::StrongFocus);

@@ -15,6 +15,7 @@
 #include "ui/Layouts.h"
 #include "ui/Switch.h"
 #include "ui/SymbolIcon.h"
+#include "ui/TextStyle.h"
 
 #include <QLabel>
 #include <QMessageBox>
@@ -140,8 +141,8 @@ void GeneralPage::refreshProfiles()
         auto *remove = new QToolButton(rowWidget);
         remove->setObjectName(QStringLiteral("removeProfile"));
         remove->setAutoRaise(true);
-        remove->setIcon(QIcon(IconMap::pixmap(QStringLiteral("minus.circle.fill"), QSize(16, 16),
-                                              QColor(224, 62, 62), devicePixelRatioF())));
+        TextStyle::setTonedIcon(remove, QStringLiteral("minus.circle.fill"), 16,
+                                TextStyle::Tone::destructive);
         remove->setIconSize(QSize(16, 16));
         remove->setToolTip(LanguageManager::localized(
             QStringLiteral("从切换列表移除该配置（可选择同时删除磁盘文件）")));
@@ -175,6 +176,7 @@ void GeneralPage::confirmRemoval(const Profile &profile)
     QPushButton *erase = dialog.addButton(
         LanguageManager::localized(QStringLiteral("移除并删除文件")), QMessageBox::DestructiveRole);
     erase->setObjectName(QStringLiteral("removeDeleteFile"));
+    TextStyle::setTone(erase, TextStyle::Tone::destructive);
     QPushButton *cancel = dialog.addButton(LanguageManager::localized(QStringLiteral("取消")),
                                            QMessageBox::RejectRole);
     cancel->setObjectName(QStringLiteral("removeCancel"));

@@ -2,6 +2,7 @@
 
 #include "ui/StateTransition.h"
 #include "ui/SymbolIcon.h"
+#include "ui/ToggleAccessible.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -75,6 +76,7 @@ OptionCard::OptionCard(QWidget *picture, const QString &title, QWidget *parent)
 
 void OptionCard::build()
 {
+    ToggleAccessible::useFor(staticMetaObject);
     setCheckable(true);
     setFocusPolicy(Qt::StrongFocus);
     setCursor(Qt::PointingHandCursor);

@@ -10,6 +10,7 @@
 #include "settings/Preferences.h"
 #include "settings/window/pages/SettingsServices.h"
 #include "ui/Layouts.h"
+#include "ui/TextStyle.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>
@@ -137,12 +138,10 @@ void TerminalChooser::tryIt()
         m_trial = new TerminalTrial(*m_trialRunner, m_scratchFolder, this);
         connect(m_trial, &TerminalTrial::finished, this, [this](int status, const QString &line) {
             m_tryButton->setEnabled(true);
-            if (status != 0) {
-                QPalette red = m_tryResult->palette();
-                red.setColor(QPalette::WindowText, QColor(214, 57, 57));
-                m_tryResult->setPalette(red);
-                m_tryResult->setForegroundRole(QPalette::WindowText);
-            }
+            // A failure in the destructive red; a later success in the usual grey.
+            TextStyle::setTone(m_tryResult, TextStyle::Tone::destructive);
+            m_tryResult->setForegroundRole(status != 0 ? QPalette::WindowText
+                                                       : QPalette::PlaceholderText);
             m_tryResult->setText(
                 status == 0 ? LanguageManager::localized(QStringLiteral("成功：%@"), {line})
                             : LanguageManager::localized(QStringLiteral("失败：%@"), {line}));
