@@ -56,6 +56,9 @@ RunCompletion awaitingStart(QObject *owner, const QString &marker, int ms, const
 // something else; else the first line.
 QString reasonLine(const QString &errors);
 
+// What a terminal that did not start the command within ms is told.
+QString notStarted(const QString &name, int ms);
+
 // Undecodable bytes read as empty text.
 QString decodeUtf8(const QByteArray &bytes);
 

@@ -10,6 +10,7 @@
 #include "settings/Preferences.h"
 
 #include "FakeTerminalBackEnd.h"
+#include "TestNodes.h"
 #include "TestSupport.h"
 
 #include <QDir>
@@ -50,12 +51,8 @@ QUuid fixed(int n)
 
 ShellNode node(int n, NodeKind kind, const QString &name, std::optional<QString> path = {})
 {
-    ShellNode node;
-    node.id = fixed(n);
-    node.name = name;
-    node.kind = kind;
+    ShellNode node = TestNodes::createdAt(TestNodes::bare(fixed(n), kind, name), 700000000);
     node.filePath = std::move(path);
-    node.createdAt = 700000000;
     return node;
 }
 

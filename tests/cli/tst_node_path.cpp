@@ -1,3 +1,4 @@
+#include "TestNodes.h"
 #include "cli/NodePath.h"
 
 #include <QRandomGenerator>
@@ -12,22 +13,12 @@ QUuid id(const char *text)
 ShellNode script(const char *uuid, const QString &name,
                  const QString &path = QStringLiteral("/s/x.sh"))
 {
-    ShellNode node;
-    node.id = id(uuid);
-    node.name = name;
-    node.kind = NodeKind::script;
-    node.filePath = path;
-    return node;
+    return TestNodes::script(id(uuid), name, path);
 }
 
 ShellNode folder(const char *uuid, const QString &name, QList<ShellNode> children)
 {
-    ShellNode node;
-    node.id = id(uuid);
-    node.name = name;
-    node.kind = NodeKind::folder;
-    node.children = std::move(children);
-    return node;
+    return TestNodes::folder(id(uuid), name, std::move(children));
 }
 
 const char *const toolsA = "11111111-0000-0000-0000-000000000001";

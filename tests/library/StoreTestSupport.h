@@ -1,5 +1,6 @@
 #pragma once
 
+#include "TestNodes.h"
 #include "TestSupport.h"
 #include "library/ScriptDocument.h"
 #include "library/ShellStore.h"
@@ -25,20 +26,14 @@ inline const QString olderSupport =
 
 inline ShellNode makeFolder(const QString &name, double createdAt = 700000000)
 {
-    ShellNode node;
-    node.id = QUuid::createUuid();
-    node.name = name;
-    node.kind = NodeKind::folder;
-    node.createdAt = createdAt;
-    return node;
+    return TestNodes::createdAt(TestNodes::folder(name), createdAt);
 }
 
 inline ShellNode makeScript(const QString &name, double createdAt = 700000000)
 {
-    ShellNode node = makeFolder(name, createdAt);
-    node.kind = NodeKind::script;
-    node.filePath = QStringLiteral("/opt/scripts/") + name + QStringLiteral(".sh");
-    return node;
+    return TestNodes::createdAt(
+        TestNodes::script(name, QStringLiteral("/opt/scripts/") + name + QStringLiteral(".sh")),
+        createdAt);
 }
 
 // A valid document holding top-level folders with these names.

@@ -2,6 +2,7 @@
 // "A[B,C2],D" is folder A holding B and C2, then D; a node's id comes from
 // its first letter, so "C2" is C renamed.
 #include "library/DocumentMerge.h"
+#include "TestNodes.h"
 
 #include <QTest>
 
@@ -16,13 +17,11 @@ QList<ShellNode> parse(QStringView text, qsizetype &at)
 {
     QList<ShellNode> list;
     while (at < text.size() && text.at(at) != u']') {
-        ShellNode node;
         const qsizetype start = at;
         while (at < text.size() && text.at(at).isLetterOrNumber())
             ++at;
-        node.name = text.mid(start, at - start).toString();
-        node.id = idOf(node.name.at(0));
-        node.kind = NodeKind::script;
+        const QString name = text.mid(start, at - start).toString();
+        ShellNode node = TestNodes::bare(idOf(name.at(0)), NodeKind::script, name);
         if (at < text.size() && text.at(at) == u'[') {
             node.kind = NodeKind::folder;
             node.children = parse(text, ++at);

@@ -1,5 +1,6 @@
 #include "TestSupport.h"
 
+#include "TestNodes.h"
 #include "dragdrop/DropDebug.h"
 #include "dragdrop/DropTarget.h"
 #include "library/ShellStore.h"
@@ -23,25 +24,11 @@ QUuid uid(const char *text)
     return QUuid::fromString(QLatin1StringView(text));
 }
 
-ShellNode folder(const QUuid &id, const QString &name,
-                 std::optional<QList<ShellNode>> children = {})
-{
-    ShellNode node;
-    node.id = id;
-    node.name = name;
-    node.kind = NodeKind::folder;
-    node.children = children;
-    return node;
-}
+using TestNodes::folder;
 
 ShellNode script(const QUuid &id, const QString &name)
 {
-    ShellNode node;
-    node.id = id;
-    node.name = name;
-    node.kind = NodeKind::script;
-    node.filePath = QStringLiteral("/s/") + name + QStringLiteral(".sh");
-    return node;
+    return TestNodes::script(id, name, QStringLiteral("/s/") + name + QStringLiteral(".sh"));
 }
 
 // Ids read as their names in the log: A000, B000, ...

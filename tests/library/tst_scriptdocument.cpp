@@ -1,4 +1,5 @@
 #include "ReferenceReader.h"
+#include "TestNodes.h"
 #include "library/ScriptDocument.h"
 
 #include <QDir>
@@ -25,12 +26,7 @@ constexpr double readingTime = 789000000.25;
 
 ShellNode node(NodeKind kind, const QString &name, const QString &id, double createdAt)
 {
-    ShellNode n;
-    n.id = QUuid::fromString(id);
-    n.name = name;
-    n.kind = kind;
-    n.createdAt = createdAt;
-    return n;
+    return TestNodes::createdAt(TestNodes::bare(QUuid::fromString(id), kind, name), createdAt);
 }
 
 Persisted goldenDocument()

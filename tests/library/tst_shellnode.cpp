@@ -1,3 +1,4 @@
+#include "TestNodes.h"
 #include "library/ShellNode.h"
 
 #include <QTest>
@@ -12,22 +13,12 @@ QUuid uid(int n)
 
 ShellNode folder(int id, const QString &name, std::optional<QList<ShellNode>> children = {})
 {
-    ShellNode n;
-    n.id = uid(id);
-    n.name = name;
-    n.kind = NodeKind::folder;
-    n.children = std::move(children);
-    return n;
+    return TestNodes::folder(uid(id), name, std::move(children));
 }
 
 ShellNode script(int id, const QString &name, const QString &path = QStringLiteral("/x/s.sh"))
 {
-    ShellNode n;
-    n.id = uid(id);
-    n.name = name;
-    n.kind = NodeKind::script;
-    n.filePath = path;
-    return n;
+    return TestNodes::script(uid(id), name, path);
 }
 
 QStringList names(const QList<ShellNode> &list)

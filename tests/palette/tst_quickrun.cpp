@@ -2,6 +2,7 @@
 #include "FakeTerminalBackEnd.h"
 #include "TestSupport.h"
 
+#include "TestNodes.h"
 #include "library/ShellStore.h"
 #include "palette/QuickRunIndex.h"
 #include "palette/widgets/QuickRunPalette.h"
@@ -21,31 +22,15 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-ShellNode node(const QString &name, NodeKind kind, QList<ShellNode> children = {},
-               QStringList args = {})
-{
-    ShellNode n;
-    n.id = QUuid::createUuid();
-    n.name = name;
-    n.kind = kind;
-    if (kind == NodeKind::folder) {
-        n.children = std::move(children);
-    } else {
-        n.filePath = u"/s/"_s + name + u".sh"_s;
-        if (!args.isEmpty())
-            n.args = std::move(args);
-    }
-    return n;
-}
-
 ShellNode script(const QString &name, QStringList args = {})
 {
-    return node(name, NodeKind::script, {}, std::move(args));
+    return TestNodes::script(name, u"/s/"_s + name + u".sh"_s,
+                             args.isEmpty() ? std::nullopt : std::optional(std::move(args)));
 }
 
 ShellNode folder(const QString &name, QList<ShellNode> children)
 {
-    return node(name, NodeKind::folder, std::move(children));
+    return TestNodes::folder(name, std::move(children));
 }
 
 QList<ShellNode> library()

@@ -2,6 +2,7 @@
 #include "FakeTerminalBackEnd.h"
 #include "TestSupport.h"
 
+#include "TestNodes.h"
 #include "language/LanguageManager.h"
 #include "library/ShellStore.h"
 #include "run/AppleScriptBackEnd.h"
@@ -20,22 +21,13 @@ namespace {
 
 ShellNode folder(const QString &name, const QList<ShellNode> &children)
 {
-    ShellNode node;
-    node.id = QUuid::createUuid();
-    node.name = name;
-    node.kind = NodeKind::folder;
-    node.children = children;
-    return node;
+    return TestNodes::folder(name, children);
 }
 
 ShellNode script(const QString &name, std::optional<QString> path = std::nullopt)
 {
-    ShellNode node;
-    node.id = QUuid::createUuid();
-    node.name = name;
-    node.kind = NodeKind::script;
-    node.filePath = path ? path : std::optional<QString>(u"/s/"_s + name + u".sh"_s);
-    return node;
+    return TestNodes::script(name,
+                             path ? path : std::optional<QString>(u"/s/"_s + name + u".sh"_s));
 }
 
 // The log of one script handed to the fake back end with the window form.

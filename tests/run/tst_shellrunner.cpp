@@ -2,6 +2,7 @@
 // terminal emulators, written into a temporary folder.
 #include "TestSupport.h"
 
+#include "TestNodes.h"
 #include "language/LanguageManager.h"
 #include "run/AppleScriptBackEnd.h"
 #include "run/LinuxTerminalBackEnd.h"
@@ -118,11 +119,7 @@ QStringList readLines(const QString &path)
 
 ShellNode script(std::optional<QString> path)
 {
-    ShellNode node;
-    node.name = u"x"_s;
-    node.kind = NodeKind::script;
-    node.filePath = std::move(path);
-    return node;
+    return TestNodes::script(QUuid(), u"x"_s, std::move(path));
 }
 
 // A text of pieces that quoting gets wrong: quotes, backslashes, command

@@ -15,6 +15,7 @@
 
 #include "FakeTerminalBackEnd.h"
 #include "TestSupport.h"
+#include "TestNodes.h"
 
 #include <QAbstractButton>
 #include <QAccessible>
@@ -68,12 +69,7 @@ public:
 QByteArray documentWith(const QString &name)
 {
     Persisted persisted;
-    ShellNode node;
-    node.id = QUuid::createUuid();
-    node.name = name;
-    node.kind = NodeKind::folder;
-    node.createdAt = 700000000;
-    persisted.roots.append(node);
+    persisted.roots.append(TestNodes::createdAt(TestNodes::folder(name), 700000000));
     return ScriptDocument::encode(persisted);
 }
 

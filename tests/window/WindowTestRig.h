@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FakeTerminalBackEnd.h"
+#include "TestNodes.h"
 #include "TestSupport.h"
 #include "library/ShellStore.h"
 #include "run/RunController.h"
@@ -42,23 +43,14 @@ struct WindowTestRig
 
     static ShellNode folder(const QString &name, QList<ShellNode> children = {})
     {
-        ShellNode node;
-        node.id = QUuid::createUuid();
-        node.name = name;
-        node.kind = NodeKind::folder;
-        if (!children.isEmpty())
-            node.children = std::move(children);
-        return node;
+        return TestNodes::folder(name, children.isEmpty() ? std::nullopt
+                                                          : std::optional(std::move(children)));
     }
 
     static ShellNode script(const QString &name, std::optional<QStringList> args = std::nullopt)
     {
-        ShellNode node;
-        node.id = QUuid::createUuid();
-        node.name = name;
-        node.kind = NodeKind::script;
-        node.filePath = QStringLiteral("/opt/my scripts/") + name + QStringLiteral(".sh");
-        node.args = std::move(args);
-        return node;
+        return TestNodes::script(name,
+                                 QStringLiteral("/opt/my scripts/") + name + QStringLiteral(".sh"),
+                                 std::move(args));
     }
 };

@@ -1,6 +1,7 @@
 // The outline model merges each new forest into the rows it has: after any
 // sequence of edits its rows are the forest's, and the ids it kept are still
 // the same rows (persistent indexes follow them).
+#include "TestNodes.h"
 #include "library/ShellNode.h"
 #include "window/SidebarModel.h"
 
@@ -14,13 +15,9 @@ namespace {
 
 ShellNode node(bool isFolder, int n)
 {
-    ShellNode made;
-    made.id = QUuid::createUuid();
-    made.kind = isFolder ? NodeKind::folder : NodeKind::script;
-    made.name = QStringLiteral("n%1").arg(n);
-    if (!isFolder)
-        made.filePath = QStringLiteral("/s/%1.sh").arg(n);
-    return made;
+    const QString name = QStringLiteral("n%1").arg(n);
+    return isFolder ? TestNodes::folder(name)
+                    : TestNodes::script(name, QStringLiteral("/s/%1.sh").arg(n));
 }
 
 QList<QUuid> allIDs(const QList<ShellNode> &list)
