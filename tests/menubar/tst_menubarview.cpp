@@ -5,6 +5,7 @@
 #include "run/RunController.h"
 #include "settings/Preferences.h"
 #include "ui/IconMap.h"
+#include "ui/MenuTitle.h"
 
 #include "TestNodes.h"
 #include "TestSupport.h"
@@ -112,6 +113,7 @@ private Q_SLOTS:
     void noUpdateCheckWithoutFeed();
     void submenusFillWhenOpenedByKeyboard();
     void goneFileSaysWhyInANotification();
+    void hugeNameIsCutToAScreen();
 
 private:
     std::unique_ptr<TestHome> m_home;
@@ -392,6 +394,20 @@ void TestMenuBarView::goneFileSaysWhyInANotification()
     QCOMPARE(notifier.bodies, QStringList{QStringLiteral("错误：脚本文件不存在：") + gone});
     QCOMPARE(m_ran.size(), 2);
     m_view->setNotifier(nullptr);
+}
+
+void TestMenuBarView::hugeNameIsCutToAScreen()
+{
+    // A tray host receives every entry whole, and a menu measures it whole.
+    const QString huge = QStringLiteral("a&b") + QString(5 * 1024 * 1024, u'x');
+    m_store->setRoots({script(huge, QStringLiteral("/x/h.sh"))});
+    m_store->setPublished(true);
+    m_view->rebuild();
+    const QString shown = m_view->menu()->actions().constFirst()->text();
+    QCOMPARE(shown.size(), 1 + MenuTitle::longest + 1);
+    QVERIFY(shown.startsWith(QStringLiteral("a&&bxx")));
+    QVERIFY(shown.endsWith(QStringLiteral("x…")));
+    QVERIFY(m_view->menu()->sizeHint().width() < 10000);
 }
 
 QTEST_MAIN(TestMenuBarView)

@@ -2,6 +2,7 @@
 
 #include "language/LanguageManager.h"
 #include "palette/widgets/QuickRunModel.h"
+#include "ui/ElidedLabel.h"
 #include "ui/IconMap.h"
 
 #include <QApplication>
@@ -70,7 +71,8 @@ void QuickRunDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opti
             formats.append({int(p), 1, matched});
     }
     // Long paths lose their middle, never the end where the name is.
-    const QString shown = option.fontMetrics.elidedText(text, Qt::ElideMiddle, rect.width());
+    const QString shown =
+        ElidedLabel::elided(option.fontMetrics, text, Qt::ElideMiddle, rect.width());
     QTextLayout layout(shown, option.font);
     if (shown == text)
         layout.setFormats(formats);
