@@ -1,13 +1,14 @@
 #!/bin/sh
 # Start-up time, peak and idle memory and idle wake-ups of orlenta (with a
-# published 1,000-node document) beside a bare Qt tray program, under Xvfb
-# with an XEmbed tray (trayer). Prints medians.
-#   tools/measure.sh [runs]        (default 15)
+# published document of 1,000 nodes unless told) beside a bare Qt tray
+# program, under Xvfb with an XEmbed tray (trayer). Prints medians.
+#   tools/measure.sh [runs [nodes]]        (default 15 runs, 1000 nodes)
 # Needs: xvfb, trayer, GNU time, a build in ./build (make build).
 set -eu
 
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 RUNS=${1:-15}
+NODES=${2:-1000}
 APP=$ROOT/build/src/orlenta
 BARE=$ROOT/build/bench/bare_tray
 for b in "$APP" "$BARE"; do
@@ -22,7 +23,7 @@ RUNTIME=$(mktemp -d -p /dev/shm 2>/dev/null || mktemp -d)
 CLEAN="$RUNTIME"
 private_home "$RUNTIME"
 export LANG=C.UTF-8
-"$ROOT/tools/sample-document.sh" big 1000 > "$HOME/Documents/FennickTallowBay/tallowBay.json"
+"$ROOT/tools/sample-document.sh" big "$NODES" > "$HOME/Documents/FennickTallowBay/tallowBay.json"
 
 start_xvfb 1024x600
 trayer --edge top --align right --widthtype request --height 24 >/dev/null 2>&1 &
@@ -69,7 +70,7 @@ report() { # name binary
         "$1" "$ms" "$peak" "$(echo "$2" | awk '{ print $1 / 1024 }')" "$3"
 }
 
-echo "medians of $RUNS runs; orlenta with a published 1,000-node document"
+echo "medians of $RUNS runs; orlenta with a published $NODES-node document"
 report bare "$BARE"
 report orlenta "$APP"
 read -r bare_ms bare_peak < "$WORK/bare.medians"

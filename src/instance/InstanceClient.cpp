@@ -1,10 +1,9 @@
 #include "instance/InstanceClient.h"
 
 #include <QEventLoop>
-#include <QLocalSocket>
 #include <QTimer>
 
-InstanceClient::InstanceClient(std::unique_ptr<QLocalSocket> socket, QObject *parent)
+InstanceClient::InstanceClient(std::unique_ptr<LocalSocket> socket, QObject *parent)
     : QObject(parent), m_socket(std::move(socket)), m_idle(new QTimer(this))
 {
     m_idle->setSingleShot(true);
@@ -13,8 +12,8 @@ InstanceClient::InstanceClient(std::unique_ptr<QLocalSocket> socket, QObject *pa
         fail(QStringLiteral("the running instance is busy and did not take the command in "
                             "time; nothing changed"));
     });
-    connect(m_socket.get(), &QLocalSocket::readyRead, this, &InstanceClient::read);
-    connect(m_socket.get(), &QLocalSocket::disconnected, this, [this] {
+    connect(m_socket.get(), &LocalSocket::readyRead, this, &InstanceClient::read);
+    connect(m_socket.get(), &LocalSocket::disconnected, this, [this] {
         read(); // what arrived with the close
         fail(QStringLiteral("the running instance closed the connection without an answer"));
     });
@@ -29,7 +28,7 @@ void InstanceClient::setIdleTimeout(int milliseconds)
 
 void InstanceClient::send(const QStringList &args, const QString &workingDirectory)
 {
-    if (m_socket->state() != QLocalSocket::ConnectedState) {
+    if (!m_socket->isConnected()) {
         // Queued, so a caller connecting to finished() after send() still hears it.
         QMetaObject::invokeMethod(
             this, [this] { fail(QStringLiteral("not connected to the running instance")); },

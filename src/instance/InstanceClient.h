@@ -2,7 +2,8 @@
 
 #include "instance/InstanceProtocol.h"
 
-#include <QLocalSocket>
+#include "instance/LocalSocket.h"
+
 #include <QObject>
 #include <QStringList>
 
@@ -17,7 +18,7 @@ class InstanceClient : public QObject
 {
     Q_OBJECT
 public:
-    explicit InstanceClient(std::unique_ptr<QLocalSocket> socket, QObject *parent = nullptr);
+    explicit InstanceClient(std::unique_ptr<LocalSocket> socket, QObject *parent = nullptr);
     ~InstanceClient() override;
 
     // An instance that has not turned to the request after this long is
@@ -43,7 +44,7 @@ private:
     void read();
     void fail(const QString &why);
 
-    std::unique_ptr<QLocalSocket> m_socket;
+    std::unique_ptr<LocalSocket> m_socket;
     InstanceProtocol::FrameReader m_reader;
     QTimer *m_idle;
     bool m_done = false;

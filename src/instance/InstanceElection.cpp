@@ -12,7 +12,6 @@
 #include "settings/Preferences.h"
 
 #include <QDir>
-#include <QLocalSocket>
 
 #include <cstdio>
 

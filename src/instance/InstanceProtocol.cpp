@@ -8,13 +8,52 @@
 
 namespace InstanceProtocol {
 
-QByteArray frame(QJsonObject message)
+namespace {
+constexpr char outputLetter = 'o';
+constexpr char errorLetter = 'e';
+
+QByteArray withLength(const QByteArray &payload)
 {
-    message.insert(QStringLiteral("v"), version);
-    const QByteArray payload = QJsonDocument(message).toJson(QJsonDocument::Compact);
     QByteArray bytes(4, '\0');
     qToBigEndian(quint32(payload.size()), bytes.data());
     return bytes + payload;
+}
+
+QByteArray outputFrame(char letter, QStringView text)
+{
+    return withLength(letter + text.toUtf8());
+}
+
+// An object that an output frame carries exactly: its letter, or 0.
+char outputLetterOf(const QJsonObject &message)
+{
+    const QStringList keys = message.keys();
+    const bool onlyText = keys == QStringList{QStringLiteral("text"), QStringLiteral("type")} ||
+                          keys == QStringList{QStringLiteral("text"), QStringLiteral("type"),
+                                              QStringLiteral("v")};
+    if (!onlyText || !message.value(QStringLiteral("text")).isString())
+        return 0;
+    const QString type = message.value(QStringLiteral("type")).toString();
+    return type == u"stdout" ? outputLetter : type == u"stderr" ? errorLetter : 0;
+}
+} // namespace
+
+QByteArray standardOutputFrame(QStringView text)
+{
+    return outputFrame(outputLetter, text);
+}
+
+QByteArray standardErrorFrame(QStringView text)
+{
+    return outputFrame(errorLetter, text);
+}
+
+QByteArray frame(QJsonObject message)
+{
+    if (const char letter = outputLetterOf(message))
+        return outputFrame(letter, message.value(QStringLiteral("text")).toString());
+    message.insert(QStringLiteral("v"), version);
+    return withLength(QJsonDocument(message).toJson(QJsonDocument::Compact));
 }
 
 QJsonObject request(const QStringList &args, const QString &cwd)
@@ -81,6 +120,17 @@ std::optional<QJsonObject> FrameReader::next()
     }
     if (m_buffer.size() < 4 + qint64(length))
         return std::nullopt;
+    const char letter = m_buffer.at(4);
+    if (letter == outputLetter || letter == errorLetter) {
+        QJsonObject message{
+            {QStringLiteral("v"), version},
+            {QStringLiteral("type"),
+             letter == outputLetter ? QStringLiteral("stdout") : QStringLiteral("stderr")},
+            {QStringLiteral("text"),
+             QString::fromUtf8(QByteArrayView(m_buffer).sliced(5, length - 1))}};
+        m_buffer.remove(0, 4 + length);
+        return message;
+    }
     QJsonParseError parseError;
     const QJsonDocument document = QJsonDocument::fromJson(m_buffer.mid(4, length), &parseError);
     m_buffer.remove(0, 4 + length);

@@ -16,12 +16,15 @@
 //   client → instance  {"type":"proceed"}, unless it has stopped waiting
 //   instance → client  {"type":"stdout","text":"..."}, {"type":"stderr","text":"..."},
 //                      and last {"type":"exit","status":N}
+// Output goes as one letter, 'o' or 'e', and the text's UTF-8 bytes instead
+// of a JSON object: escaping a listing of megabytes into JSON and back cost
+// ten times the command itself. The reader hands it out as the object above.
 // Nothing is carried out before "proceed", so a client that stops waiting
 // for "ready" can tell its user that nothing changed; once it proceeds it
 // waits however long the command takes.
 namespace InstanceProtocol {
 
-inline constexpr int version = 2;
+inline constexpr int version = 3;
 // A running instance that takes no new command for this long is stuck.
 inline constexpr std::chrono::milliseconds acceptTimeout = std::chrono::seconds(60);
 // Far above any real message; guards against a garbage length.
@@ -37,6 +40,10 @@ QJsonObject ready();
 QJsonObject proceed();
 QJsonObject standardOutput(const QString &text);
 QJsonObject standardError(const QString &text);
+// The frames of output, the same as frame(standardOutput(text)) and
+// frame(standardError(text)).
+QByteArray standardOutputFrame(QStringView text);
+QByteArray standardErrorFrame(QStringView text);
 QJsonObject exit(int status);
 
 // The text in pieces of at most maximumTextPerMessage, never splitting a

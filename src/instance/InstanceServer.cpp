@@ -1,51 +1,52 @@
 #include "instance/InstanceServer.h"
 
 #include <QJsonArray>
-#include <QLocalServer>
-#include <QLocalSocket>
+#include "instance/LocalServer.h"
+#include "instance/LocalSocket.h"
+
 #include <QTimer>
 
 #include <memory>
 
 #include <sys/socket.h>
 
-InstanceRequest::InstanceRequest(QLocalSocket *socket, QStringList arguments,
+InstanceRequest::InstanceRequest(LocalSocket *socket, QStringList arguments,
                                  QString workingDirectory, QObject *parent)
     : QObject(parent), m_socket(socket), m_arguments(std::move(arguments)),
       m_workingDirectory(std::move(workingDirectory))
 {}
 
-void InstanceRequest::send(const QJsonObject &message)
+void InstanceRequest::sendFrame(const QByteArray &frame)
 {
-    if (m_finished || !m_socket || m_socket->state() != QLocalSocket::ConnectedState)
+    if (m_finished || !m_socket || !m_socket->isConnected())
         return;
-    m_socket->write(InstanceProtocol::frame(message));
+    m_socket->write(frame);
 }
 
 void InstanceRequest::writeStandardOutput(const QString &text)
 {
     for (const QString &piece : InstanceProtocol::textPieces(text))
-        send(InstanceProtocol::standardOutput(piece));
+        sendFrame(InstanceProtocol::standardOutputFrame(piece));
 }
 
 void InstanceRequest::writeStandardError(const QString &text)
 {
     for (const QString &piece : InstanceProtocol::textPieces(text))
-        send(InstanceProtocol::standardError(piece));
+        sendFrame(InstanceProtocol::standardErrorFrame(piece));
 }
 
 void InstanceRequest::finish(int status)
 {
-    send(InstanceProtocol::exit(status));
+    sendFrame(InstanceProtocol::frame(InstanceProtocol::exit(status)));
     m_finished = true;
     // Waits for the pending bytes, then closes; disconnected() ends this object.
     if (m_socket)
         m_socket->disconnectFromServer();
 }
 
-InstanceServer::InstanceServer(QObject *parent) : QObject(parent), m_server(new QLocalServer(this))
+InstanceServer::InstanceServer(QObject *parent) : QObject(parent), m_server(new LocalServer(this))
 {
-    connect(m_server, &QLocalServer::newConnection, this, &InstanceServer::accept);
+    connect(m_server, &LocalServer::newConnection, this, &InstanceServer::accept);
 }
 
 InstanceServer::~InstanceServer()
@@ -55,10 +56,8 @@ InstanceServer::~InstanceServer()
 
 bool InstanceServer::listen(const QString &socketPath)
 {
-    QLocalServer::removeServer(socketPath);
     // A burst of commands queues in the kernel while one is carried out.
-    m_server->setListenBacklogSize(SOMAXCONN);
-    if (!m_server->listen(socketPath)) {
+    if (!m_server->listen(socketPath, SOMAXCONN)) {
         m_error =
             QStringLiteral("cannot listen on %1: %2").arg(socketPath, m_server->errorString());
         return false;
@@ -82,14 +81,14 @@ struct InstanceServer::Pending
 
 void InstanceServer::accept()
 {
-    while (QLocalSocket *socket = m_server->nextPendingConnection()) {
+    while (LocalSocket *socket = m_server->nextPendingConnection()) {
         // The state and the timer belong to the connection and go with it.
         auto pending = std::make_shared<Pending>();
         pending->timer = new QTimer(socket);
         pending->timer->setSingleShot(true);
         connect(pending->timer, &QTimer::timeout, socket, [socket] { socket->abort(); });
-        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-        connect(socket, &QLocalSocket::readyRead, this,
+        connect(socket, &LocalSocket::disconnected, socket, &QObject::deleteLater);
+        connect(socket, &LocalSocket::readyRead, this,
                 [this, socket, pending] { read(socket, *pending); });
         pending->timer->start(m_requestTimeout);
         if (socket->bytesAvailable() > 0)
@@ -97,15 +96,15 @@ void InstanceServer::accept()
     }
 }
 
-void InstanceServer::read(QLocalSocket *socket, Pending &pending)
+void InstanceServer::read(LocalSocket *socket, Pending &pending)
 {
     if (!pending.timer->isActive())
         return; // handed on already; the handler answers
     pending.reader.append(socket->readAll());
     const auto refuse = [socket, &pending](const QString &why) {
         pending.timer->stop();
-        socket->write(InstanceProtocol::frame(
-            InstanceProtocol::standardError(QStringLiteral("orlenta: %1\n").arg(why))));
+        socket->write(
+            InstanceProtocol::standardErrorFrame(QStringLiteral("orlenta: %1\n").arg(why)));
         socket->write(InstanceProtocol::frame(InstanceProtocol::exit(2)));
         socket->disconnectFromServer();
     };

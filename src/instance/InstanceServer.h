@@ -8,8 +8,8 @@
 
 #include <functional>
 
-class QLocalServer;
-class QLocalSocket;
+class LocalServer;
+class LocalSocket;
 class QTimer;
 
 // One request from another process: its arguments and working folder, and
@@ -30,11 +30,11 @@ public:
 
 private:
     friend class InstanceServer;
-    InstanceRequest(QLocalSocket *socket, QStringList arguments, QString workingDirectory,
+    InstanceRequest(LocalSocket *socket, QStringList arguments, QString workingDirectory,
                     QObject *parent);
-    void send(const QJsonObject &message);
+    void sendFrame(const QByteArray &frame);
 
-    QPointer<QLocalSocket> m_socket;
+    QPointer<LocalSocket> m_socket;
     QStringList m_arguments;
     QString m_workingDirectory;
     bool m_finished = false;
@@ -68,9 +68,9 @@ public:
 private:
     struct Pending;
     void accept();
-    void read(QLocalSocket *socket, Pending &pending);
+    void read(LocalSocket *socket, Pending &pending);
 
-    QLocalServer *m_server;
+    LocalServer *m_server;
     Handler m_handler;
     QString m_error;
     int m_requestTimeout = 10000;

@@ -1,24 +1,21 @@
 #include "instance/SingleInstance.h"
 
 #include "instance/InstanceServer.h"
+#include "instance/LocalSocket.h"
 
 #include <QCryptographicHash>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
-#include <QLocalSocket>
 #include <QLockFile>
 #include <QSysInfo>
 #include <QThread>
 
 #include <pwd.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 #include <vector>
 
 namespace {
@@ -62,40 +59,6 @@ QString canonicalPath(const QString &path)
     return QDir::cleanPath(path);
 }
 
-// Connects in the kernel's own way: when the instance is busy and its queue
-// of connections is full, the call waits for room instead of failing at
-// once, as a busy instance is alive. errno is left in *error.
-std::unique_ptr<QLocalSocket> connectTo(const QString &path, int *error)
-{
-    const QByteArray native = QFile::encodeName(path);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    if (size_t(native.size()) >= sizeof address.sun_path) {
-        *error = ENAMETOOLONG;
-        return nullptr;
-    }
-    std::memcpy(address.sun_path, native.constData(), size_t(native.size()));
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0) {
-        *error = errno;
-        return nullptr;
-    }
-    const auto seconds =
-        std::chrono::duration_cast<std::chrono::seconds>(InstanceProtocol::acceptTimeout);
-    const timeval wait{time_t(seconds.count()), 0};
-    ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &wait, sizeof wait);
-    int result;
-    do
-        result = ::connect(fd, reinterpret_cast<const sockaddr *>(&address), sizeof address);
-    while (result != 0 && errno == EINTR);
-    auto socket = std::make_unique<QLocalSocket>();
-    if (result != 0 || !socket->setSocketDescriptor(fd)) {
-        *error = result != 0 ? errno : EBADF;
-        ::close(fd);
-        return nullptr;
-    }
-    return socket;
-}
 } // namespace
 
 SingleInstance::SystemFolders SingleInstance::systemFolders()
@@ -203,7 +166,9 @@ SingleInstance::Role SingleInstance::elect(std::chrono::milliseconds patience)
             return Role::failed;
         }
         int error = 0;
-        if (auto socket = connectTo(socketPath(), &error)) {
+        const auto seconds =
+            std::chrono::duration_cast<std::chrono::seconds>(InstanceProtocol::acceptTimeout);
+        if (auto socket = LocalSocket::connectTo(socketPath(), int(seconds.count()), &error)) {
             m_connection = std::move(socket);
             return Role::secondary;
         }
@@ -251,7 +216,7 @@ InstanceServer *SingleInstance::listen()
     return m_server;
 }
 
-std::unique_ptr<QLocalSocket> SingleInstance::takeConnection()
+std::unique_ptr<LocalSocket> SingleInstance::takeConnection()
 {
     return std::move(m_connection);
 }

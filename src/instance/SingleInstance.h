@@ -6,7 +6,7 @@
 #include <chrono>
 #include <memory>
 
-class QLocalSocket;
+class LocalSocket;
 class QLockFile;
 class InstanceServer;
 
@@ -62,7 +62,7 @@ public:
     InstanceServer *server() const { return m_server; }
 
     // Secondary only: the connection to the running instance.
-    std::unique_ptr<QLocalSocket> takeConnection();
+    std::unique_ptr<LocalSocket> takeConnection();
 
     // Stops serving and lets go of the lock (also done on destruction).
     void release();
@@ -76,6 +76,6 @@ private:
     QString m_key;
     QString m_error;
     std::unique_ptr<QLockFile> m_lock;
-    std::unique_ptr<QLocalSocket> m_connection;
+    std::unique_ptr<LocalSocket> m_connection;
     InstanceServer *m_server = nullptr;
 };

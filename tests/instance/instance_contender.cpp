@@ -5,7 +5,6 @@
 #include "instance/SingleInstance.h"
 
 #include <QCoreApplication>
-#include <QLocalSocket>
 
 #include <cstdio>
 

@@ -95,6 +95,10 @@ private Q_SLOTS:
         QTest::newRow("other version")
             << rawFrame(R"({"v":1,"type":"exit","status":0})") << 0 << true;
         QTest::newRow("good then bad") << one + rawFrame("x") + one << 1 << true;
+        QTest::newRow("output")
+            << InstanceProtocol::standardOutputFrame(u"日本\n") +
+                   InstanceProtocol::standardErrorFrame(u"") + one
+            << 3 << false;
     }
     void frameReader()
     {
@@ -238,10 +242,16 @@ private Q_SLOTS:
         QVERIFY(server);
         QStringList seenArgs;
         QString seenCwd;
+        // A listing larger than the socket takes at once and than one
+        // message, a character outside the BMP across the cut.
+        QString listing = QString(InstanceProtocol::maximumTextPerMessage - 1, u'x') +
+                          QStringLiteral("😀 ünï\n");
+        listing += listing + listing;
         server->setHandler([&](InstanceRequest *request) {
             seenArgs = request->arguments();
             seenCwd = request->workingDirectory();
             request->writeStandardOutput(QStringLiteral("line 1\n"));
+            request->writeStandardOutput(listing);
             request->writeStandardError(QStringLiteral("warn\n"));
             // Answered later, as a run is.
             QTimer::singleShot(10, request, [request] {
@@ -254,7 +264,7 @@ private Q_SLOTS:
         QCOMPARE(second.elect(1s), SingleInstance::Role::secondary);
         const Answer answer = ask(second, {QStringLiteral("run"), QStringLiteral("Tools/日本")});
         QCOMPARE(answer.status, 7);
-        QCOMPARE(answer.out, QStringLiteral("line 1\nline 2\n"));
+        QVERIFY(answer.out == QStringLiteral("line 1\n") + listing + QStringLiteral("line 2\n"));
         QCOMPARE(answer.err, QStringLiteral("warn\n"));
         QCOMPARE(seenArgs, QStringList({QStringLiteral("run"), QStringLiteral("Tools/日本")}));
         QCOMPARE(seenCwd, QStringLiteral("/somewhere"));
