@@ -31,6 +31,8 @@ QHash<QString, QSet<QString>> allowedIncludes()
         {u"palette"_qs, library + QSet<QString>{u"run"_qs}},
         {u"instance"_qs, core},
         {u"update"_qs, foundation},
+        // The network plugin sees only the interface it implements.
+        {u"update/network"_qs, {u"update"_qs}},
         {u"ui"_qs, core + update},
         {u"dragdrop/widgets"_qs, ui},
         {u"menubar"_qs, ui},

@@ -3,17 +3,20 @@
 #include "language/LanguageManager.h"
 #include "platform/Notifier.h"
 
-#include <QCoreApplication>
+#include "update/FeedReader.h"
 
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
-#include <QNetworkRequest>
+#include <QCoreApplication>
+#include <QDir>
+#include <QPluginLoader>
 
 #ifndef ORLENTA_UPDATE_FEED_URL
 #define ORLENTA_UPDATE_FEED_URL ""
 #endif
 #ifndef ORLENTA_VERSION
 #define ORLENTA_VERSION "0"
+#endif
+#ifndef ORLENTA_PLUGIN_FROM_BINARY
+#define ORLENTA_PLUGIN_FROM_BINARY "../lib/orlenta"
 #endif
 
 namespace {
@@ -66,8 +69,36 @@ UpdateService::UpdateService(QObject *parent)
 
 UpdateService::~UpdateService()
 {
-    if (m_reply)
-        m_reply->abort();
+    if (m_reader)
+        m_reader->abort();
+}
+
+QStringList UpdateService::pluginFolders()
+{
+    const QDir binary(QCoreApplication::applicationDirPath());
+    return QStringList{binary.path(),
+                       QDir::cleanPath(binary.filePath(QStringLiteral(ORLENTA_PLUGIN_FROM_BINARY)))} +
+           QCoreApplication::libraryPaths();
+}
+
+FeedReader *UpdateService::feedReader(QString *error)
+{
+    if (m_reader)
+        return m_reader.get();
+    for (const QString &folder : pluginFolders()) {
+        const QString file = QDir(folder).filePath(QStringLiteral("orlenta-feed-reader.so"));
+        if (!QFile::exists(file))
+            continue;
+        QPluginLoader loader(file);
+        if (auto *factory = qobject_cast<FeedReaderFactory *>(loader.instance())) {
+            m_reader.reset(factory->create());
+            return m_reader.get();
+        }
+        *error = loader.errorString();
+        return nullptr;
+    }
+    *error = QStringLiteral("orlenta-feed-reader.so is not installed");
+    return nullptr;
 }
 
 UpdateService &UpdateService::shared()
@@ -138,42 +169,28 @@ void UpdateService::startCheck(bool userInitiated)
         return;
     }
     m_userWaiting = m_userWaiting || userInitiated;
-    if (m_reply)
+    if (m_checking)
         return; // the check under way answers the user too
-    if (!m_network) {
-        m_network = new QNetworkAccessManager(this);
-        m_network->setTransferTimeout(30000);
+    QString error;
+    FeedReader *reader = feedReader(&error);
+    if (!reader) {
+        m_userWaiting = false;
+        fail(userInitiated, error);
+        return;
     }
-    QNetworkRequest request(m_feedURL);
-    request.setHeader(QNetworkRequest::UserAgentHeader,
-                      QStringLiteral("Orlenta/%1").arg(m_currentVersion));
-    m_reply = m_network->get(request);
-    m_feedTooLarge = false;
-    connect(m_reply.data(), &QNetworkReply::finished, this, &UpdateService::finishCheck);
-    // A feed is a few kilobytes; whatever sends far more is not one.
-    connect(m_reply.data(), &QNetworkReply::readyRead, this, [this] {
-        if (m_reply && m_reply->bytesAvailable() > maxFeedBytes) {
-            m_feedTooLarge = true;
-            m_reply->abort();
-        }
-    });
+    m_checking = true;
+    reader->read(m_feedURL, QStringLiteral("Orlenta/%1").arg(m_currentVersion), maxFeedBytes,
+                 [this](const QByteArray &bytes, const QString &error) { finishCheck(bytes, error); });
 }
 
-void UpdateService::finishCheck()
+void UpdateService::finishCheck(const QByteArray &bytes, const QString &error)
 {
-    QNetworkReply *reply = m_reply.data();
-    m_reply = nullptr;
-    if (!reply)
+    if (!m_checking)
         return;
-    reply->deleteLater();
+    m_checking = false;
     const bool userInitiated = std::exchange(m_userWaiting, false);
-
-    // Checked first: an aborted file reply reports no error.
-    if (m_feedTooLarge)
-        return fail(userInitiated, tooLarge());
-    if (reply->error() != QNetworkReply::NoError)
-        return fail(userInitiated, reply->errorString());
-    const QByteArray bytes = reply->read(maxFeedBytes + 1);
+    if (!error.isEmpty())
+        return fail(userInitiated, error);
     if (bytes.size() > maxFeedBytes)
         return fail(userInitiated, tooLarge());
     const AppcastParseResult feed = parseAppcast(bytes);

@@ -10,10 +10,10 @@
 
 #include <chrono>
 #include <functional>
+#include <memory>
 
+class FeedReader;
 class Notifier;
-class QNetworkAccessManager;
-#include <QNetworkReply>
 
 // Reads an appcast feed on a schedule and on request. A scheduled finding
 // becomes a notification while the app is not in focus, a dialog otherwise.
@@ -63,7 +63,11 @@ public:
     void setSchedule(std::chrono::milliseconds first, std::chrono::milliseconds interval);
 
     bool isScheduled() const { return m_timer.isActive(); }
-    bool isChecking() const { return m_reply != nullptr; }
+    bool isChecking() const { return m_checking; }
+
+    // Where the network plugin is looked for: beside the executable (a
+    // build), its install folder, then Qt's library paths.
+    static QStringList pluginFolders();
 
 Q_SIGNALS:
     // After every check, scheduled or requested, whatever its outcome.
@@ -72,7 +76,9 @@ Q_SIGNALS:
 private:
     void scheduledCheck();
     void startCheck(bool userInitiated);
-    void finishCheck();
+    void finishCheck(const QByteArray &bytes, const QString &error);
+    // Loaded on the first check; null when the plugin cannot be loaded.
+    FeedReader *feedReader(QString *error);
     void fail(bool userInitiated, const QString &reason);
 
     QUrl m_feedURL;
@@ -83,8 +89,7 @@ private:
     QTimer m_timer;
     std::chrono::milliseconds m_first = defaultFirstCheck;
     std::chrono::milliseconds m_interval = defaultInterval;
-    QNetworkAccessManager *m_network = nullptr;
-    QPointer<QNetworkReply> m_reply;
+    std::unique_ptr<FeedReader> m_reader;
+    bool m_checking = false;
     bool m_userWaiting = false;
-    bool m_feedTooLarge = false;
 };

@@ -121,6 +121,7 @@ private:
 
 void TestUpdateService::init()
 {
+    QCoreApplication::addLibraryPath(QStringLiteral(ORLENTA_FEED_READER_DIR));
     m_dir = std::make_unique<QTemporaryDir>();
     m_notifier.posted.clear();
     m_ui.calls.clear();
