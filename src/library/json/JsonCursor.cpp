@@ -41,8 +41,13 @@ bool JsonCursor::hex4(char16_t &out)
 
 bool JsonCursor::appendRun(QString &out, const char *from, const char *to, bool ascii)
 {
+    // A string's first run is made to fit: appending to an empty string
+    // reserves room to grow, which every name and path of a forest would keep.
     if (ascii) {
-        out.append(QLatin1StringView(from, to - from));
+        if (out.isEmpty() && out.capacity() < to - from)
+            out = QString::fromLatin1(from, to - from);
+        else
+            out.append(QLatin1StringView(from, to - from));
         return true;
     }
     QByteArrayView run(from, to - from);
@@ -54,13 +59,17 @@ bool JsonCursor::appendRun(QString &out, const char *from, const char *to, bool 
         out.append(QChar(0xFEFF));
         run = run.sliced(3);
     }
-    out.append(QString::fromUtf8(run));
+    if (out.isEmpty())
+        out = QString::fromUtf8(run);
+    else
+        out.append(QString::fromUtf8(run));
     return true;
 }
 
 bool JsonCursor::string(QString &out)
 {
-    out.clear();
+    // Keeps the room of a string used again, as the keys of a node are.
+    out.resize(0);
     const char *run = ++m_p;
     bool ascii = true;
     for (;;) {
