@@ -5,6 +5,7 @@
 # tray (trayer). Runs go to a
 # stand-in terminal that only runs the script.
 #   tools/measure-growth.sh [idle-seconds [edits [runs [nodes]]]]   (600 5000 500 1000)
+# With WINDOW=1 the management window is open all along.
 # Needs: xvfb, trayer, a build in ./build (make build).
 set -eu
 
@@ -38,6 +39,7 @@ app=$!
 PIDS="$PIDS $app"
 until "$APP" profile list >/dev/null 2>&1; do sleep 0.1; done
 "$APP" add "$WORK/bin/hello.sh" >/dev/null
+[ "${WINDOW:-0}" = 1 ] && "$APP" open
 
 rss() { awk '/^VmRSS/ { printf "%.1f", $2 / 1024 }' "/proc/$app/status"; }
 sleep 3
