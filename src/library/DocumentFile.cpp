@@ -65,6 +65,14 @@ QHash<QString, int> &heldHere()
     static QHash<QString, int> held;
     return held;
 }
+
+bool sameFile(int fd, const QByteArray &path)
+{
+    struct stat open;
+    struct stat named;
+    return ::fstat(fd, &open) == 0 && ::stat(path.constData(), &named) == 0 &&
+           open.st_dev == named.st_dev && open.st_ino == named.st_ino;
+}
 } // namespace
 
 DocumentFile::Lock::Lock(const QString &documentPath, int waitMilliseconds)
@@ -75,28 +83,55 @@ DocumentFile::Lock::Lock(const QString &documentPath, int waitMilliseconds)
         m_held = m_counted = true;
         return;
     }
-    const QByteArray path = QFile::encodeName(pathFor(documentPath));
-    m_fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-    if (m_fd < 0) // another user's lock file is still good for a shared folder
-        m_fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
-    if (m_fd < 0) {
-        m_held = true; // nowhere to lock: the save itself will tell why it fails
-        return;
+    m_held = lockFileAtPath(waitMilliseconds);
+    if (m_held) {
+        ++heldHere()[m_document];
+        m_counted = true;
     }
-    // Holders keep it for a few milliseconds; the wait grows to 10 ms steps.
+}
+
+bool DocumentFile::Lock::lockFileAtPath(int waitMilliseconds)
+{
+    const QByteArray path = QFile::encodeName(pathFor(m_document));
     const QDeadlineTimer deadline(waitMilliseconds);
-    for (int pause = 1;; pause = qMin(pause * 2, 10)) {
-        if (::flock(m_fd, LOCK_EX | LOCK_NB) == 0 || (errno != EWOULDBLOCK && errno != EINTR)) {
-            // Also where the file system has no flock: as before, unlocked.
-            m_held = true;
-            ++heldHere()[m_document];
-            m_counted = true;
-            return;
+    for (;;) {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+        if (m_fd < 0) // another user's lock file is still good for a shared folder
+            m_fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+        if (m_fd < 0)
+            return true; // nowhere to lock: the save itself will tell why it fails
+        // Holders keep it for a few milliseconds; the wait grows to 10 ms steps.
+        for (int pause = 1;; pause = qMin(pause * 2, 10)) {
+            if (::flock(m_fd, LOCK_EX | LOCK_NB) == 0)
+                break;
+            if (errno != EWOULDBLOCK && errno != EINTR)
+                return true; // a file system without flock: as before, unlocked
+            if (deadline.hasExpired())
+                return false;
+            QThread::msleep(pause);
         }
+        // Replaced while this writer waited: the lock must be on the file
+        // the next writer finds.
+        if (sameFile(m_fd, path))
+            return true;
         if (deadline.hasExpired())
-            return;
-        QThread::msleep(pause);
+            return false;
     }
+}
+
+bool DocumentFile::Lock::followReplacement(int waitMilliseconds)
+{
+    if (m_fd < 0 || sameFile(m_fd, QFile::encodeName(pathFor(m_document))))
+        return true;
+    // The first stays locked: a writer that opened it before the
+    // replacement still waits for this one.
+    if (m_replaced < 0) {
+        m_replaced = m_fd;
+        m_fd = -1;
+    }
+    return lockFileAtPath(waitMilliseconds);
 }
 
 DocumentFile::Lock::~Lock()
@@ -105,6 +140,8 @@ DocumentFile::Lock::~Lock()
         heldHere().remove(m_document);
     if (m_fd >= 0)
         ::close(m_fd); // also releases the lock
+    if (m_replaced >= 0)
+        ::close(m_replaced);
 }
 
 bool DocumentFile::write(const QString &path, const QByteArray &bytes, int mode,

@@ -56,11 +56,20 @@ public:
         // False when another writer kept it for the whole wait; true also
         // where no lock file can be made (a read-only folder).
         bool held() const { return m_held; }
+        // A sync client may replace the lock file like any other file of the
+        // folder, and a writer opening it since locks the new one: that one
+        // is locked too (waiting for its holder), so writers stay in line.
+        // False when its holder kept it for the whole wait.
+        bool followReplacement(int waitMilliseconds = 3000);
         static QString pathFor(const QString &documentPath);
 
     private:
+        // Locks the lock file now at the path; false after the wait.
+        bool lockFileAtPath(int waitMilliseconds);
+
         QString m_document;
         int m_fd = -1;
+        int m_replaced = -1; // the lock file first locked, once replaced
         bool m_held = false;
         bool m_counted = false; // counted in the process's own locks
     };

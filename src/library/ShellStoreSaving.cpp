@@ -122,7 +122,7 @@ bool ShellStore::commit(const Edit &edit)
     // clang-format on
     ensureDir();
     const QString path = currentDocumentPath();
-    const DocumentFile::Lock lock(path);
+    DocumentFile::Lock lock(path);
     if (!lock.held())
         // clang-format off
         return refuse(LanguageManager::localized(QStringLiteral("另一个程序一直占用着文稿，没有保存")));
@@ -220,8 +220,12 @@ bool ShellStore::commit(const Edit &edit)
         }
 
         QString reason;
+        // A writer that came in through a replaced lock file has had its
+        // turn by now; replace() then sees what it wrote.
         const DocumentFile::Outcome outcome =
-            m_file.replace(path, bytes, expected, !movedAside, &reason);
+            lock.followReplacement()
+                ? m_file.replace(path, bytes, expected, !movedAside, &reason)
+                : DocumentFile::Outcome::changedMeanwhile;
         if (outcome == DocumentFile::Outcome::changedMeanwhile && attempt < replaceAttempts)
             continue; // again on the newer version, with this change kept in memory
         if (outcome != DocumentFile::Outcome::written) {

@@ -84,6 +84,29 @@ private Q_SLOTS:
         QCOMPARE(names.size(), 2 * edits);
     }
 
+    // A sync client replaces the lock file like any file of the folder: a
+    // writer that opens it since must still wait for the one holding the old.
+    void replacedLockFileStillKeepsWritersInLine()
+    {
+        TestHome home;
+        home.write(u"lib/tallowBay.json"_s, documentWith({}));
+        const QString lockPath =
+            DocumentFile::Lock::pathFor(home.filePath(u"lib/tallowBay.json"_s));
+        const auto lockedElsewhere = [&lockPath] {
+            return QProcess::execute(u"flock"_s, {u"-n"_s, lockPath, u"true"_s}) == 1;
+        };
+        DocumentFile::Lock lock(home.filePath(u"lib/tallowBay.json"_s));
+        QVERIFY(lock.held());
+        QVERIFY(lockedElsewhere());
+        writeFile(lockPath + u".syncing"_s, {});
+        QCOMPARE(::rename(QFile::encodeName(lockPath + u".syncing"_s).constData(),
+                          QFile::encodeName(lockPath).constData()),
+                 0);
+        QVERIFY(!lockedElsewhere()); // a newcomer would get in
+        QVERIFY(lock.followReplacement());
+        QVERIFY(lockedElsewhere());
+    }
+
     // The app edits while another program replaces the file or rewrites it
     // in place, each edit of both kept.
     void appAgainstOtherWriters_data()
