@@ -26,6 +26,9 @@ for code in en ko ja zh-Hans; do
     expect "$DATADIR/orlenta/$code.lproj/Localizable.strings"
 done
 expect "$DATADIR/man/man1/orlenta.1.gz"
+# The update check's network half, where the program looks for it.
+plugin=$(cd "$STAGE" && find . -path "*/orlenta/plugins/orlenta-feed-reader.so" | sed 's|^\./||')
+[ -n "$plugin" ] && expect "$plugin" || { echo "check-install: missing orlenta-feed-reader.so" >&2; status=1; }
 expect "$DATADIR/doc/orlenta/copyright"
 expect "$DATADIR/doc/orlenta/changelog.gz"
 expect "$DATADIR/applications/$ID.desktop"

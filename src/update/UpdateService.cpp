@@ -16,7 +16,7 @@
 #define ORLENTA_VERSION "0"
 #endif
 #ifndef ORLENTA_PLUGIN_FROM_BINARY
-#define ORLENTA_PLUGIN_FROM_BINARY "../lib/orlenta"
+#define ORLENTA_PLUGIN_FROM_BINARY "../lib/orlenta/plugins"
 #endif
 
 namespace {
