@@ -24,7 +24,9 @@ public:
         out.put("\" : ");
     }
 
-    void stringArray(int level, const QStringList &list)
+    // One element a line, as the document has always been written.
+    template <typename List, typename WriteItem>
+    void array(int level, const List &list, WriteItem writeItem)
     {
         out.put('[');
         if (list.isEmpty()) {
@@ -36,31 +38,24 @@ public:
                 out.put('\n');
             else
                 out.put(",\n");
-            indent(level + 1);
-            out.string(list.at(i));
+            writeItem(level + 1, list.at(i));
         }
         out.put('\n');
         indent(level);
         out.put(']');
     }
 
+    void stringArray(int level, const QStringList &list)
+    {
+        array(level, list, [this](int at, const QString &text) {
+            indent(at);
+            out.string(text);
+        });
+    }
+
     void nodeArray(int level, const QList<ShellNode> &list)
     {
-        out.put('[');
-        if (list.isEmpty()) {
-            emptyTail(level);
-            return;
-        }
-        for (qsizetype i = 0; i < list.size(); ++i) {
-            if (i == 0)
-                out.put('\n');
-            else
-                out.put(",\n");
-            node(level + 1, list.at(i));
-        }
-        out.put('\n');
-        indent(level);
-        out.put(']');
+        array(level, list, [this](int at, const ShellNode &child) { node(at, child); });
     }
 
     // Keys in ascending order: args, children, createdAt, filePath, id, kind, name.
